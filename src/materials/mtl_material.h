@@ -1,0 +1,42 @@
+// Records of the materials read from MTL libraries.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qf {
+
+enum class MapKind : int32_t {
+    Unknown = -1,
+    Ambient = 0,
+    Diffuse = 1,
+    Specular = 2,
+    Emission = 5,
+    Opacity = 6,
+    Bump = 8,
+    Reflection = 9,
+};
+
+constexpr int kMapFileNameSize = 160;
+
+struct MtlMap {
+    char fileName[kMapFileNameSize] = {};
+    MapKind kind = MapKind::Unknown;
+    float bumpFactor = 1.0f;
+    float offset[3] = {0, 0, 0};
+    float scale[3] = {1, 1, 1};
+};
+
+struct MtlMaterial {
+    std::string name;
+    bool used = false;
+    float ambient[3] = {0.55f, 0.55f, 0.55f};
+    float diffuse[3] = {0.55f, 0.55f, 0.55f};
+    float specular[3] = {0.9f, 0.9f, 0.9f};
+    float opacity = 1.0f;
+    float shininess = 0.3f;
+    float refractionIndex = 1.5f;
+    std::vector<std::unique_ptr<MtlMap>> maps;
+};
+
+}  // namespace qf

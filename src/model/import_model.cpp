@@ -1,0 +1,166 @@
+#include "model/import_model.h"
+
+#include <cstring>
+#include <limits>
+
+#include "materials/mtl_material.h"
+#include "model/fixed_text.h"
+#include "run/string_table.h"
+
+namespace qf {
+
+namespace {
+
+bool addChecked(int32_t& total, int32_t more) {
+    int64_t sum = int64_t(total) + more;
+    if (sum > std::numeric_limits<int32_t>::max() || sum < 0) return false;
+    total = static_cast<int32_t>(sum);
+    return true;
+}
+
+}  // namespace
+
+bool ObjectInfo::addCounts(const ObjectInfo& other) {
+    ObjectInfo sum;
+    sum.vertexCount = vertexCount;
+    sum.normalCount = normalCount;
+    sum.texCoordCount = texCoordCount;
+    sum.polygonCount = polygonCount;
+    sum.indexCount = indexCount;
+    if (!addChecked(sum.vertexCount, other.vertexCount) || !addChecked(sum.normalCount, other.normalCount) ||
+        !addChecked(sum.texCoordCount, other.texCoordCount) ||
+        !addChecked(sum.polygonCount, other.polygonCount) || !addChecked(sum.indexCount, other.indexCount))
+        return false;
+    vertexCount = sum.vertexCount;
+    normalCount = sum.normalCount;
+    texCoordCount = sum.texCoordCount;
+    polygonCount = sum.polygonCount;
+    indexCount = sum.indexCount;
+    return true;
+}
+
+bool Mesh::resizeVertices(int32_t count) {
+    vertexCount = 0;
+    if (count < 0 || !vertices.allocate(size_t(count) * 3)) return false;
+    vertexCount = count;
+    return true;
+}
+
+bool Mesh::allocTexCoords(int32_t count) {
+    texCoordCount = 0;
+    if (count < 0 || !texCoords.allocate(size_t(count) * 3)) return false;
+    texCoordCount = count;
+    return true;
+}
+
+bool Mesh::allocPolygons(int32_t polygons, int32_t indices) {
+    polygonCount = 0;
+    if (polygons < 0 || indices < 0) return false;
+    const size_t p = size_t(polygons), n = size_t(indices);
+    bool ok = vertexIndices.allocate(n) && texCoordIndices.allocate(n) && normalIndices.allocate(n) &&
+              polygonTexCoordCounts.allocate(p) && polygonNormalCounts.allocate(p) &&
+              polygonMaterials.allocate(p) && polygonSizes.allocate(p);
+    if (!ok) {
+        vertexIndices.release();
+        texCoordIndices.release();
+        normalIndices.release();
+        polygonTexCoordCounts.release();
+        polygonNormalCounts.release();
+        polygonMaterials.release();
+        polygonSizes.release();
+        return false;
+    }
+    polygonCount = polygons;
+    vertexIndexFill = texCoordIndexFill = normalIndexFill = 0;
+    return true;
+}
+
+void Mesh::setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material) {
+    if (n > 0) std::memcpy(vertexIndices.data() + vertexIndexFill, indices, size_t(n) * sizeof(int32_t));
+    polygonSizes[size_t(p)] = n;
+    vertexIndexFill += n;
+    polygonMaterials[size_t(p)] = material;
+}
+
+void Mesh::setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices) {
+    if (n > 0) std::memcpy(texCoordIndices.data() + texCoordIndexFill, indices, size_t(n) * sizeof(int32_t));
+    polygonTexCoordCounts[size_t(p)] = n;
+    texCoordIndexFill += n;
+}
+
+bool Mesh::usesMaterial(int32_t material) const {
+    for (int32_t p = 0; p < polygonCount; ++p)
+        if (polygonMaterials[size_t(p)] == material) return true;
+    return false;
+}
+
+void Mesh::collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, int32_t offset) const {
+    for (int32_t p = 0; p < polygonCount; ++p)
+        if (polygonMaterials[size_t(p)] == material) out.Add(XSI::LONG(offset) + p);
+}
+
+ObjImporter::ObjImporter() = default;
+
+ObjImporter::~ObjImporter() {
+    // Records first, then the lists, then the buffers: the same order the run built them in reverse.
+    objects.clear();
+    materials.clear();
+    combinedObject.reset();
+    createdClipNames.clear();
+    materialLibraries.clear();
+    meshes.clear();
+    mapSearchPaths.clear();
+    warnings.clear();
+}
+
+ObjectInfo* ObjImporter::findObject(const char* name) const {
+    for (const auto& o : objects)
+        if (std::strcmp(o->name, name) == 0) return o.get();
+    return nullptr;
+}
+
+bool ObjImporter::isObjectSelected(const char* name) const {
+    for (const auto& o : objects)
+        if (o->selected && equalsNoCase(o->name, name)) return true;
+    return false;
+}
+
+int ObjImporter::countSelectedObjects() const {
+    int n = 0;
+    for (const auto& o : objects) n += o->selected ? 1 : 0;
+    return n;
+}
+
+Mesh* ObjImporter::meshOf(const ObjectInfo& object) const {
+    for (const auto& m : meshes)
+        if (std::strcmp(m->name, object.name) == 0) return &m->mesh;
+    return nullptr;
+}
+
+int32_t ObjImporter::materialIndexOf(const char* name) const {
+    if (name[0] == '\0') return 0;
+    for (size_t i = 0; i < materials.size(); ++i)
+        if (materials[i]->name == name) return static_cast<int32_t>(i);
+    return static_cast<int32_t>(materials.size());
+}
+
+void ObjImporter::addWarning(const char* text) {
+    for (const auto& w : warnings)
+        if (equalsNoCase(w.c_str(), text)) return;
+    warnings.emplace_back(text);
+}
+
+void ObjImporter::addMaterialLibrary(const char* name) {
+    for (const auto& l : materialLibraries)
+        if (l == name) return;
+    materialLibraries.emplace_back(name);
+}
+
+void ObjImporter::setError(int textId) { copyBounded(errorText, loadText(textId)); }
+
+void ObjImporter::setError(int textId, long long value) {
+    // The table's numeric texts take one %d; the value is passed as an int where it fits.
+    formatBounded(errorText, sizeof errorText, loadText(textId), static_cast<int>(value));
+}
+
+}  // namespace qf

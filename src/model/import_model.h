@@ -1,0 +1,176 @@
+// The model of one import run: the importer that owns every record, the objects found by the
+// pre-scan, and the meshes filled by the parse pass.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/sdk/xsi_arrays.h"
+#include "run/import_options.h"
+
+namespace qf {
+
+constexpr int kObjectNameSize = 256;
+constexpr int kMeshNameSize = 260;
+constexpr int kErrorTextSize = 259;
+constexpr int kMapFolderSize = 264;
+// The read window of the OBJ passes: every line up to this size is read in place, without a copy.
+constexpr size_t kLineBufferSize = size_t(256) << 10;
+
+// A zero-filled array allocated once at its final size; empty until allocated.
+template <typename T>
+class FixedArray {
+public:
+    FixedArray() = default;
+    FixedArray(const FixedArray&) = delete;
+    FixedArray& operator=(const FixedArray&) = delete;
+    ~FixedArray() { std::free(data_); }
+
+    // Frees the old content and allocates count zeroed entries; false when memory is short.
+    bool allocate(size_t count) {
+        release();
+        if (count == 0) return true;
+        data_ = static_cast<T*>(std::calloc(count, sizeof(T)));
+        if (!data_) return false;
+        size_ = count;
+        return true;
+    }
+    void release() {
+        std::free(data_);
+        data_ = nullptr;
+        size_ = 0;
+    }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](size_t i) { return data_[i]; }
+    const T& operator[](size_t i) const { return data_[i]; }
+
+private:
+    T* data_ = nullptr;
+    size_t size_ = 0;
+};
+
+struct ObjectInfo {
+    char name[kObjectNameSize] = "default";
+    bool selected = false;
+    int32_t vertexCount = 0;
+    int32_t normalCount = 0;
+    int32_t texCoordCount = 0;
+    int32_t polygonCount = 0;
+    int32_t indexCount = 0;
+    int32_t maxVertexIndex = -1;
+    int32_t maxNormalIndex = -1;
+    int32_t maxTexCoordIndex = -1;
+    int32_t polygonsStored = 0;
+    int32_t lastBlock = 0;
+    bool grouped = false;
+    XSI::CLongArray clusterPolygons;
+
+    void raiseMaxVertexIndex(int32_t i) { if (i > maxVertexIndex) maxVertexIndex = i; }
+    void raiseMaxNormalIndex(int32_t i) { if (i > maxNormalIndex) maxNormalIndex = i; }
+    void raiseMaxTexCoordIndex(int32_t i) { if (i > maxTexCoordIndex) maxTexCoordIndex = i; }
+    // Adds the five counts of another record; false (nothing changed) when a sum would overflow.
+    bool addCounts(const ObjectInfo& other);
+};
+
+class Mesh {
+public:
+    virtual ~Mesh() = default;
+
+    bool resizeVertices(int32_t count);
+    bool allocTexCoords(int32_t count);
+    bool allocPolygons(int32_t polygons, int32_t indices);
+    // Callers keep p below polygonCount and the fills within the index arrays.
+    void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material);
+    void setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices);
+    bool usesMaterial(int32_t material) const;
+    void collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, int32_t offset) const;
+
+    int32_t vertexCount = 0;
+    FixedArray<float> vertices;
+    int32_t texCoordCount = 0;
+    FixedArray<float> texCoords;
+    int32_t normalCount = 0;
+    FixedArray<float> normals;
+    FixedArray<int32_t> polygonMaterials;
+    int32_t polygonCount = 0;
+    FixedArray<int32_t> vertexIndices;
+    FixedArray<int32_t> polygonSizes;
+    int32_t vertexIndexFill = 0;
+    FixedArray<int32_t> normalIndices;
+    FixedArray<int32_t> polygonNormalCounts;
+    int32_t normalIndexFill = 0;
+    FixedArray<int32_t> texCoordIndices;
+    FixedArray<int32_t> polygonTexCoordCounts;
+    int32_t texCoordIndexFill = 0;
+};
+
+struct NamedMesh {
+    char name[kMeshNameSize] = {};
+    Mesh mesh;
+};
+
+struct MtlMaterial;  // materials/mtl_material.h
+
+// An input the readers can rewind: an open file, or bytes in memory.
+class InputSource;
+
+class ObjImporter {
+public:
+    ObjImporter();
+    ~ObjImporter();
+    ObjImporter(const ObjImporter&) = delete;
+    ObjImporter& operator=(const ObjImporter&) = delete;
+
+    ObjectInfo* findObject(const char* name) const;
+    bool isObjectSelected(const char* name) const;
+    int countSelectedObjects() const;
+    Mesh* meshOf(const ObjectInfo& object) const;
+    int32_t materialIndexOf(const char* name) const;
+    void addWarning(const char* text);
+    void addMaterialLibrary(const char* name);
+    // Formats a string-table text into errorText.
+    void setError(int textId);
+    void setError(int textId, long long value);
+
+    // Written by the UI thread while a worker reads it between lines.
+    volatile bool aborted = false;
+    void* moduleHandle = nullptr;
+    void* hostWindow = nullptr;
+    ImportOptions options;
+    char objDirectory[kPathSize] = {};
+    char baseName[kObjectNameSize] = {};
+    bool askForMissingMaps = true;
+    char missingMapName[kPathSize] = {};
+    char errorText[kErrorTextSize] = {};
+    // File size in bytes while the file is read; later the step counts of the builders.
+    uint64_t progressTotal = 0;
+    std::vector<std::string> warnings;
+    char configPath[kPathSize] = {};
+    InputSource* objFile = nullptr;  // not owned: the run opens and closes it
+    FILE* mtlFile = nullptr;
+    // The read window of every reader; sized by the run.
+    FixedArray<char> lineBuffer;
+
+    int32_t vertexTotal = 0;
+    int32_t normalTotal = 0;
+    int32_t texCoordTotal = 0;
+    FixedArray<float> positions;
+    FixedArray<float> normalVectors;
+    FixedArray<float> texCoordValues;
+    std::unique_ptr<ObjectInfo> combinedObject;
+    std::vector<std::unique_ptr<ObjectInfo>> objects;
+    std::vector<std::unique_ptr<NamedMesh>> meshes;
+    char lastMapFolder[kMapFolderSize] = {};
+    std::vector<std::string> materialLibraries;
+    std::vector<std::string> createdClipNames;
+    std::vector<std::string> mapSearchPaths;
+    std::vector<std::unique_ptr<MtlMaterial>> materials;
+};
+
+}  // namespace qf

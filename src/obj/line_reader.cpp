@@ -1,0 +1,251 @@
+#include "obj/line_reader.h"
+
+#include <cstring>
+
+#include "obj/numbers.h"
+
+namespace qf {
+
+namespace {
+
+// The window the original line-ending detection inspected; a line end within it decides as it did.
+constexpr uint64_t kDetectionWindow = 1023;
+
+inline bool isLineEnd(char c) { return c == '\0' || c == '\n' || c == '\r'; }
+inline bool isSeparator(char c) { return c == ' ' || c == '\t' || isLineEnd(c); }
+
+const char kEmptyText[1] = {'\0'};
+
+}  // namespace
+
+LineReader::LineReader(InputSource& source, char* window, size_t windowSize)
+    : source_(source), window_(window), capacity_(windowSize > 1 ? windowSize - 1 : 0) {}
+
+bool LineReader::refill() {
+    if (atEnd_) return false;
+    if (begin_ > 0) {
+        std::memmove(window_, window_ + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ >= capacity_) return false;
+    size_t got = source_.read(window_ + end_, capacity_ - end_);
+    if (got == 0) {
+        atEnd_ = true;
+        return false;
+    }
+    end_ += got;
+    return true;
+}
+
+// The first line end anywhere in the file decides: LF (also as part of CR LF) reads lines up to
+// each LF, a CR alone reads lines up to each CR or LF. Where the first 1,023 bytes hold an LF and
+// a CR, the LF wins, as it always has. A file without any line end is one line.
+bool LineReader::detectEnding() {
+    detected_ = true;
+    ending_ = LineEnding::LineFeed;
+    if (capacity_ == 0) return false;
+    refill();
+    bool crInWindow = false;
+    bool lastWasCr = false;
+    uint64_t pos = 0;
+    auto scan = [&](const char* data, size_t n) -> bool {  // true once decided
+        for (size_t i = 0; i < n; ++i, ++pos) {
+            char c = data[i];
+            if (lastWasCr) {
+                ending_ = (c == '\n') ? LineEnding::LineFeed : LineEnding::CarriageReturn;
+                return true;
+            }
+            if (c == '\n') {
+                ending_ = LineEnding::LineFeed;
+                return true;
+            }
+            if (c == '\r') {
+                if (pos < kDetectionWindow) crInWindow = true;
+                else lastWasCr = true;
+            }
+            if (pos + 1 == kDetectionWindow && crInWindow) {
+                ending_ = LineEnding::CarriageReturn;
+                return true;
+            }
+        }
+        return false;
+    };
+    if (scan(window_, end_)) return true;
+    if (!atEnd_) {
+        // The first line is longer than the window: look further, then start again from the top.
+        char probe[4096];
+        bool decided = false;
+        size_t got;
+        while (!decided && (got = source_.read(probe, sizeof probe)) > 0) decided = scan(probe, got);
+        if (!decided && (crInWindow || lastWasCr)) ending_ = LineEnding::CarriageReturn;
+        begin_ = end_ = 0;
+        atEnd_ = false;
+        if (!source_.rewind()) {
+            atEnd_ = true;
+            return false;
+        }
+        refill();
+        return true;
+    }
+    if (crInWindow || lastWasCr) ending_ = LineEnding::CarriageReturn;
+    return true;
+}
+
+const char* LineReader::findLineEnd(const char* from, size_t n) const {
+    if (ending_ == LineEnding::LineFeed) return static_cast<const char*>(std::memchr(from, '\n', n));
+    for (const char* p = from; p < from + n; ++p)
+        if (*p == '\r' || *p == '\n') return p;
+    return nullptr;
+}
+
+bool LineReader::readPhysicalLine(Line& line) {
+    if (!detected_) detectEnding();
+    for (;;) {
+        if (ending_ == LineEnding::CarriageReturn) {
+            // Empty lines are never delivered in this mode: skip line-end bytes first.
+            for (;;) {
+                while (begin_ < end_ && (window_[begin_] == '\r' || window_[begin_] == '\n')) {
+                    ++begin_;
+                    ++consumed_;
+                }
+                if (begin_ < end_ || !refill()) break;
+            }
+        }
+        const char* start = window_ + begin_;
+        const char* stop = findLineEnd(start, end_ - begin_);
+        if (stop || (atEnd_ && begin_ < end_)) {
+            size_t length = stop ? size_t(stop - start) : end_ - begin_;
+            size_t used = length + (stop ? 1 : 0);
+            char* text = window_ + begin_;
+            begin_ += used;
+            consumed_ += used;
+            if (ending_ == LineEnding::LineFeed && length > 0 && text[length - 1] == '\r') --length;
+            text[length] = '\0';  // the line end, or the spare byte behind the data
+            line.text = text;
+            line.length = length;
+            return true;
+        }
+        if (atEnd_) return false;
+        if (begin_ == 0 && end_ >= capacity_) return readSpilledLine(line);
+        if (!refill() && !atEnd_) return readSpilledLine(line);
+    }
+}
+
+// A physical line longer than the window: collected in its own buffer, cut at kMaxLineLength.
+bool LineReader::readSpilledLine(Line& line) {
+    spill_.clear();
+    bool found = false;
+    while (!found) {
+        const char* start = window_ + begin_;
+        const char* stop = findLineEnd(start, end_ - begin_);
+        size_t length = stop ? size_t(stop - start) : end_ - begin_;
+        size_t room = kMaxLineLength - spill_.size();
+        spill_.insert(spill_.end(), start, start + (length < room ? length : room));
+        begin_ += length + (stop ? 1 : 0);
+        consumed_ += length + (stop ? 1 : 0);
+        found = stop != nullptr;
+        if (!found && !refill()) break;
+    }
+    if (ending_ == LineEnding::LineFeed && !spill_.empty() && spill_.back() == '\r') spill_.pop_back();
+    spill_.push_back('\0');
+    line.text = spill_.data();
+    line.length = spill_.size() - 1;
+    return true;
+}
+
+bool LineReader::readLine(Line& line) {
+    if (!readPhysicalLine(line)) return false;
+    if (line.length == 0 || line.text[line.length - 1] != '\\') return true;
+    // Continued lines are joined in a buffer of their own: reading on may move the window.
+    joined_.assign(line.text, line.text + line.length);
+    while (!joined_.empty() && joined_.back() == '\\') {
+        joined_.back() = ' ';
+        Line next;
+        if (!readPhysicalLine(next)) break;  // a backslash on the last line keeps that line
+        size_t room = kMaxLineLength - joined_.size();
+        joined_.insert(joined_.end(), next.text, next.text + (next.length < room ? next.length : room));
+    }
+    joined_.push_back('\0');
+    line.text = joined_.data();
+    line.length = joined_.size() - 1;
+    return true;
+}
+
+int splitTokens(char* line, const char** tokens, int capacity) {
+    int count = 0;
+    char* p = line;
+    if (capacity <= 0) return 0;
+    for (;;) {
+        while (*p == ' ' || *p == '\t') ++p;
+        if (isLineEnd(*p) || count >= capacity - 1) {
+            if (isLineEnd(*p)) *p = '\0';
+            tokens[count] = kEmptyText;
+            return count;
+        }
+        if (*p == '"') {
+            char* token = ++p;
+            tokens[count++] = token;
+            while (*p != '"' && !isLineEnd(*p)) ++p;
+            if (*p != '"') {
+                *p = '\0';
+                tokens[count] = kEmptyText;
+                return count;
+            }
+            *p++ = '\0';
+            // The character after the closing quote is the separator, whatever it is; at the end
+            // of the line there is none to consume.
+            if (isLineEnd(*p)) {
+                *p = '\0';
+                tokens[count] = kEmptyText;
+                return count;
+            }
+            *p++ = '\0';
+            continue;
+        }
+        tokens[count++] = p;
+        while (!isSeparator(*p)) ++p;
+        if (isLineEnd(*p)) {
+            *p = '\0';
+            tokens[count] = kEmptyText;
+            return count;
+        }
+        *p++ = '\0';
+    }
+}
+
+const char* joinName(const char* const* tokens, int count, char* out, size_t outSize) {
+    if (outSize == 0) return out;
+    if (count <= 1) {
+        std::strncpy(out, "default", outSize - 1);
+        out[outSize - 1] = '\0';
+        return out;
+    }
+    size_t used = 0;
+    for (int i = 1; i < count && used < outSize - 1; ++i) {
+        if (i > 1) out[used++] = ' ';
+        for (const char* s = tokens[i]; *s && used < outSize - 1; ++s) out[used++] = *s;
+    }
+    out[used] = '\0';
+    return out;
+}
+
+bool parseTexCoordRef(const char* token, int32_t& index) {
+    const char* slash = std::strchr(token, '/');
+    if (!slash || slash[1] == '/') return false;
+    int32_t value = parseInt(slash + 1);
+    index = value >= 1 ? value - 1 : value;
+    return true;
+}
+
+bool parseNormalRef(const char* token, int32_t& index) {
+    const char* first = std::strchr(token, '/');
+    if (!first) return false;
+    const char* second = std::strchr(first + 1, '/');
+    if (!second) return false;
+    int32_t value = parseInt(second + 1);
+    index = value >= 1 ? value - 1 : value;
+    return true;
+}
+
+}  // namespace qf

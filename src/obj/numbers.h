@@ -1,0 +1,18 @@
+// Number conversions of the OBJ and MTL readers, independent of the process locale.
+#pragma once
+#include <cstdint>
+
+namespace qf {
+
+// Base-10 conversion of the leading part of a text: optional white space, optional sign, digits.
+// No digits gives 0; values beyond the 32-bit range are clamped to it.
+int32_t parseInt(const char* text);
+
+// Decimal conversion of the leading part of a text to double, with the same result as strtod in
+// the classic locale: no number gives 0.0, a value beyond the double range an infinity.
+double parseReal(const char* text);
+
+// The same, narrowed to float by rounding to nearest.
+inline float parseFloat(const char* text) { return static_cast<float>(parseReal(text)); }
+
+}  // namespace qf

@@ -1,0 +1,125 @@
+#include "run/config_file.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "model/fixed_text.h"
+#include "obj/input_source.h"
+
+namespace qf {
+
+namespace {
+
+struct FileCloser {
+    FILE* f;
+    ~FileCloser() {
+        if (f) std::fclose(f);
+    }
+};
+
+int32_t readInt32(const unsigned char* p) {
+    uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    int32_t out;
+    std::memcpy(&out, &v, 4);
+    return out;
+}
+
+void writeInt32(unsigned char* p, int32_t value) {
+    uint32_t v;
+    std::memcpy(&v, &value, 4);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+float readFloat(const unsigned char* p) {
+    int32_t bits = readInt32(p);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+void writeFloat(unsigned char* p, float f) {
+    int32_t bits;
+    std::memcpy(&bits, &f, 4);
+    writeInt32(p, bits);
+}
+
+}  // namespace
+
+void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]) {
+    copyBounded(path, moduleFileName);
+    char* cut = std::strrchr(path, '\\');
+    if (!cut) cut = std::strrchr(path, '/');
+    if (cut) cut[1] = '\0';
+    else path[0] = '\0';
+    const size_t used = std::strlen(path);
+    copyBounded(path + used, sizeof path - used, kConfigFileName);
+}
+
+bool loadOptions(ObjImporter& importer) {
+    FileCloser file{std::fopen(importer.configPath, "rb")};
+    if (!file.f) return false;
+    const uint64_t size = fileSize(importer.configPath);
+    unsigned char head[kConfigFixedSize];
+    // A file shorter than its fixed part is refused whole, whatever it records.
+    if (size < kConfigFixedSize || std::fread(head, 1, sizeof head, file.f) != sizeof head) return false;
+    if (readInt32(head) != kConfigFormatMark) return false;
+    if (uint64_t(uint32_t(readInt32(head + 4))) != size || readInt32(head + 4) < 0) return false;
+
+    ImportOptions& o = importer.options;
+    o.replaceScene = head[8] != 0;
+    o.importAsClusters = head[9] != 0;
+    o.flipZY = head[10] != 0;
+    o.centerPivots = head[11] != 0;
+    o.textureCoords = head[12] != 0;
+    o.importNormals = false;
+    o.objectScale = readFloat(head + 14);
+    o.importMaterials = head[18] != 0;
+    o.useMaterialPrefix = head[19] != 0;
+    o.defaultBump = readFloat(head + 20);
+    o.forceBlackAmbient = head[24] != 0;
+
+    const int32_t length = readInt32(head + 25);
+    if (length > 0) {
+        // At most what the field holds and what the file has; up to the end of a line, as a
+        // line read would stop there.
+        uint64_t wanted = uint64_t(length);
+        if (wanted > sizeof o.mapSearchPath - 1) wanted = sizeof o.mapSearchPath - 1;
+        if (wanted > size - kConfigFixedSize) wanted = size - kConfigFixedSize;
+        size_t used = 0;
+        int c;
+        while (used < wanted && (c = std::fgetc(file.f)) != EOF) {
+            o.mapSearchPath[used++] = static_cast<char>(c);
+            if (c == '\n') break;
+        }
+        o.mapSearchPath[used] = '\0';
+    }
+    return true;
+}
+
+void saveOptions(const ObjImporter& importer) {
+    const ImportOptions& o = importer.options;
+    const size_t length = strnlen(o.mapSearchPath, sizeof o.mapSearchPath - 1);
+    unsigned char head[kConfigFixedSize] = {};
+    writeInt32(head, kConfigFormatMark);
+    writeInt32(head + 4, static_cast<int32_t>(kConfigFixedSize + length));
+    head[8] = o.replaceScene;
+    head[9] = o.importAsClusters;
+    head[10] = o.flipZY;
+    head[11] = o.centerPivots;
+    head[12] = o.textureCoords;
+    head[13] = o.importNormals;
+    writeFloat(head + 14, o.objectScale);
+    head[18] = o.importMaterials;
+    head[19] = o.useMaterialPrefix;
+    writeFloat(head + 20, o.defaultBump);
+    head[24] = o.forceBlackAmbient;
+    writeInt32(head + 25, static_cast<int32_t>(length));
+
+    FileCloser file{std::fopen(importer.configPath, "wb")};
+    if (!file.f) return;
+    std::fwrite(head, 1, sizeof head, file.f);
+    if (length) std::fwrite(o.mapSearchPath, 1, length, file.f);
+}
+
+}  // namespace qf

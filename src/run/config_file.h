@@ -1,0 +1,24 @@
+// The options file beside the plug-in's library: little-endian, format mark 5, 29 + L bytes.
+#pragma once
+#include <string>
+
+#include "model/import_model.h"
+
+namespace qf {
+
+constexpr int kConfigFormatMark = 5;
+constexpr int kConfigFixedSize = 29;
+constexpr const char* kConfigFileName = "qf_objimp.cfg";
+
+// The module's file name cut after its last '\' (or '/' when it has none), plus the file name.
+void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]);
+
+// Loads the options into importer.options from importer.configPath. False, with nothing changed,
+// when the file is missing, of another format, of another recorded length, or too short.
+// When it returns true and the map search path is not empty, the caller adds that folder tree.
+bool loadOptions(ObjImporter& importer);
+
+// Writes the options to importer.configPath; a file that cannot be written is not reported.
+void saveOptions(const ObjImporter& importer);
+
+}  // namespace qf

@@ -1,0 +1,128 @@
+#include "model/import_model.h"
+
+#include <gtest/gtest.h>
+
+#include "materials/mtl_material.h"
+#include "model/fixed_text.h"
+
+namespace qf {
+namespace {
+
+ObjectInfo& addObject(ObjImporter& imp, const char* name, bool selected = false) {
+    imp.objects.push_back(std::make_unique<ObjectInfo>());
+    copyBounded(imp.objects.back()->name, name);
+    imp.objects.back()->selected = selected;
+    return *imp.objects.back();
+}
+
+TEST(ImportModel, DefaultsOfANewImporter) {
+    ObjImporter imp;
+    EXPECT_FALSE(imp.aborted);
+    EXPECT_TRUE(imp.options.replaceScene);
+    EXPECT_FALSE(imp.options.importAsClusters);
+    EXPECT_TRUE(imp.options.centerPivots);
+    EXPECT_TRUE(imp.options.textureCoords);
+    EXPECT_FALSE(imp.options.importNormals);
+    EXPECT_EQ(imp.options.objectScale, 1.0f);
+    EXPECT_TRUE(imp.options.importMaterials);
+    EXPECT_EQ(imp.options.defaultBump, 0.2f);
+    EXPECT_TRUE(imp.askForMissingMaps);
+    EXPECT_STREQ(imp.errorText, "");
+    ObjectInfo o;
+    EXPECT_STREQ(o.name, "default");
+    EXPECT_EQ(o.maxVertexIndex, -1);
+}
+
+TEST(ImportModel, LookupsCompareNamesExactlyAndSelectionIgnoringCase) {
+    ObjImporter imp;
+    addObject(imp, "box", true);
+    addObject(imp, "Box");
+    EXPECT_EQ(imp.findObject("BOX"), nullptr);
+    EXPECT_EQ(imp.findObject("Box"), imp.objects[1].get());
+    EXPECT_TRUE(imp.isObjectSelected("BOX"));
+    EXPECT_EQ(imp.countSelectedObjects(), 1);
+}
+
+TEST(ImportModel, MaterialIndexOf) {
+    ObjImporter imp;
+    EXPECT_EQ(imp.materialIndexOf(""), 0);
+    EXPECT_EQ(imp.materialIndexOf("red"), 0);  // the size of an empty list
+    imp.materials.push_back(std::make_unique<MtlMaterial>());
+    imp.materials.back()->name = "red";
+    imp.materials.push_back(std::make_unique<MtlMaterial>());
+    imp.materials.back()->name = "blue";
+    EXPECT_EQ(imp.materialIndexOf("blue"), 1);
+    EXPECT_EQ(imp.materialIndexOf("Blue"), 2);
+}
+
+TEST(ImportModel, WarningsAreUniqueIgnoringCaseLibrariesExactly) {
+    ObjImporter imp;
+    imp.addWarning("Material \"Red\" not found");
+    imp.addWarning("material \"red\" NOT found");
+    EXPECT_EQ(imp.warnings, std::vector<std::string>{"Material \"Red\" not found"});
+    imp.addMaterialLibrary("a.mtl");
+    imp.addMaterialLibrary("A.mtl");
+    imp.addMaterialLibrary("a.mtl");
+    EXPECT_EQ(imp.materialLibraries, (std::vector<std::string>{"a.mtl", "A.mtl"}));
+}
+
+TEST(ImportModel, MeshArraysAreSizedOnceAndZeroed) {
+    Mesh mesh;
+    ASSERT_TRUE(mesh.resizeVertices(4));
+    ASSERT_TRUE(mesh.allocTexCoords(2));
+    ASSERT_TRUE(mesh.allocPolygons(2, 7));
+    EXPECT_EQ(mesh.vertices.size(), 12u);
+    EXPECT_EQ(mesh.texCoords.size(), 6u);
+    for (size_t i = 0; i < 7; ++i) EXPECT_EQ(mesh.texCoordIndices[i], 0);
+    const int32_t quad[] = {0, 1, 2, 3}, tri[] = {1, 2, 3};
+    mesh.setPolygonVertices(0, 4, quad, 5);
+    mesh.setPolygonTexCoords(0, 4, quad);
+    mesh.setPolygonVertices(1, 3, tri, 2);
+    EXPECT_EQ(mesh.vertexIndexFill, 7);
+    EXPECT_EQ(mesh.texCoordIndexFill, 4);
+    EXPECT_EQ(mesh.vertexIndices[4], 1);
+    EXPECT_TRUE(mesh.usesMaterial(2));
+    EXPECT_FALSE(mesh.usesMaterial(3));
+    XSI::CLongArray polys;
+    mesh.collectPolygonsWithMaterial(5, polys, 10);
+    ASSERT_EQ(polys.GetCount(), 1);
+    EXPECT_EQ(polys[0], 10);
+}
+
+TEST(ImportModel, RefusedSizesFailCleanly) {
+    Mesh mesh;
+    EXPECT_FALSE(mesh.resizeVertices(-1));
+    EXPECT_EQ(mesh.vertexCount, 0);
+    EXPECT_FALSE(mesh.allocPolygons(1, -3));
+    EXPECT_EQ(mesh.polygonCount, 0);
+}
+
+TEST(ImportModel, AddCountsRefusesSumsBeyondTheRange) {
+    ObjectInfo a, b;
+    a.vertexCount = 5;
+    b.vertexCount = 7;
+    b.indexCount = 3;
+    EXPECT_TRUE(a.addCounts(b));
+    EXPECT_EQ(a.vertexCount, 12);
+    a.indexCount = 2147483647;
+    EXPECT_FALSE(a.addCounts(b));
+    EXPECT_EQ(a.vertexCount, 12);
+}
+
+TEST(ImportModel, ErrorTextsAreFormattedAndBounded) {
+    ObjImporter imp;
+    imp.setError(118, 1234);
+    EXPECT_STREQ(imp.errorText, "not enough memory to create 1234 vertices");
+    char small[5];
+    copyBounded(small, "abcdefgh");
+    EXPECT_STREQ(small, "abcd");
+}
+
+TEST(ImportModel, DestroyingAnUnusedImporterIsHarmless) {
+    auto imp = std::make_unique<ObjImporter>();
+    imp.reset();
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace qf

@@ -1,0 +1,200 @@
+#include "obj/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace qf {
+namespace {
+
+struct ReadResult {
+    std::vector<std::string> lines;
+    LineEnding ending;
+    uint64_t bytes;
+};
+
+ReadResult readAll(const std::string& text, size_t window) {
+    MemorySource source(text.data(), text.size());
+    std::vector<char> buffer(window);
+    LineReader reader(source, buffer.data(), buffer.size());
+    ReadResult r;
+    Line line;
+    while (reader.readLine(line)) {
+        EXPECT_EQ(std::strlen(line.text), line.length);
+        r.lines.emplace_back(line.text, line.length);
+    }
+    r.ending = reader.ending();
+    r.bytes = reader.bytesRead();
+    return r;
+}
+
+using Lines = std::vector<std::string>;
+
+// Every behaviour must hold whatever the window size: lines straddle tiny windows.
+class LineReaderTest : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(LineReaderTest, LineEndsOfEveryKindReadTheSameStatements) {
+    const size_t w = GetParam();
+    Lines expected = {"v 1 2 3", "", "f 1 2 3"};
+    auto lf = readAll("v 1 2 3\n\nf 1 2 3\n", w);
+    EXPECT_EQ(lf.lines, expected);
+    EXPECT_EQ(lf.ending, LineEnding::LineFeed);
+    EXPECT_EQ(lf.bytes, 17u);
+
+    auto crlf = readAll("v 1 2 3\r\n\r\nf 1 2 3\r\n", w);
+    EXPECT_EQ(crlf.lines, expected);
+    EXPECT_EQ(crlf.ending, LineEnding::LineFeed);
+
+    auto cr = readAll("v 1 2 3\r\rf 1 2 3\r", w);
+    EXPECT_EQ(cr.lines, (Lines{"v 1 2 3", "f 1 2 3"}));  // empty lines are skipped
+    EXPECT_EQ(cr.ending, LineEnding::CarriageReturn);
+}
+
+TEST_P(LineReaderTest, LastLineWithoutLineEndIsDelivered) {
+    EXPECT_EQ(readAll("g a\nf 1 2 3", GetParam()).lines, (Lines{"g a", "f 1 2 3"}));
+    EXPECT_EQ(readAll("f 1 2 3", GetParam()).lines, (Lines{"f 1 2 3"}));
+    EXPECT_TRUE(readAll("", GetParam()).lines.empty());
+}
+
+TEST_P(LineReaderTest, FirstLineEndFarIntoTheFileIsStillFound) {
+    std::string longFirst(5000, 'x');
+    auto lf = readAll("#" + longFirst + "\nv 1 2 3\n", GetParam());
+    ASSERT_EQ(lf.lines.size(), 2u);
+    EXPECT_EQ(lf.lines[1], "v 1 2 3");
+    EXPECT_EQ(lf.ending, LineEnding::LineFeed);
+
+    auto cr = readAll("#" + longFirst + "\rv 1 2 3\r", GetParam());
+    EXPECT_EQ(cr.ending, LineEnding::CarriageReturn);
+    EXPECT_EQ(cr.lines.back(), "v 1 2 3");
+
+    auto crlf = readAll("#" + longFirst + "\r\nv 1 2 3\r\n", GetParam());
+    EXPECT_EQ(crlf.ending, LineEnding::LineFeed);
+    EXPECT_EQ(crlf.lines.back(), "v 1 2 3");
+}
+
+TEST_P(LineReaderTest, AnLfInTheFirst1023BytesWinsOverAnEarlierCr) {
+    auto r = readAll("a\rb\nc\n", GetParam());
+    EXPECT_EQ(r.ending, LineEnding::LineFeed);
+    EXPECT_EQ(r.lines, (Lines{"a\rb", "c"}));
+}
+
+TEST_P(LineReaderTest, LongLinesStayWhole) {
+    std::string face = "f";
+    for (int i = 1; i <= 300; ++i) face += " " + std::to_string(i);
+    ASSERT_GT(face.size(), 499u);
+    auto r = readAll(face + "\n" + face + "\r\nv 0 0 0\n", GetParam());
+    EXPECT_EQ(r.lines, (Lines{face, face, "v 0 0 0"}));
+}
+
+TEST_P(LineReaderTest, BackslashJoinsLines) {
+    auto r = readAll("f 1 2 \\\n3 4\\\n 5\ng a\n", GetParam());
+    EXPECT_EQ(r.lines, (Lines{"f 1 2  3 4  5", "g a"}));
+    // On the last line the backslash keeps the line instead of dropping it.
+    EXPECT_EQ(readAll("g a\nf 1 2 3\\\n", GetParam()).lines, (Lines{"g a", "f 1 2 3 "}));
+    EXPECT_EQ(readAll("f 1 2 3\\", GetParam()).lines, (Lines{"f 1 2 3 "}));
+    // CR LF before the continuation: the backslash is the last character of the text.
+    EXPECT_EQ(readAll("g a\\\r\nb\r\n", GetParam()).lines, (Lines{"g a b"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, LineReaderTest, ::testing::Values(2, 3, 7, 64, 1024, 262144));
+
+TEST(LineReader, ByteCounterCountsPastFourGigabytesWithoutWrapping) {
+    // A source that yields 5 GiB of 4 KiB lines without holding them.
+    class Endless final : public InputSource {
+    public:
+        Endless() : block_(1 << 20, 'v') {
+            for (size_t i = 4095; i < block_.size(); i += 4096) block_[i] = '\n';
+        }
+        size_t read(char* dst, size_t n) override {
+            uint64_t left = total_ - pos_;
+            size_t offset = size_t(pos_ % block_.size());
+            n = std::min({n, size_t(std::min<uint64_t>(left, block_.size())), block_.size() - offset});
+            std::memcpy(dst, block_.data() + offset, n);
+            pos_ += n;
+            return n;
+        }
+        bool rewind() override {
+            pos_ = 0;
+            return true;
+        }
+
+    private:
+        std::vector<char> block_;
+        uint64_t total_ = (uint64_t(5) << 30);
+        uint64_t pos_ = 0;
+    } source;
+    std::vector<char> buffer(1 << 20);
+    LineReader reader(source, buffer.data(), buffer.size());
+    Line line;
+    uint64_t lines = 0;
+    while (reader.readPhysicalLine(line)) ++lines;
+    EXPECT_EQ(reader.bytesRead(), uint64_t(5) << 30);
+    EXPECT_EQ(lines, (uint64_t(5) << 30) / 4096);
+}
+
+std::vector<std::string> split(std::string text, int capacity = 20000) {
+    std::vector<const char*> tokens(capacity);
+    int n = splitTokens(text.data(), tokens.data(), capacity);
+    EXPECT_STREQ(tokens[n], "");
+    return {tokens.begin(), tokens.begin() + n};
+}
+
+TEST(SplitTokens, BlanksTabsAndQuotes) {
+    using S = std::vector<std::string>;
+    EXPECT_EQ(split("  v\t1  2 3  "), (S{"v", "1", "2", "3"}));
+    EXPECT_EQ(split("g \"my object\" tail"), (S{"g", "my object", "tail"}));
+    EXPECT_EQ(split("g \"ab\"cd"), (S{"g", "ab", "d"}));  // the c is eaten as separator
+    EXPECT_EQ(split("g \"\" x"), (S{"g", "", "x"}));
+    EXPECT_EQ(split("g \"open quote runs on"), (S{"g", "open quote runs on"}));
+    EXPECT_EQ(split("g \"closed at the end\""), (S{"g", "closed at the end"}));
+    EXPECT_EQ(split("f 1 2\r3"), (S{"f", "1", "2"}));
+    EXPECT_TRUE(split("   ").empty());
+}
+
+TEST(SplitTokens, KeepsOneLessThanTheListHolds) {
+    std::string line;
+    for (int i = 0; i < 25000; ++i) line += "1 ";
+    EXPECT_EQ(split(line).size(), 19999u);
+    EXPECT_EQ(split("a b c d e", 3).size(), 2u);
+}
+
+TEST(JoinName, DefaultSingleAndManyWordsAndTheCut) {
+    char out[kJoinedNameSize];
+    const char* bare[] = {"g", ""};
+    EXPECT_STREQ(joinName(bare, 1, out, sizeof out), "default");
+    const char* words[] = {"g", "front", "wheel", "left", ""};
+    EXPECT_STREQ(joinName(words, 4, out, sizeof out), "front wheel left");
+    std::string longName(400, 'n');
+    const char* longTokens[] = {"g", longName.c_str(), ""};
+    EXPECT_EQ(std::strlen(joinName(longTokens, 2, out, sizeof out)), kJoinedNameSize - 1);
+    char small[4];
+    EXPECT_STREQ(joinName(words, 4, small, sizeof small), "fro");
+}
+
+TEST(FaceReferences, TextureAndNormal) {
+    int32_t i = 99;
+    EXPECT_TRUE(parseTexCoordRef("4/7", i));
+    EXPECT_EQ(i, 6);
+    EXPECT_TRUE(parseTexCoordRef("4/7/9", i));
+    EXPECT_EQ(i, 6);
+    EXPECT_FALSE(parseTexCoordRef("4//9", i));
+    EXPECT_FALSE(parseTexCoordRef("4", i));
+    EXPECT_TRUE(parseTexCoordRef("4/-2", i));
+    EXPECT_EQ(i, -2);
+    EXPECT_TRUE(parseTexCoordRef("4/0", i));
+    EXPECT_EQ(i, 0);
+    i = 5;
+    EXPECT_TRUE(parseTexCoordRef("4/", i));
+    EXPECT_EQ(i, 0);
+    EXPECT_TRUE(parseNormalRef("4/7/9", i));
+    EXPECT_EQ(i, 8);
+    EXPECT_TRUE(parseNormalRef("4//9", i));
+    EXPECT_EQ(i, 8);
+    EXPECT_FALSE(parseNormalRef("4/7", i));
+}
+
+}  // namespace
+}  // namespace qf

@@ -1,0 +1,82 @@
+#include "obj/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace qf {
+namespace {
+
+TEST(ParseInt, LeadingPartClampedToThe32BitRange) {
+    EXPECT_EQ(parseInt("42"), 42);
+    EXPECT_EQ(parseInt("  -7/3"), -7);
+    EXPECT_EQ(parseInt("+5"), 5);
+    EXPECT_EQ(parseInt(""), 0);
+    EXPECT_EQ(parseInt("x1"), 0);
+    EXPECT_EQ(parseInt("2147483647"), 2147483647);
+    EXPECT_EQ(parseInt("2147483648"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(parseInt("-2147483648"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(parseInt("-99999999999999999999999"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(parseInt("99999999999999999999999"), std::numeric_limits<int32_t>::max());
+}
+
+TEST(ParseReal, Examples) {
+    EXPECT_EQ(parseReal("1,5"), 1.0);
+    EXPECT_EQ(parseReal("2.5e3"), 2500.0);
+    EXPECT_EQ(parseReal(""), 0.0);
+    EXPECT_EQ(parseReal("-"), 0.0);
+    EXPECT_EQ(parseReal("1e999"), HUGE_VAL);
+    EXPECT_EQ(parseReal("-1e999"), -HUGE_VAL);
+}
+
+// The conversion must give strtod's value (classic locale) bit for bit on every kind of text.
+void expectSameAsStrtod(const std::string& text) {
+    double expected = std::strtod(text.c_str(), nullptr);
+    double got = parseReal(text.c_str());
+    if (std::isnan(expected)) {
+        EXPECT_TRUE(std::isnan(got)) << text;
+        return;
+    }
+    EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << "'" << text << "' strtod " << expected << " got " << got;
+}
+
+TEST(ParseReal, AgreesWithStrtodOnHandPickedTexts) {
+    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    const char* texts[] = {"0",        "-0",      "+0",        "1.",       ".5",        "-.5e-3",  "+1.25",
+                           "+-1",      "++1",     "-+1",       "1e",       "1e+",       "1e-",     "1.5E+10",
+                           "inf",      "-INF",    "Infinity",  "nan",      "NaN(123)",  "0x1p3",   "-0x1A",
+                           "0x",       "1e-400",  "4.9e-324",  "2.2250738585072011e-308", "1e308",
+                           "1.7976931348623157e308", "1.7976931348623159e308", "  \t3.25", "\v7",
+                           "0.1000000000000000055511151231257827", "123456789012345678901234567890",
+                           "1_000",    "1.2.3",   "e5",        ".",        "-.",        "00012",   "1e0001"};
+    for (const char* t : texts) expectSameAsStrtod(t);
+}
+
+TEST(ParseReal, AgreesWithStrtodOnRandomNumbers) {
+    std::mt19937_64 rng(12345);
+    std::uniform_int_distribution<int> digitCount(1, 20), exponent(-330, 330), pick(0, 9);
+    char text[128];
+    for (int i = 0; i < 100000; ++i) {
+        double d;
+        uint64_t bits = rng();
+        std::memcpy(&d, &bits, sizeof d);
+        std::snprintf(text, sizeof text, (i % 3 == 0) ? "%.17g" : (i % 3 == 1) ? "%.6f" : "%.9e", d);
+        expectSameAsStrtod(text);
+        // Random digit strings with random exponents: rounding cases that printf never writes.
+        std::string s = (i & 1) ? "-" : "";
+        int n = digitCount(rng);
+        for (int k = 0; k < n; ++k) s += char('0' + pick(rng));
+        if (i & 2) s.insert(s.size() - size_t(n) / 2, ".");
+        if (i & 4) s += "e" + std::to_string(exponent(rng));
+        expectSameAsStrtod(s);
+    }
+}
+
+}  // namespace
+}  // namespace qf

@@ -1,0 +1,135 @@
+#include "run/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "model/fixed_text.h"
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+struct ConfigFixture : ::testing::Test {
+    test::TempDir dir;
+    std::string path = dir.path("qf_objimp.cfg");
+    ObjImporter importer;
+    void SetUp() override { copyBounded(importer.configPath, path.c_str()); }
+};
+
+TEST(ConfigPath, BesideTheModule) {
+    char path[kPathSize];
+    configPathBeside("C:\\XSI\\Addons\\qfObjImp.dll", path);
+    EXPECT_STREQ(path, "C:\\XSI\\Addons\\qf_objimp.cfg");
+    configPathBeside("/opt/qf/bin/qfobjimp", path);
+    EXPECT_STREQ(path, "/opt/qf/bin/qf_objimp.cfg");
+    configPathBeside("qfobjimp", path);
+    EXPECT_STREQ(path, "qf_objimp.cfg");
+    std::string deep = "/" + std::string(300, 'd') + "/x";
+    configPathBeside(deep.c_str(), path);
+    EXPECT_LT(std::strlen(path), size_t(kPathSize));
+}
+
+TEST_F(ConfigFixture, EmptySearchPathGivesTheExact29ByteLayout) {
+    importer.options.objectScale = 2.5f;
+    importer.options.flipZY = true;
+    importer.options.importNormals = true;
+    saveOptions(importer);
+    std::string bytes = test::readFile(path);
+    ASSERT_EQ(bytes.size(), 29u);
+    const unsigned char expected[29] = {5, 0, 0, 0, 29, 0, 0, 0, 1, 0, 1, 1, 1, 1, 0x00, 0x00, 0x20, 0x40,
+                                        1, 0, 0xcd, 0xcc, 0x4c, 0x3e, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(bytes.data(), expected, 29), 0);
+}
+
+TEST_F(ConfigFixture, RoundTripKeepsEveryStoredFieldButNormals) {
+    ImportOptions& o = importer.options;
+    o.replaceScene = false;
+    o.importAsClusters = true;
+    o.flipZY = true;
+    o.centerPivots = false;
+    o.textureCoords = false;
+    o.importNormals = true;
+    o.objectScale = 0.125f;
+    o.importMaterials = false;
+    o.useMaterialPrefix = true;
+    o.defaultBump = -3.5f;
+    o.forceBlackAmbient = true;
+    copyBounded(o.mapSearchPath, "/textures/wood");
+    saveOptions(importer);
+    EXPECT_EQ(test::readFile(path).size(), 29u + 14u);
+
+    ObjImporter loaded;
+    copyBounded(loaded.configPath, path.c_str());
+    ASSERT_TRUE(loadOptions(loaded));
+    const ImportOptions& l = loaded.options;
+    EXPECT_FALSE(l.replaceScene);
+    EXPECT_TRUE(l.importAsClusters);
+    EXPECT_TRUE(l.flipZY);
+    EXPECT_FALSE(l.centerPivots);
+    EXPECT_FALSE(l.textureCoords);
+    EXPECT_FALSE(l.importNormals);
+    EXPECT_EQ(l.objectScale, 0.125f);
+    EXPECT_FALSE(l.importMaterials);
+    EXPECT_TRUE(l.useMaterialPrefix);
+    EXPECT_EQ(l.defaultBump, -3.5f);
+    EXPECT_TRUE(l.forceBlackAmbient);
+    EXPECT_STREQ(l.mapSearchPath, "/textures/wood");
+
+    saveOptions(loaded);  // normals were dropped on load and are written as 0
+    EXPECT_EQ(test::readFile(path)[13], 0);
+}
+
+// Every rejected file leaves the options exactly as they were.
+TEST_F(ConfigFixture, RejectedFilesChangeNothing) {
+    importer.options.flipZY = true;
+    saveOptions(importer);
+    const std::string good = test::readFile(path);
+    auto expectIgnored = [&](const std::string& bytes, const char* why) {
+        dir.write("qf_objimp.cfg", bytes);
+        ObjImporter fresh;
+        copyBounded(fresh.configPath, path.c_str());
+        EXPECT_FALSE(loadOptions(fresh)) << why;
+        EXPECT_FALSE(fresh.options.flipZY) << why;
+    };
+    expectIgnored(good + "x", "one byte appended");
+    std::string otherMark = good;
+    otherMark[0] = 4;
+    expectIgnored(otherMark, "format mark 4");
+    expectIgnored(good.substr(0, 20), "cut short");
+    std::string shortButConsistent = good.substr(0, 12);
+    shortButConsistent[4] = 12;
+    expectIgnored(shortButConsistent, "shorter than 29 bytes yet recording its length");
+    expectIgnored("", "empty");
+    ObjImporter missing;
+    copyBounded(missing.configPath, dir.path("none.cfg").c_str());
+    EXPECT_FALSE(loadOptions(missing));
+}
+
+TEST_F(ConfigFixture, SearchPathLengthIsBoundedByTheFieldAndTheFile) {
+    saveOptions(importer);
+    std::string bytes = test::readFile(path);
+    // L claims 100000 characters, the file holds 300: the field takes 259.
+    std::string text(300, 'p');
+    bytes += text;
+    const uint32_t total = uint32_t(bytes.size());
+    std::memcpy(&bytes[4], &total, 4);
+    const int32_t claimed = 100000;
+    std::memcpy(&bytes[25], &claimed, 4);
+    dir.write("qf_objimp.cfg", bytes);
+    ASSERT_TRUE(loadOptions(importer));
+    EXPECT_EQ(std::strlen(importer.options.mapSearchPath), size_t(kPathSize - 1));
+
+    // L larger than what the file has: only the bytes that are there.
+    bytes.resize(29 + 3);
+    const uint32_t shortTotal = 32;
+    std::memcpy(&bytes[4], &shortTotal, 4);
+    dir.write("qf_objimp.cfg", bytes);
+    ObjImporter other;
+    copyBounded(other.configPath, path.c_str());
+    ASSERT_TRUE(loadOptions(other));
+    EXPECT_STREQ(other.options.mapSearchPath, "ppp");
+}
+
+}  // namespace
+}  // namespace qf

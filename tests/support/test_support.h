@@ -1,0 +1,63 @@
+// Helpers shared by the tests: importers over in-memory files and a dialog that records.
+#pragma once
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/import_model.h"
+#include "obj/input_source.h"
+#include "run/messages.h"
+
+namespace qf::test {
+
+struct SentMessage {
+    DialogMessage code;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+
+// Records every message, row and message box, and can cancel after a number of messages.
+class RecordingLink : public DialogLink {
+public:
+    intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override;
+    void addObjectRow(const char* name, int32_t polygons) override { rows.emplace_back(name, polygons); }
+    void showMessage(int textId) override { messageBoxes.push_back(textId); }
+
+    std::vector<SentMessage> messages;
+    std::vector<std::pair<std::string, int32_t>> rows;
+    std::vector<int> messageBoxes;
+    bool* cancelFlag = nullptr;  // set after cancelAfter messages
+    size_t cancelAfter = 0;
+    int count(DialogMessage code) const;
+};
+
+// An importer reading the given text from memory through a read window of the given size.
+class MemoryImport {
+public:
+    explicit MemoryImport(std::string text, size_t window = kLineBufferSize);
+    ObjImporter importer;
+    RecordingLink link;
+    int prescan();
+
+private:
+    std::string text_;
+    std::unique_ptr<MemorySource> source_;
+};
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    std::string path(const std::string& name) const;
+    std::string write(const std::string& name, const std::string& content) const;
+    const std::string& root() const { return root_; }
+
+private:
+    std::string root_;
+};
+
+std::string readFile(const std::string& path);
+
+}  // namespace qf::test

@@ -1,0 +1,34 @@
+// A small streaming JSON writer: enough for the tool's reports, with every text escaped.
+#pragma once
+#include <cstdint>
+#include <ostream>
+#include <string_view>
+
+namespace qf {
+
+class JsonWriter {
+public:
+    explicit JsonWriter(std::ostream& out) : out_(out) {}
+    JsonWriter& beginObject();
+    JsonWriter& endObject();
+    JsonWriter& beginArray();
+    JsonWriter& endArray();
+    JsonWriter& key(std::string_view name);
+    JsonWriter& value(std::string_view text);
+    JsonWriter& value(const char* text) { return value(std::string_view(text)); }
+    JsonWriter& value(int64_t number);
+    JsonWriter& value(int number) { return value(int64_t(number)); }
+    JsonWriter& value(double number);
+    JsonWriter& value(bool flag);
+
+private:
+    void separate();
+    std::ostream& out_;
+    bool needComma_ = false;
+};
+
+// Bytes of the names are the host's single-byte code page: bytes above 127 are written as
+// \u00XX so that the output is always valid JSON.
+void writeJsonString(std::ostream& out, std::string_view text);
+
+}  // namespace qf
