@@ -102,6 +102,7 @@ void Mesh::collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, i
 ObjImporter::ObjImporter() = default;
 
 ObjImporter::~ObjImporter() {
+    objectIndex_.clear();
     // Records first, then the lists, then the buffers: the same order the run built them in reverse.
     objects.clear();
     materials.clear();
@@ -113,10 +114,45 @@ ObjImporter::~ObjImporter() {
     warnings.clear();
 }
 
+void ObjImporter::indexObjects() const {
+    if (indexedObjects_ > objects.size()) {
+        objectIndex_.clear();
+        indexedObjects_ = 0;
+    }
+    for (; indexedObjects_ < objects.size(); ++indexedObjects_)
+        if (!objectIndex_.emplace(objects[indexedObjects_]->name, objects[indexedObjects_].get()).second)
+            duplicateNames_ = true;
+}
+
 ObjectInfo* ObjImporter::findObject(const char* name) const {
-    for (const auto& o : objects)
-        if (std::strcmp(o->name, name) == 0) return o.get();
-    return nullptr;
+    indexObjects();
+    auto found = objectIndex_.find(name);
+    return found == objectIndex_.end() ? nullptr : found->second;
+}
+
+ObjectInfo& ObjImporter::appendObject(const char* name) {
+    objects.push_back(std::make_unique<ObjectInfo>());
+    copyBounded(objects.back()->name, name);
+    indexObjects();
+    return *objects.back();
+}
+
+void ObjImporter::renameObject(ObjectInfo& object, const char* name) {
+    indexObjects();
+    auto old = objectIndex_.find(object.name);
+    if (old != objectIndex_.end() && old->second == &object) objectIndex_.erase(old);
+    copyBounded(object.name, name);
+    if (duplicateNames_) {
+        // The old name may belong to a later record too: index everything anew.
+        objectIndex_.clear();
+        indexedObjects_ = 0;
+        duplicateNames_ = false;
+        indexObjects();
+    } else if (!objectIndex_.emplace(object.name, &object).second) {
+        duplicateNames_ = true;
+        objectIndex_.clear();
+        indexedObjects_ = 0;
+    }
 }
 
 bool ObjImporter::isObjectSelected(const char* name) const {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/sdk/xsi_arrays.h"
@@ -128,6 +129,10 @@ public:
     ObjImporter& operator=(const ObjImporter&) = delete;
 
     ObjectInfo* findObject(const char* name) const;
+    // Appends a record with the name (cut to its field); names of records change only through
+    // renameObject, so that lookups by name stay fast on files of many thousand groups.
+    ObjectInfo& appendObject(const char* name);
+    void renameObject(ObjectInfo& object, const char* name);
     bool isObjectSelected(const char* name) const;
     int countSelectedObjects() const;
     Mesh* meshOf(const ObjectInfo& object) const;
@@ -171,6 +176,13 @@ public:
     std::vector<std::string> createdClipNames;
     std::vector<std::string> mapSearchPaths;
     std::vector<std::unique_ptr<MtlMaterial>> materials;
+
+private:
+    // First record of each name; rebuilt when records were added behind its back.
+    mutable std::unordered_map<std::string, ObjectInfo*> objectIndex_;
+    mutable size_t indexedObjects_ = 0;
+    mutable bool duplicateNames_ = false;
+    void indexObjects() const;
 };
 
 }  // namespace qf

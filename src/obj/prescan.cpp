@@ -49,12 +49,6 @@ struct PrescanState {
         add(o.normalCount, blockNormals);
         add(o.texCoordCount, blockTexCoords);
     }
-    ObjectInfo& newRecord(const char* name) {
-        auto record = std::make_unique<ObjectInfo>();
-        copyBounded(record->name, name);
-        importer.objects.push_back(std::move(record));
-        return *importer.objects.back();
-    }
 
     void vertex() {
         if (expectingBlock) {
@@ -77,9 +71,9 @@ struct PrescanState {
             current = found;
             if (found->lastBlock != block) addBlockCounts(*found);
         } else if (current && current->vertexCount == 0) {
-            copyBounded(current->name, groupName);
+            importer.renameObject(*current, groupName);
         } else {
-            current = &newRecord(groupName);
+            current = &importer.appendObject(groupName);
             pending = true;
         }
         current->lastBlock = block;
@@ -88,7 +82,7 @@ struct PrescanState {
     }
     void face(int count) {
         if (!current) {
-            current = &newRecord("default");
+            current = &importer.appendObject("default");
             takeBlockCounts(*current);
         } else if (pending) {
             takeBlockCounts(*current);

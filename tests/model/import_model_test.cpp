@@ -126,3 +126,28 @@ TEST(ImportModel, DestroyingAnUnusedImporterIsHarmless) {
 
 }  // namespace
 }  // namespace qf
+
+namespace qf {
+namespace {
+
+TEST(ImportModel, LookupByNameFollowsAppendsAndRenames) {
+    ObjImporter imp;
+    ObjectInfo& a = imp.appendObject("a");
+    imp.appendObject("b");
+    EXPECT_EQ(imp.findObject("a"), &a);
+    imp.renameObject(a, "c");
+    EXPECT_EQ(imp.findObject("a"), nullptr);
+    EXPECT_EQ(imp.findObject("c"), &a);
+    // A rename onto a taken name: the first record in list order wins, as before.
+    ObjectInfo& d = imp.appendObject("d");
+    imp.renameObject(d, "b");
+    EXPECT_EQ(imp.findObject("b"), imp.objects[1].get());
+    imp.renameObject(*imp.objects[1], "e");
+    EXPECT_EQ(imp.findObject("b"), &d);
+    // Records added without the helper are found too.
+    imp.objects.push_back(std::make_unique<ObjectInfo>());
+    EXPECT_EQ(imp.findObject("default"), imp.objects.back().get());
+}
+
+}  // namespace
+}  // namespace qf

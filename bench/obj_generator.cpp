@@ -1,0 +1,75 @@
+#include "obj_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace qf::bench {
+
+namespace {
+
+struct Writer {
+    FILE* f;
+    char buffer[256];
+    explicit Writer(const std::string& path) : f(std::fopen(path.c_str(), "wb")) {
+        if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 20);
+    }
+    ~Writer() {
+        if (f) std::fclose(f);
+    }
+    template <typename... Args>
+    void line(const char* format, Args... args) {
+        int n = std::snprintf(buffer, sizeof buffer, format, args...);
+        std::fwrite(buffer, 1, size_t(n), f);
+    }
+};
+
+// A patch of width x height vertices; indices start at first (1-based).
+void writePatch(Writer& w, int width, int height, double originX, double originY, int64_t first) {
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            w.line("v %.6f %.6f %.6f\n", originX + x * 0.01, originY + y * 0.01, std::sin(x * 0.1) * 0.5);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) w.line("vt %.6f %.6f\n", double(x) / width, double(y) / height);
+    for (int y = 0; y + 1 < height; ++y)
+        for (int x = 0; x + 1 < width; ++x) {
+            int64_t a = first + int64_t(y) * width + x, b = a + 1, c = a + width, d = c + 1;
+            w.line("f %lld/%lld %lld/%lld %lld/%lld\n", (long long)a, (long long)a, (long long)b, (long long)b,
+                   (long long)d, (long long)d);
+            w.line("f %lld/%lld %lld/%lld %lld/%lld\n", (long long)a, (long long)a, (long long)d, (long long)d,
+                   (long long)c, (long long)c);
+        }
+}
+
+}  // namespace
+
+bool writeGridFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    // About 140 bytes per vertex: its v and vt lines and two faces.
+    int side = int(std::sqrt(double(targetBytes) / 140.0));
+    w.line("# grid %d x %d\ng grid\n", side, side);
+    writePatch(w, side, side, 0, 0, 1);
+    return std::ferror(w.f) == 0;
+}
+
+bool writeGroupsFile(const std::string& path, uint64_t targetBytes, int groupCount) {
+    Writer w(path);
+    if (!w.f) return false;
+    w.line("mtllib groups.mtl\n");
+    int64_t first = 1;
+    constexpr int width = 8;
+    for (int g = 0; g < groupCount; ++g) {
+        // Rows per patch follow the bytes still to write: each row of 8 is about 900 bytes.
+        const long written = std::ftell(w.f);
+        const double perGroup = (double(targetBytes) - double(written)) / double(groupCount - g);
+        const int height = std::max(2, int(perGroup / 900.0 + 0.5));
+        w.line("g part%d\nusemtl mat%d\n", g, g % 64);
+        writePatch(w, width, height, g * 1.0, 0, first);
+        first += int64_t(width) * height;
+    }
+    return std::ferror(w.f) == 0;
+}
+
+}  // namespace qf::bench
