@@ -17,14 +17,17 @@ inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The slow path for what from_chars does not take (hex, values out of range): the C library's
 // own conversion in the classic locale.
-double parseRealClassic(const char* text) {
+double parseRealClassic(const char* text, bool& consumed) {
+    char* end = nullptr;
 #if defined(_WIN32)
     static _locale_t classic = _create_locale(LC_NUMERIC, "C");
-    return _strtod_l(text, nullptr, classic);
+    double value = _strtod_l(text, &end, classic);
 #else
     static locale_t classic = newlocale(LC_NUMERIC_MASK, "C", nullptr);
-    return strtod_l(text, nullptr, classic);
+    double value = strtod_l(text, &end, classic);
 #endif
+    consumed = end != text;
+    return value;
 }
 
 }  // namespace
@@ -46,7 +49,8 @@ int32_t parseInt(const char* text) {
     return static_cast<int32_t>(value);
 }
 
-double parseReal(const char* text) {
+double parseReal(const char* text, bool& consumed) {
+    consumed = false;
     const char* p = text;
     while (isSpace(*p)) ++p;
     const char* digits = p;
@@ -56,14 +60,22 @@ double parseReal(const char* text) {
     }
     // Hexadecimal numbers are rare enough to leave to the C library.
     const char* q = (*digits == '-') ? digits + 1 : digits;
-    if (q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) return parseRealClassic(text);
+    if (q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) return parseRealClassic(text, consumed);
 
     double value = 0.0;
     const char* end = digits + std::strlen(digits);
     auto result = std::from_chars(digits, end, value, std::chars_format::general);
-    if (result.ec == std::errc()) return value;
+    if (result.ec == std::errc()) {
+        consumed = true;
+        return value;
+    }
     if (result.ec == std::errc::invalid_argument) return 0.0;
-    return parseRealClassic(text);  // out of range: infinity or a denormal, as strtod gives
+    return parseRealClassic(text, consumed);  // out of range: infinity or a denormal, as strtod gives
+}
+
+double parseReal(const char* text) {
+    bool consumed;
+    return parseReal(text, consumed);
 }
 
 }  // namespace qf

@@ -12,6 +12,9 @@ int32_t parseInt(const char* text);
 // the classic locale: no number gives 0.0, a value beyond the double range an infinity.
 double parseReal(const char* text);
 
+// The same; consumed tells whether the text began with a number at all.
+double parseReal(const char* text, bool& consumed);
+
 // The same, narrowed to float by rounding to nearest.
 inline float parseFloat(const char* text) { return static_cast<float>(parseReal(text)); }
 

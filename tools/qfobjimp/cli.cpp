@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 #include "controls/format_thousands.h"
@@ -14,7 +15,11 @@
 #include "obj/prescan.h"
 #include "qfobjimp/json_writer.h"
 #include "qfobjimp/terminal_progress.h"
+#include "dialogs/object_selection.h"
+#include "materials/mtl_reader.h"
+#include "obj/obj_parser.h"
 #include "run/config_file.h"
+#include "run/run_paths.h"
 #include "run/string_table.h"
 
 #if defined(_WIN32)
@@ -25,12 +30,24 @@ namespace qf {
 
 namespace {
 
+std::string FormatRange(float lo, float hi) {
+    std::ostringstream s;
+    s << lo << " to " << hi;
+    return s.str();
+}
+
 const char kUsage[] =
     "usage: qfobjimp scan FILE.obj [--json]\n"
+    "       qfobjimp parse FILE.obj [--select PATTERN] [OPTIONS] [--json]\n"
     "       qfobjimp config [--config PATH] [set KEY VALUE]\n"
     "\n"
     "scan    lists the objects of an OBJ file with their counts, the file totals and\n"
     "        the material libraries it names (--json: one JSON object)\n"
+    "parse   reads the file as an import does (materials, then the chosen objects)\n"
+    "        and reports the meshes it would build, or the error that stops it\n"
+    "        --select PATTERN  objects whose names match (* and ?, case ignored; all)\n"
+    "        --clusters --flip-zy --scale S --no-texcoords --no-materials\n"
+    "        --default-bump B\n"
     "config  shows the saved import options, or changes one of them; the options file\n"
     "        lives beside this program unless --config names another\n";
 
@@ -38,30 +55,93 @@ struct Arguments {
     std::vector<std::string> positional;
     bool json = false;
     std::optional<std::string> configPath;
+    std::string select = "*";
+    // Import options given on the command line, applied over the defaults.
+    std::vector<std::pair<std::string, std::string>> optionFlags;
     std::string error;
 };
 
+// Flags that set an import option; those with a value take the next argument.
+const struct {
+    const char* flag;
+    bool takesValue;
+} kOptionFlags[] = {{"--clusters", false},          {"--flip-zy", false},    {"--no-texcoords", false},
+                    {"--no-materials", false},      {"--no-center-pivots", false},
+                    {"--force-black-ambient", false}, {"--scale", true},     {"--default-bump", true}};
+
 Arguments parseArguments(int argc, const char* const* argv) {
     Arguments a;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && a.error.empty(); ++i) {
         std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) a.error = arg + " needs a value";
+            else out = argv[++i];
+        };
+        bool isOption = false;
+        for (const auto& f : kOptionFlags) {
+            if (arg != f.flag) continue;
+            isOption = true;
+            std::string v;
+            if (f.takesValue) value(v);
+            a.optionFlags.emplace_back(arg, v);
+        }
+        if (isOption) continue;
         if (arg == "--json") a.json = true;
+        else if (arg == "--select") value(a.select);
         else if (arg == "--config") {
-            if (i + 1 >= argc) a.error = "--config needs a path";
-            else a.configPath = argv[++i];
+            std::string path;
+            value(path);
+            a.configPath = path;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") a.error = "unknown option " + arg;
         else a.positional.push_back(arg);
     }
     return a;
 }
 
-// Reports the pre-scan to the terminal: the bar follows the bytes read.
-class ScanProgressLink final : public DialogLink {
+// Applies the option flags; false with a message for a value out of range.
+bool applyOptionFlags(const Arguments& args, ImportOptions& o, std::string& error) {
+    for (const auto& [flag, value] : args.optionFlags) {
+        if (flag == "--clusters") o.importAsClusters = true;
+        else if (flag == "--flip-zy") o.flipZY = true;
+        else if (flag == "--no-texcoords") o.textureCoords = false;
+        else if (flag == "--no-materials") o.importMaterials = false;
+        else if (flag == "--no-center-pivots") o.centerPivots = false;
+        else if (flag == "--force-black-ambient") o.forceBlackAmbient = true;
+        else {
+            const bool scale = flag == "--scale";
+            char* end = nullptr;
+            const float f = std::strtof(value.c_str(), &end);
+            const float lo = scale ? kObjectScaleMin : kDefaultBumpMin, hi = scale ? kObjectScaleMax : kDefaultBumpMax;
+            if (value.empty() || !end || *end != '\0' || !(f >= lo && f <= hi)) {
+                error = flag + " takes a number from " + FormatRange(lo, hi);
+                return false;
+            }
+            (scale ? o.objectScale : o.defaultBump) = f;
+        }
+    }
+    return true;
+}
+
+// Shows the passes' reports on the terminal: phases and the bar; keeps the message box text.
+class ConsoleLink final : public DialogLink {
 public:
-    ScanProgressLink(TerminalProgress& progress, uint64_t total) : progress_(progress), total_(total) {}
-    intptr_t send(DialogMessage code, uintptr_t, intptr_t lParam) override {
-        if (code == DialogMessage::ScanProgress && total_ > 0)
-            progress_.setFraction(double(uint64_t(lParam)) / double(total_));
+    ConsoleLink(TerminalProgress& progress, const ObjImporter& importer) : progress_(progress), importer_(importer) {}
+    intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+        switch (code) {
+        case DialogMessage::ScanProgress:
+        case DialogMessage::Progress:
+            if (importer_.progressTotal > 0)
+                progress_.setFraction(double(uint64_t(lParam)) / double(importer_.progressTotal));
+            break;
+        case DialogMessage::Phase:
+            if (wParam) progress_.setPhase(loadText(int(wParam)));
+            break;
+        case DialogMessage::Fraction:
+            progress_.setFraction(*reinterpret_cast<const float*>(lParam));
+            break;
+        default:
+            break;
+        }
         return 0;
     }
     void addObjectRow(const char*, int32_t) override {}
@@ -70,7 +150,7 @@ public:
 
 private:
     TerminalProgress& progress_;
-    uint64_t total_;
+    const ObjImporter& importer_;
 };
 
 std::string describeOpenFailure(const std::string& path) {
@@ -80,29 +160,38 @@ std::string describeOpenFailure(const std::string& path) {
     return std::strerror(errno);
 }
 
+// Opens the OBJ file of a verb and readies the importer for the passes; false after a message.
+bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr<FileSource>& file,
+                 std::ostream& err) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec)) file = FileSource::open(path);
+    if (!file) {
+        err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
+        return false;
+    }
+    importer.progressTotal = fileSize(path);
+    importer.objFile = file.get();
+    const std::string absolute = std::filesystem::absolute(path, ec).string();
+    setRunPaths(importer, ec ? path.c_str() : absolute.c_str());
+    if (!importer.lineBuffer.allocate(kLineBufferSize)) {
+        err << "qfobjimp: out of memory\n";
+        return false;
+    }
+    return true;
+}
+
 int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.positional.size() != 2) {
         err << "qfobjimp scan: expected one OBJ file\n" << kUsage;
         return 2;
     }
     const std::string& path = args.positional[1];
-    std::error_code ec;
-    std::unique_ptr<FileSource> file;
-    if (!std::filesystem::is_directory(path, ec)) file = FileSource::open(path);
-    if (!file) {
-        err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
-        return 1;
-    }
     ObjImporter importer;
-    importer.progressTotal = fileSize(path);
-    importer.objFile = file.get();
-    if (!importer.lineBuffer.allocate(kLineBufferSize)) {
-        err << "qfobjimp: out of memory\n";
-        return 1;
-    }
+    std::unique_ptr<FileSource> file;
+    if (!openObjFile(path, importer, file, err)) return 1;
     TerminalProgress progress;
     progress.setPhase("scanning " + std::filesystem::path(path).filename().string());
-    ScanProgressLink link(progress, importer.progressTotal);
+    ConsoleLink link(progress, importer);
     prescanObj(importer, link);
     progress.finish();
     if (importer.errorText[0]) {
@@ -158,6 +247,93 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (importer.materialLibraries.empty()) out << " none";
     for (const auto& l : importer.materialLibraries) out << " \"" << l << "\"";
     out << "\n";
+    return 0;
+}
+
+int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.positional.size() != 2) {
+        err << "qfobjimp parse: expected one OBJ file\n" << kUsage;
+        return 2;
+    }
+    const std::string& path = args.positional[1];
+    ObjImporter importer;
+    std::string optionError;
+    if (!applyOptionFlags(args, importer.options, optionError)) {
+        err << "qfobjimp: " << optionError << "\n";
+        return 2;
+    }
+    std::unique_ptr<FileSource> file;
+    if (!openObjFile(path, importer, file, err)) return 1;
+    TerminalProgress progress;
+    ConsoleLink link(progress, importer);
+    progress.setPhase("scanning " + std::filesystem::path(path).filename().string());
+    prescanObj(importer, link);
+    if (!importer.errorText[0] && selectObjects(importer, args.select.c_str()) > 0) {
+        readMaterialLibraries(importer, link);
+        runParse(importer, link);
+    } else if (!importer.errorText[0]) {
+        link.message = loadText(IDS_NOTHING_TO_IMPORT);
+    }
+    progress.finish();
+    if (importer.errorText[0]) {
+        err << "qfobjimp: " << path << ": " << importer.errorText << "\n";
+        return 1;
+    }
+
+    if (args.json) {
+        JsonWriter json(out);
+        json.beginObject();
+        json.key("meshes").beginArray();
+        for (const auto& named : importer.meshes) {
+            const Mesh& m = named->mesh;
+            json.beginObject();
+            json.key("name").value(named->name);
+            json.key("vertexCount").value(m.vertexCount);
+            json.key("texCoordCount").value(m.texCoordCount);
+            json.key("polygonCount").value(m.polygonCount);
+            json.key("cornerCount").value(m.vertexIndexFill);
+            json.endObject();
+        }
+        json.endArray();
+        json.key("clusters").beginArray();
+        if (importer.options.importAsClusters)
+            for (const auto& o : importer.objects)
+                if (o->clusterPolygons.GetCount() > 0) {
+                    json.beginObject();
+                    json.key("name").value(o->name);
+                    json.key("polygonCount").value(int64_t(o->clusterPolygons.GetCount()));
+                    json.endObject();
+                }
+        json.endArray();
+        json.key("materials").beginArray();
+        for (const auto& m : importer.materials) json.value(m->name);
+        json.endArray();
+        json.key("warnings").beginArray();
+        for (const auto& w : importer.warnings) json.value(w);
+        json.endArray();
+        json.endObject();
+        out << "\n";
+        return 0;
+    }
+
+    if (!link.message.empty()) out << link.message << "\n";
+    if (!importer.meshes.empty())
+        out << std::left << std::setw(32) << "Mesh" << std::right << std::setw(14) << "Vertices" << std::setw(14)
+            << "Polygons" << std::setw(14) << "Corners" << std::setw(14) << "Tex. vertices" << "\n";
+    for (const auto& named : importer.meshes) {
+        const Mesh& m = named->mesh;
+        out << std::left << std::setw(32) << named->name << std::right << std::setw(14)
+            << FormatThousands(uint64_t(m.vertexCount)) << std::setw(14) << FormatThousands(uint64_t(m.polygonCount))
+            << std::setw(14) << FormatThousands(uint64_t(m.vertexIndexFill)) << std::setw(14)
+            << FormatThousands(uint64_t(m.texCoordCount)) << "\n";
+    }
+    if (importer.options.importAsClusters)
+        for (const auto& o : importer.objects)
+            if (o->clusterPolygons.GetCount() > 0)
+                out << "  cluster " << o->name << ": " << FormatThousands(uint64_t(o->clusterPolygons.GetCount()))
+                    << " polygons\n";
+    out << "Materials read: " << importer.materials.size() << "\n";
+    for (const auto& w : importer.warnings) out << "warning: " << w << "\n";
     return 0;
 }
 
@@ -264,6 +440,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     const std::string& verb = args.positional[0];
     if (verb == "scan") return scanCommand(args, out, err);
+    if (verb == "parse") return parseCommand(args, out, err);
     if (verb == "config") return configCommand(args, argc > 0 ? argv[0] : nullptr, out, err);
     err << "qfobjimp: unknown command '" << verb << "'\n" << kUsage;
     return 2;

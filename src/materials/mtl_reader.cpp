@@ -1,0 +1,206 @@
+#include "materials/mtl_reader.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "materials/paths.h"
+#include "model/fixed_text.h"
+#include "obj/line_reader.h"
+#include "obj/numbers.h"
+#include "run/string_table.h"
+
+namespace qf {
+
+namespace {
+
+char g_currentMtlFolder[kPathSize] = {};
+
+constexpr size_t kMtlWindowSize = 64 * 1024;
+
+// Word i of a statement; words past the last read as the empty end marker.
+struct Words {
+    const char* const* items;
+    int count;
+    const char* operator[](int i) const { return (i >= 0 && i < count) ? items[i] : ""; }
+};
+
+float number(const char* word) { return parseFloat(word); }
+
+bool startsWithNoCase(const char* text, const char* prefix) {
+    for (; *prefix; ++text, ++prefix) {
+        char a = *text, b = *prefix;
+        if (a >= 'A' && a <= 'Z') a = char(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = char(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+MapKind kindOfSuffix(const char* suffix) {
+    static const struct {
+        const char* suffix;
+        MapKind kind;
+    } kinds[] = {{"Ka", MapKind::Ambient},   {"Kd", MapKind::Diffuse}, {"Ks", MapKind::Specular},
+                 {"Ke", MapKind::Emission},  {"d", MapKind::Opacity},  {"bump", MapKind::Bump},
+                 {"refl", MapKind::Reflection}};
+    for (const auto& k : kinds)
+        if (equalsNoCase(suffix, k.suffix)) return k.kind;
+    return MapKind::Unknown;
+}
+
+// Reads up to three numbers from word i on into values; returns the words taken.
+int readNumbers(const Words& w, int i, float* values) {
+    int taken = 0;
+    while (taken < 3 && i + taken < w.count) {
+        bool consumed = false;
+        double v = parseReal(w[i + taken], consumed);
+        if (!consumed) break;
+        values[taken++] = static_cast<float>(v);
+    }
+    return taken;
+}
+
+// Arguments of the map options that are read past without being kept.
+int argumentsOfOption(const char* option) {
+    static const struct {
+        const char* name;
+        int arguments;
+    } options[] = {{"-blendu", 1}, {"-blendv", 1}, {"-cc", 1},      {"-clamp", 1},
+                   {"-imfchan", 1}, {"-texres", 1}, {"-boost", 1},  {"-mm", 2}};
+    for (const auto& o : options)
+        if (equalsNoCase(option, o.name)) return o.arguments;
+    return -1;  // unknown: its numeric arguments follow it
+}
+
+}  // namespace
+
+const char* currentMtlFolder() { return g_currentMtlFolder; }
+void setCurrentMtlFolder(const char* folder) { copyBounded(g_currentMtlFolder, folder); }
+
+std::unique_ptr<MtlMap> parseMapStatement(const char* const* words, int count, float defaultBump) {
+    auto map = std::make_unique<MtlMap>();
+    const Words w{words, count};
+    map->kind = kindOfSuffix(w[0] + std::min<size_t>(4, std::strlen(w[0])));
+    if (map->kind == MapKind::Bump) map->bumpFactor = defaultBump / 100.0f;
+    if (count < 2) {
+        copyBounded(map->fileName, "default");
+        return map;
+    }
+    int i = 1;
+    while (i < count && w[i][0] == '-') {
+        const char* option = w[i];
+        if (equalsNoCase(option, "-type")) {
+            i += 2;
+        } else if (equalsNoCase(option, "-bm")) {
+            map->bumpFactor = number(w[i + 1]);
+            i += 2;
+        } else if (equalsNoCase(option, "-o")) {
+            i += 1 + readNumbers(w, i + 1, map->offset);
+        } else if (equalsNoCase(option, "-s")) {
+            i += 1 + readNumbers(w, i + 1, map->scale);
+        } else if (equalsNoCase(option, "-t")) {
+            float ignored[3];
+            i += 1 + readNumbers(w, i + 1, ignored);
+        } else {
+            int arguments = argumentsOfOption(option);
+            if (arguments >= 0) {
+                i += 1 + arguments;
+            } else {
+                float ignored[3];
+                i += 1 + readNumbers(w, i + 1, ignored);
+            }
+        }
+    }
+    // The name runs from word i up to the first later word that starts an option.
+    size_t used = 0;
+    for (int k = i; k < count; ++k) {
+        if (k > i && w[k][0] == '-') break;
+        if (k > i && used + 1 < sizeof map->fileName) map->fileName[used++] = ' ';
+        for (const char* s = w[k]; *s && used + 1 < sizeof map->fileName; ++s) map->fileName[used++] = *s;
+    }
+    map->fileName[used] = '\0';
+    return map;
+}
+
+uint64_t parseMtlFile(ObjImporter& importer, InputSource& file) {
+    std::vector<char> window(kMtlWindowSize);
+    LineReader reader(file, window.data(), window.size());
+    const char* tokens[kMtlTokenCapacity];
+    MtlMaterial* current = nullptr;
+    Line line;
+    while (reader.readLine(line)) {
+        const int count = splitTokens(line.text, tokens, kMtlTokenCapacity);
+        if (count == 0) continue;
+        const Words w{tokens, count};
+        const char* keyword = w[0];
+        if (equalsNoCase(keyword, "newmtl")) {
+            importer.materials.push_back(std::make_unique<MtlMaterial>());
+            current = importer.materials.back().get();
+            char name[kMaterialNameSize];
+            current->name = joinName(tokens, count, name, sizeof name);
+            continue;
+        }
+        if (!current) continue;
+        if (equalsNoCase(keyword, "Ns")) {
+            current->shininess = number(w[1]) / 100.0f;
+        } else if (equalsNoCase(keyword, "Tr") || equalsNoCase(keyword, "d")) {
+            current->opacity = number(w[1]);
+        } else if (equalsNoCase(keyword, "Tf")) {
+            // The mean of the three values; missing ones count as 0.
+            float opacity = number(w[1]);
+            opacity = number(w[2]) + opacity;
+            current->opacity = (number(w[3]) + opacity) / 3.0f;
+        } else if (equalsNoCase(keyword, "Ka") || equalsNoCase(keyword, "Kd") || equalsNoCase(keyword, "Ks") ||
+                   equalsNoCase(keyword, "Ke")) {
+            if (count < 4) continue;
+            float rgb[3] = {number(w[1]), number(w[2]), number(w[3])};
+            float* target = nullptr;
+            if (equalsNoCase(keyword, "Ka")) target = current->ambient;
+            else if (equalsNoCase(keyword, "Kd")) target = current->diffuse;
+            else if (equalsNoCase(keyword, "Ks")) target = current->specular;
+            if (!target) continue;  // Ke: accepted, nothing reads it
+            std::memcpy(target, rgb, sizeof rgb);
+            if (target == current->specular && rgb[0] + rgb[1] + rgb[2] == 0.0f)
+                current->specular[0] = current->specular[1] = current->specular[2] = 0.9f;
+        } else if (startsWithNoCase(keyword, "map_")) {
+            current->maps.push_back(parseMapStatement(tokens, count, importer.options.defaultBump));
+        }
+    }
+    return reader.bytesRead();
+}
+
+void readMaterialLibraries(ObjImporter& importer, DialogLink& dialog) {
+    if (!importer.options.importMaterials) return;
+    dialog.send(DialogMessage::Phase, IDS_IMPORTING_MATERIALS, 0);
+    uint64_t consumed = 0;
+    for (const std::string& library : importer.materialLibraries) {
+        char name[kPathSize], fileName[kPathSize], directory[kPathSize], folder[kPathSize];
+        copyBounded(name, library.c_str());
+        splitFileName(name, false, fileName, sizeof fileName);
+        splitDirectory(name, directory, sizeof directory);
+        if (joinPath(importer.objDirectory, directory, folder, sizeof folder) != 0) {
+            // A directory that cannot be joined (a misplaced ':', ".." above the root, too long):
+            // look for the library beside the OBJ file instead.
+            copyBounded(folder, importer.objDirectory);
+            toForwardSlashes(folder);
+        }
+        appendSlash(folder, sizeof folder);
+        setCurrentMtlFolder(folder);
+        std::string path = std::string(folder) + fileName;
+        auto file = FileSource::open(path);
+        if (file && !fileExists(path.c_str())) file.reset();
+        if (file) {
+            consumed += parseMtlFile(importer, *file);
+            dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(consumed));
+        } else {
+            char warning[kPathSize + 64];
+            formatBounded(warning, sizeof warning, loadText(IDS_MATLIB_NOT_FOUND), path.c_str());
+            importer.addWarning(warning);
+        }
+    }
+    dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(importer.progressTotal));
+    dialog.send(DialogMessage::Phase, 0, 0);
+}
+
+}  // namespace qf

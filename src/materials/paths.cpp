@@ -1,0 +1,119 @@
+#include "materials/paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "model/fixed_text.h"
+
+namespace qf {
+
+void toForwardSlashes(char* path) {
+    for (char* p = path; *p; ++p)
+        if (*p == '\\') *p = '/';
+}
+
+void splitFileName(char* path, bool strip, char* out, size_t outSize) {
+    toForwardSlashes(path);
+    const size_t length = std::strlen(path);
+    const char* name;
+    if (length > 0 && path[length - 1] == '/') name = "";
+    else if (const char* slash = std::strrchr(path, '/')) name = slash + 1;
+    else if (length >= 2 && path[1] == ':') name = path + 2;
+    else name = path;
+    copyBounded(out, outSize, name);
+    if (strip)
+        if (char* dot = std::strchr(out, '.')) *dot = '\0';
+}
+
+void splitDirectory(const char* path, char* out, size_t outSize) {
+    const char* cut = std::strrchr(path, '\\');
+    if (!cut) cut = std::strrchr(path, '/');
+    if (!cut || outSize == 0) {
+        if (outSize) out[0] = '\0';
+        return;
+    }
+    size_t n = size_t(cut - path) + 1;
+    if (n > outSize - 1) n = outSize - 1;
+    std::memcpy(out, path, n);
+    out[n] = '\0';
+}
+
+int normalizePath(char* path, size_t size) {
+    std::string rebuilt;
+    const bool rooted = path[0] == '/';
+    const char* p = path;
+    while (*p) {
+        while (*p == '/') ++p;
+        const char* start = p;
+        while (*p && *p != '/') ++p;
+        std::string segment(start, p);
+        if (segment.empty() || segment == ".") continue;
+        if (segment == "..") {
+            size_t slash = rebuilt.rfind('/');
+            if (slash == std::string::npos) return -1;
+            rebuilt.erase(slash);
+            continue;
+        }
+        if (!rebuilt.empty() || rooted) rebuilt += '/';
+        rebuilt += segment;
+    }
+    rebuilt += '/';
+    copyBounded(path, size, rebuilt.c_str());
+    return rebuilt.size() > size_t(kPathSize) || rebuilt.size() > size - 1 ? -1 : 0;
+}
+
+int joinPath(const char* base, const char* relative, char* out, size_t outSize, PathStyle style) {
+    std::string b(base), r(relative);
+    for (char& c : b)
+        if (c == '\\') c = '/';
+    for (char& c : r)
+        if (c == '\\') c = '/';
+    if (!r.empty() && (r[0] == ':' || r.find(':', 2) != std::string::npos)) {
+        copyBounded(out, outSize, (b + r).c_str());
+        return -1;
+    }
+    if (r.empty()) {
+        copyBounded(out, outSize, b.c_str());
+        return b.size() < outSize ? 0 : -1;
+    }
+    std::string joined;
+    if (r[0] == '/') {
+        const bool hasDrive = style == PathStyle::Windows && b.size() >= 2 && b[1] == ':';
+        joined = (hasDrive ? b.substr(0, 2) : std::string()) + r;
+    } else if (r.size() >= 2 && r[1] == ':') {
+        joined = r;
+    } else {
+        joined = b + r;
+    }
+    // Normalise in a buffer that holds any input, then bound the result.
+    std::string work = joined;
+    work.resize(joined.size() + 2, '\0');
+    int status = normalizePath(work.data(), work.size());
+    copyBounded(out, outSize, work.c_str());
+    if (status == 0 && std::strlen(work.c_str()) >= outSize) status = -1;
+    return status;
+}
+
+void appendSlash(char* path, size_t size) {
+    size_t n = std::strlen(path);
+    // An empty folder is the current one; a lone '/' would make it the root.
+    if (n > 0 && path[n - 1] != '/' && n + 1 < size) {
+        path[n] = '/';
+        path[n + 1] = '\0';
+    }
+}
+
+bool fileExists(const char* path) {
+    // A folder opens for reading on POSIX systems, but it is no file.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return false;
+    FILE* f = std::fopen(path, "r");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace qf

@@ -1,0 +1,45 @@
+// Path operations of the material reading and lookup. Paths are byte strings of the host's code
+// page with '/' as the separator once converted; every result is bounded by kPathSize.
+#pragma once
+#include <cstddef>
+
+#include "run/import_options.h"
+
+namespace qf {
+
+// Whether a path may start with a drive ("C:"). On POSIX there are none: a rooted name is
+// simply absolute.
+enum class PathStyle { Windows, Posix };
+#if defined(_WIN32)
+constexpr PathStyle kNativePathStyle = PathStyle::Windows;
+#else
+constexpr PathStyle kNativePathStyle = PathStyle::Posix;
+#endif
+
+// Turns every '\' into '/' in place.
+void toForwardSlashes(char* path);
+
+// The file-name part of a path (after its last '/', or after a drive prefix); empty when the
+// path ends with '/'. With strip, cut at its first '.'. Backslashes of path become '/' first.
+void splitFileName(char* path, bool strip, char* out, size_t outSize);
+
+// The directory part, up to and including the last '\' (or the last '/' without one); empty
+// when there is neither.
+void splitDirectory(const char* path, char* out, size_t outSize);
+
+// base + relative, normalised. 0 when it worked, -1 when the relative directory holds a ':' out
+// of place, climbs above the root, or the result would not fit. Backslashes become '/'.
+int joinPath(const char* base, const char* relative, char* out, size_t outSize,
+             PathStyle style = kNativePathStyle);
+
+// Rebuilds the path from its non-empty segments, dropping "." and resolving ".."; ends with '/'.
+int normalizePath(char* path, size_t size);
+
+// Adds a trailing '/' when the path does not end with one (and there is room); an empty path
+// (the current folder) stays empty.
+void appendSlash(char* path, size_t size);
+
+// True when the file can be opened for reading.
+bool fileExists(const char* path);
+
+}  // namespace qf
