@@ -1,6 +1,7 @@
 // The model of one import run: the importer that owns every record, the objects found by the
 // pre-scan, and the meshes filled by the parse pass.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -143,8 +144,9 @@ public:
     void setError(int textId);
     void setError(int textId, long long value);
 
-    // Written by the UI thread while a worker reads it between lines.
-    volatile bool aborted = false;
+    // Written by the UI thread while a worker reads it between lines: atomic, so that the
+    // worker is sure to see it.
+    std::atomic<bool> aborted{false};
     void* moduleHandle = nullptr;
     void* hostWindow = nullptr;
     ImportOptions options;

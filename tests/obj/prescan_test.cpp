@@ -146,7 +146,7 @@ TEST(Prescan, CancelStopsAtTheNextProgressPoint) {
     std::string file;
     for (int i = 0; i < 200; ++i) file += "v 0 0 0\ng g" + std::to_string(i) + "\nf 1 1 1\n";
     MemoryImport m(file);
-    m.link.cancelFlag = const_cast<bool*>(&m.importer.aborted);
+    m.link.cancelFlag = &m.importer.aborted;
     m.link.cancelAfter = 4;
     EXPECT_EQ(m.prescan(), 0);
     EXPECT_FALSE(m.importer.objects.empty());

@@ -1,5 +1,6 @@
 // Helpers shared by the tests: importers over in-memory files and a dialog that records.
 #pragma once
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,7 +28,7 @@ public:
     std::vector<SentMessage> messages;
     std::vector<std::pair<std::string, int32_t>> rows;
     std::vector<int> messageBoxes;
-    bool* cancelFlag = nullptr;  // set after cancelAfter messages
+    std::atomic<bool>* cancelFlag = nullptr;  // set after cancelAfter messages
     size_t cancelAfter = 0;
     int count(DialogMessage code) const;
 };

@@ -1,0 +1,38 @@
+#include "dialogs/object_selection.h"
+
+#include <gtest/gtest.h>
+
+#include "model/fixed_text.h"
+
+namespace qf {
+namespace {
+
+TEST(Wildcard, WholeTextIgnoringCase) {
+    EXPECT_TRUE(matchesWildcard("b*", "box"));
+    EXPECT_TRUE(matchesWildcard("b*", "Ball"));
+    EXPECT_FALSE(matchesWildcard("b*", "cube"));
+    EXPECT_TRUE(matchesWildcard("?ube", "cube"));
+    EXPECT_FALSE(matchesWildcard("?ube", "tube2"));
+    EXPECT_TRUE(matchesWildcard("", "anything"));
+    EXPECT_TRUE(matchesWildcard("*a*b*", "xxaxxbxx"));
+    EXPECT_TRUE(matchesWildcard("*ab", "aab"));  // backtracking to the star
+    EXPECT_FALSE(matchesWildcard("*ab", "aba"));
+    EXPECT_TRUE(matchesWildcard("**", ""));
+    EXPECT_FALSE(matchesWildcard("?", ""));
+    std::string longText(200, 'x');
+    EXPECT_TRUE(matchesWildcard(std::string(126, 'x').c_str(), longText.c_str()));  // both cut at 126
+}
+
+TEST(Selection, RowsWithPolygonsOnlyAndTheFirstRecordOfEachName) {
+    ObjImporter imp;
+    for (const char* name : {"Box", "box", "cube", "empty"}) imp.appendObject(name).polygonCount = 1;
+    imp.objects[3]->polygonCount = 0;
+    EXPECT_EQ(selectObjects(imp, "b*"), 1);  // both rows name the first record, "Box"
+    EXPECT_TRUE(imp.objects[0]->selected);
+    EXPECT_FALSE(imp.objects[1]->selected);
+    EXPECT_EQ(selectObjects(imp, "*"), 2);
+    EXPECT_FALSE(imp.objects[3]->selected);
+}
+
+}  // namespace
+}  // namespace qf

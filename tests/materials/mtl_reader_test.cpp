@@ -1,0 +1,161 @@
+#include "materials/mtl_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "model/fixed_text.h"
+#include "obj/line_reader.h"
+#include "run/string_table.h"
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+std::vector<std::unique_ptr<MtlMaterial>> readMtl(const std::string& text, float defaultBump = 0.2f) {
+    ObjImporter imp;
+    imp.options.defaultBump = defaultBump;
+    MemorySource source(text.data(), text.size());
+    parseMtlFile(imp, source);
+    return std::move(imp.materials);
+}
+
+std::unique_ptr<MtlMap> map(std::string line, float defaultBump = 0.2f) {
+    const char* words[kMtlTokenCapacity];
+    int n = splitTokens(line.data(), words, kMtlTokenCapacity);
+    return parseMapStatement(words, n, defaultBump);
+}
+
+TEST(MtlStatements, NamesAndDefaults) {
+    auto m = readMtl("newmtl\nnewmtl  Red   Brick\nnewmtl wood\nnewmtl wood\n");
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_EQ(m[0]->name, "default");
+    EXPECT_EQ(m[1]->name, "Red Brick");
+    EXPECT_EQ(m[3]->name, "wood");
+    EXPECT_FLOAT_EQ(m[0]->ambient[0], 0.55f);
+    EXPECT_FLOAT_EQ(m[0]->specular[2], 0.9f);
+    EXPECT_FLOAT_EQ(m[0]->shininess, 0.3f);
+    EXPECT_FLOAT_EQ(m[0]->refractionIndex, 1.5f);
+}
+
+TEST(MtlStatements, ColoursOpacityShininess) {
+    auto m = readMtl(
+        "Kd 1 0 0\n"  // before any newmtl: ignored
+        "newmtl a\nKa 0.5\nkd 1 0 0\nNS 96\nKs 0 0 0\nd\n"
+        "newmtl b\nKs 1 -1 0\nTr 0.25\nKe 1 1 1\n"
+        "newmtl c\nTf 0.2 0.4 0.6\nKs 0.1 0.2 0.3\nd 0.5x\nillum 2\n"
+        "newmtl d\nTf 0.3\n");
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_FLOAT_EQ(m[0]->ambient[0], 0.55f);
+    EXPECT_FLOAT_EQ(m[0]->diffuse[0], 1.0f);
+    EXPECT_FLOAT_EQ(m[0]->diffuse[1], 0.0f);
+    EXPECT_FLOAT_EQ(m[0]->shininess, 0.96f);
+    EXPECT_FLOAT_EQ(m[0]->specular[0], 0.9f);
+    EXPECT_EQ(m[0]->opacity, 0.0f);
+    EXPECT_FLOAT_EQ(m[1]->specular[1], 0.9f);
+    EXPECT_FLOAT_EQ(m[1]->opacity, 0.25f);
+    EXPECT_FLOAT_EQ(m[2]->specular[2], 0.3f);
+    EXPECT_FLOAT_EQ(m[2]->opacity, 0.5f);
+    EXPECT_FLOAT_EQ(m[3]->opacity, 0.1f);  // missing values count as 0
+}
+
+TEST(MtlMaps, KindsAndBump) {
+    auto m = readMtl("newmtl a\nbump tex.tga\nMAP_BUMP tex.tga\nmap_bump -bm 0.5 tex.tga\nmap_Ns x.tga\nmap_Kd\n"
+                     "map_refl r.tga\nmap_d d.tga\nmap_Ke e.tga\nmap_ka a.tga\nmap_Ks s.tga\n");
+    ASSERT_EQ(m.size(), 1u);
+    const auto& maps = m[0]->maps;
+    ASSERT_EQ(maps.size(), 9u);
+    EXPECT_EQ(maps[0]->kind, MapKind::Bump);
+    EXPECT_FLOAT_EQ(maps[0]->bumpFactor, 0.002f);
+    EXPECT_FLOAT_EQ(maps[1]->bumpFactor, 0.5f);
+    EXPECT_EQ(maps[2]->kind, MapKind::Unknown);
+    EXPECT_STREQ(maps[3]->fileName, "default");
+    EXPECT_EQ(maps[4]->kind, MapKind::Reflection);
+    EXPECT_EQ(maps[5]->kind, MapKind::Opacity);
+    EXPECT_EQ(maps[6]->kind, MapKind::Emission);
+    EXPECT_EQ(maps[7]->kind, MapKind::Ambient);
+    EXPECT_EQ(maps[8]->kind, MapKind::Specular);
+}
+
+TEST(MtlMaps, OptionsAndNames) {
+    auto s = map("map_Kd -s 2 2 tex.tga");
+    EXPECT_EQ(s->kind, MapKind::Diffuse);
+    EXPECT_FLOAT_EQ(s->scale[0], 2);
+    EXPECT_FLOAT_EQ(s->scale[1], 2);
+    EXPECT_FLOAT_EQ(s->scale[2], 1);
+    EXPECT_STREQ(s->fileName, "tex.tga");
+
+    auto o = map("map_Kd -o 0.5 my tex.tga -clamp on");
+    EXPECT_FLOAT_EQ(o->offset[0], 0.5f);
+    EXPECT_FLOAT_EQ(o->offset[1], 0);
+    EXPECT_STREQ(o->fileName, "my tex.tga");
+
+    auto prefix = map("map_Kd -s 2 2tex.tga");
+    EXPECT_FLOAT_EQ(prefix->scale[1], 2);  // the numeric prefix of 2tex.tga
+    EXPECT_FLOAT_EQ(prefix->scale[2], 1);
+    EXPECT_STREQ(prefix->fileName, "");
+
+    auto skipped = map("map_Kd -type sphere -clamp on -mm 0 1 -blendu off -t 1 1 -foo 3 wood.png");
+    EXPECT_STREQ(skipped->fileName, "wood.png");
+    EXPECT_STREQ(map("map_Kd -bm")->fileName, "");
+    EXPECT_FLOAT_EQ(map("map_bump -bm")->bumpFactor, 0);
+
+    std::string longName(300, 'x');
+    EXPECT_EQ(std::strlen(map("map_Kd " + longName + " " + longName)->fileName), size_t(kMapFileNameSize - 1));
+}
+
+TEST(MtlMaps, MapBeforeAnyMaterialIsIgnored) {
+    auto m = readMtl("map_Kd a.tga\nnewmtl a\n");
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_TRUE(m[0]->maps.empty());
+}
+
+TEST(MtlFiles, LongNamesAreCutLikeTheParserCutsThem) {
+    std::string name(300, 'm');
+    auto m = readMtl("newmtl " + name + "\nKd 1 1 1\n");
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0]->name.size(), kMaterialNameSize - 1);
+}
+
+TEST(MtlFiles, LibrariesAreFoundRelativeToTheObjFolder) {
+    test::TempDir dir;
+    dir.write("models/lib.mtl", "newmtl top\n");
+    dir.write("models/sub/lib2.mtl", "newmtl nested\n");
+    dir.write("mats/up.mtl", "newmtl up\n");
+    ObjImporter imp;
+    copyBounded(imp.objDirectory, (dir.root() + "/models/").c_str());
+    imp.progressTotal = 1000;
+    for (const char* lib : {"lib.mtl", "sub\\lib2.mtl", "..\\mats\\up.mtl", "missing.mtl", "missing.mtl"})
+        imp.addMaterialLibrary(lib);
+    imp.addMaterialLibrary("lib.mtl ");  // a different name, no such file
+    test::RecordingLink link;
+    readMaterialLibraries(imp, link);
+    ASSERT_EQ(imp.materials.size(), 3u);
+    EXPECT_EQ(imp.materials[1]->name, "nested");
+    EXPECT_EQ(imp.materials[2]->name, "up");
+    ASSERT_EQ(imp.warnings.size(), 2u);
+    EXPECT_EQ(imp.warnings[0], "matlib not found \"" + dir.root() + "/models/missing.mtl\"");
+    EXPECT_EQ(std::string(currentMtlFolder()), dir.root() + "/models/");
+    EXPECT_EQ(link.messages.front().code, DialogMessage::Phase);
+    EXPECT_EQ(link.messages.front().wParam, uintptr_t(IDS_IMPORTING_MATERIALS));
+    EXPECT_EQ(link.messages.back().code, DialogMessage::Phase);
+    EXPECT_EQ(link.messages.back().wParam, 0u);
+}
+
+TEST(MtlFiles, NothingIsReadWithMaterialsOff) {
+    ObjImporter imp;
+    imp.options.importMaterials = false;
+    imp.addMaterialLibrary("missing.mtl");
+    test::RecordingLink link;
+    readMaterialLibraries(imp, link);
+    EXPECT_TRUE(imp.materials.empty());
+    EXPECT_TRUE(imp.warnings.empty());
+    EXPECT_TRUE(link.messages.empty());
+}
+
+TEST(MtlFiles, ALibraryWithoutLineEndsIsOneStatement) {
+    auto m = readMtl(std::string(2000, ' ') + "newmtl lonely");
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0]->name, "lonely");
+}
+
+}  // namespace
+}  // namespace qf

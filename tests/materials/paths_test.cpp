@@ -1,0 +1,89 @@
+#include "materials/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+std::string fileName(std::string path, bool strip = false) {
+    char out[kPathSize];
+    splitFileName(path.data(), strip, out, sizeof out);
+    return out;
+}
+
+std::string directory(const std::string& path) {
+    char out[kPathSize];
+    splitDirectory(path.c_str(), out, sizeof out);
+    return out;
+}
+
+std::pair<int, std::string> join(const char* base, const char* relative, PathStyle style) {
+    char out[kPathSize];
+    int status = joinPath(base, relative, out, sizeof out, style);
+    return {status, out};
+}
+
+TEST(Paths, SplitFileNameAndDirectory) {
+    EXPECT_EQ(fileName("C:\\models\\car.obj"), "car.obj");
+    EXPECT_EQ(fileName("/models/a.b.obj", true), "a");
+    EXPECT_EQ(fileName("C:car.obj"), "car.obj");
+    EXPECT_EQ(fileName("models/"), "");
+    EXPECT_EQ(fileName("car.obj"), "car.obj");
+    EXPECT_EQ(directory("C:\\models\\car.obj"), "C:\\models\\");
+    EXPECT_EQ(directory("/models/car.obj"), "/models/");
+    EXPECT_EQ(directory("car.obj"), "");
+}
+
+TEST(Paths, JoinOnDriveLetterPaths) {
+    const auto W = PathStyle::Windows;
+    EXPECT_EQ(join("C:\\models\\", "", W), (std::pair<int, std::string>{0, "C:/models/"}));
+    EXPECT_EQ(join("C:\\models\\", "sub\\", W), (std::pair<int, std::string>{0, "C:/models/sub/"}));
+    EXPECT_EQ(join("C:\\models\\", "..\\", W), (std::pair<int, std::string>{0, "C:/"}));
+    EXPECT_EQ(join("C:\\models\\", "\\mats\\", W), (std::pair<int, std::string>{0, "C:/mats/"}));
+    EXPECT_EQ(join("C:\\models\\", "D:\\mats\\", W), (std::pair<int, std::string>{0, "D:/mats/"}));
+    EXPECT_EQ(join("C:\\models\\", "./a/./b/../", W), (std::pair<int, std::string>{0, "C:/models/a/"}));
+    EXPECT_EQ(join("C:\\", "..\\..\\", W).first, -1);
+    EXPECT_EQ(join("C:\\models\\", "a:b\\", W).first, 0);  // a ':' as second character is a drive
+    EXPECT_EQ(join("C:\\models\\", "ab:c\\", W).first, -1);
+    EXPECT_EQ(join("C:\\models\\", ":x\\", W).first, -1);
+}
+
+TEST(Paths, JoinOnPosixPathsHasNoDrive) {
+    const auto P = PathStyle::Posix;
+    EXPECT_EQ(join("/home/u/models/", "\\mats\\", P), (std::pair<int, std::string>{0, "/mats/"}));
+    EXPECT_EQ(join("/home/u/models/", "..\\tex\\", P), (std::pair<int, std::string>{0, "/home/u/tex/"}));
+    EXPECT_EQ(join("/", "../", P).first, -1);
+    EXPECT_EQ(join("models/", "sub/", P), (std::pair<int, std::string>{0, "models/sub/"}));
+}
+
+TEST(Paths, ResultsNeverPassTheirBuffer) {
+    std::string longDir;
+    for (int i = 0; i < 40; ++i) longDir += "folder" + std::to_string(i) + "/";
+    char out[kPathSize];
+    EXPECT_EQ(joinPath("/base/", longDir.c_str(), out, sizeof out, PathStyle::Posix), -1);
+    EXPECT_LT(std::strlen(out), size_t(kPathSize));
+    char small[8] = "abcdefg";
+    appendSlash(small, sizeof small);
+    EXPECT_STREQ(small, "abcdefg");
+    char empty[4] = "";
+    appendSlash(empty, sizeof empty);
+    EXPECT_STREQ(empty, "");
+    char path[kPathSize] = "/a/b";
+    appendSlash(path, sizeof path);
+    EXPECT_STREQ(path, "/a/b/");
+}
+
+TEST(Paths, FileExistsOnlyForFiles) {
+    test::TempDir dir;
+    EXPECT_TRUE(fileExists(dir.write("a.mtl", "x").c_str()));
+    EXPECT_FALSE(fileExists(dir.path("missing.mtl").c_str()));
+    EXPECT_FALSE(fileExists(dir.root().c_str()));
+}
+
+}  // namespace
+}  // namespace qf

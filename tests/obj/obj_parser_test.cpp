@@ -1,0 +1,279 @@
+#include "obj/obj_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "dialogs/object_selection.h"
+#include "materials/mtl_material.h"
+#include "model/fixed_text.h"
+#include "run/string_table.h"
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+// A whole read as the import worker does it: pre-scan, selection, parse.
+struct Import : test::MemoryImport {
+    explicit Import(std::string text, size_t window = kLineBufferSize) : MemoryImport(std::move(text), window) {
+        copyBounded(importer.baseName, "file");
+    }
+    Import& option(void (*set)(ImportOptions&)) {
+        set(importer.options);
+        return *this;
+    }
+    Import& material(const char* name) {
+        importer.materials.push_back(std::make_unique<MtlMaterial>());
+        importer.materials.back()->name = name;
+        return *this;
+    }
+    bool run(const char* pattern = "*") {
+        prescan();
+        selectObjects(importer, pattern);
+        runParse(importer, link);
+        return !importer.aborted;
+    }
+    const Mesh& mesh(const char* name) const {
+        for (const auto& m : importer.meshes)
+            if (std::strcmp(m->name, name) == 0) return m->mesh;
+        throw std::runtime_error(std::string("no mesh ") + name);
+    }
+    std::string error() const { return importer.errorText; }
+};
+
+std::vector<int32_t> indices(const Mesh& m) { return {m.vertexIndices.data(), m.vertexIndices.data() + m.vertexIndexFill}; }
+std::vector<int32_t> texIndices(const Mesh& m) {
+    return {m.texCoordIndices.data(), m.texCoordIndices.data() + m.texCoordIndexFill};
+}
+std::vector<float> position(const Mesh& m, int i) { return {m.vertices[size_t(i) * 3], m.vertices[size_t(i) * 3 + 1], m.vertices[size_t(i) * 3 + 2]}; }
+
+const char kQuadA[] = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+const char kQuadB[] = "v 0 0 5\nv 1 0 5\nv 1 1 5\nv 0 1 5\n";
+
+TEST(ParseIndices, SharedVerticesFirstKeepGlobalNumbering) {
+    Import imp(std::string(kQuadA) + "g a\nf 1 2 3\ng b\nf 4 3 2\n");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    EXPECT_EQ(imp.mesh("a").vertexCount, 4);
+    EXPECT_EQ(indices(imp.mesh("a")), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(indices(imp.mesh("b")), (std::vector<int32_t>{3, 2, 1}));
+    EXPECT_EQ(position(imp.mesh("b"), 3), (std::vector<float>{0, 1, 0}));
+    EXPECT_EQ(imp.link.count(DialogMessage::ReadingDone), 1);
+}
+
+TEST(ParseIndices, EachBlockIsRenumberedAbsoluteOrRelative) {
+    for (const char* faces : {"f 1 2 3 4", "f -4 -3 -2 -1"}) {
+        std::string second = std::string(faces) == "f 1 2 3 4" ? "f 5 6 7 8" : faces;
+        Import imp(std::string("g a\n") + kQuadA + faces + "\ng b\n" + kQuadB + second + "\n");
+        ASSERT_TRUE(imp.run()) << imp.error();
+        EXPECT_EQ(indices(imp.mesh("a")), (std::vector<int32_t>{0, 1, 2, 3}));
+        EXPECT_EQ(indices(imp.mesh("b")), (std::vector<int32_t>{0, 1, 2, 3}));
+        EXPECT_EQ(position(imp.mesh("b"), 2), (std::vector<float>{1, 1, 5}));
+    }
+}
+
+TEST(ParseIndices, BackReferencesFindAnEqualVertexOfTheOwnBlockOrFail) {
+    std::string equalBlock = std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadA + "f 1 2 3 4\n";
+    Import ok(equalBlock);
+    ASSERT_TRUE(ok.run()) << ok.error();
+    EXPECT_EQ(indices(ok.mesh("b")), (std::vector<int32_t>{0, 1, 2, 3}));
+
+    Import bad(std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadB + "f 1 2 3 4\n");
+    EXPECT_FALSE(bad.run());
+    EXPECT_EQ(bad.error(), "invalid vertex index");
+    EXPECT_EQ(bad.link.count(DialogMessage::ReadingFailed), 1);
+}
+
+TEST(ParseIndices, RepeatedGroupContinuesItsLocalNumbering) {
+    Import imp(std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadB + "f 5 6 7 8\ng a\n" + kQuadB +
+               "f 9 10 11 12\n");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    const Mesh& a = imp.mesh("a");
+    EXPECT_EQ(a.vertexCount, 12);
+    EXPECT_EQ(indices(a), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(position(a, 6), (std::vector<float>{1, 1, 5}));
+}
+
+TEST(ParseIndices, InvalidReferencesFail) {
+    for (const char* face : {"f 0 1 2", "f 1 2 9", "f -9 1 2", "f 1 2 2147483647", "f -2147483648 1 2"}) {
+        Import imp(std::string(kQuadA) + "g a\n" + face + "\n");
+        EXPECT_FALSE(imp.run()) << face;
+        EXPECT_EQ(imp.error(), "invalid vertex index") << face;
+    }
+}
+
+TEST(ParseTextures, ReferencesDefaultsAndFailures) {
+    const std::string uv = "vt 0 0\nvt 1 0\nvt 1 1\n";
+    Import zero(std::string(kQuadA) + uv + "g a\nf 1/0 2/0 3/0\n");
+    ASSERT_TRUE(zero.run()) << zero.error();
+    EXPECT_EQ(texIndices(zero.mesh("a")), (std::vector<int32_t>{0, 0, 0}));
+
+    Import repeat(std::string(kQuadA) + uv + "g a\nf 1/1 2 3/3\n");
+    ASSERT_TRUE(repeat.run()) << repeat.error();
+    EXPECT_EQ(texIndices(repeat.mesh("a")), (std::vector<int32_t>{0, 0, 2}));
+    EXPECT_EQ(repeat.mesh("a").polygonTexCoordCounts[0], 3);
+
+    Import none(std::string(kQuadA) + uv + "g a\nf 1 2/2 3/3\n");  // the first corner decides
+    ASSERT_TRUE(none.run());
+    EXPECT_EQ(none.mesh("a").texCoordIndexFill, 0);
+
+    Import before("vt 0 0\nvt 1 0\nvt 1 1\n" + std::string(kQuadA) + "g a\nf 1/1 2/2 3/3\n");
+    EXPECT_FALSE(before.run());
+    EXPECT_EQ(before.error(), "invalid texture index");
+
+    Import off("vt 0 0\nvt 1 0\nvt 1 1\n" + std::string(kQuadA) + "g a\nf 1/1 2/2 3/3\n");
+    off.option([](ImportOptions& o) { o.textureCoords = false; });
+    ASSERT_TRUE(off.run()) << off.error();
+    EXPECT_EQ(off.mesh("a").texCoordCount, 0);
+}
+
+TEST(ParseClusters, OneMeshNamedAfterTheFileWithAClusterPerGroup) {
+    Import imp(std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadB + "f 5 6 7\nf 8 7 6\ng c\nf 1 2 3\n");
+    imp.option([](ImportOptions& o) { o.importAsClusters = true; });
+    ASSERT_TRUE(imp.run("?")) << imp.error();
+    ASSERT_EQ(imp.importer.meshes.size(), 1u);
+    const Mesh& m = imp.mesh("file");
+    EXPECT_EQ(m.vertexCount, 8);
+    EXPECT_EQ(m.polygonCount, 4);
+    EXPECT_EQ(indices(m), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 6, 5, 0, 1, 2}));
+    EXPECT_EQ(position(m, 7), (std::vector<float>{0, 1, 5}));
+    auto cluster = [&](const char* name) {
+        const auto& c = imp.importer.findObject(name)->clusterPolygons;
+        return std::vector<long>(c.GetArray(), c.GetArray() + c.GetCount());
+    };
+    EXPECT_EQ(cluster("a"), (std::vector<long>{0}));
+    EXPECT_EQ(cluster("b"), (std::vector<long>{1, 2}));
+    EXPECT_EQ(cluster("c"), (std::vector<long>{3}));
+}
+
+TEST(ParseClusters, FacesMayNameLaterVerticesAndDeselectedGroupsAreSkipped) {
+    Import imp("g a\nf 1 2 3\nv 0 0 0\nv 1 0 0\nv 1 1 0\ng b\nf 1 2 3\n");
+    imp.option([](ImportOptions& o) { o.importAsClusters = true; });
+    ASSERT_TRUE(imp.run("b")) << imp.error();
+    const Mesh& m = imp.mesh("file");
+    EXPECT_EQ(m.polygonCount, 1);
+    EXPECT_EQ(position(m, 2), (std::vector<float>{1, 1, 0}));
+}
+
+TEST(ParsePositions, ScaleFlipAndLimits) {
+    Import imp("v 1 2 3\ng a\nf 1 1 1\n");
+    imp.option([](ImportOptions& o) {
+        o.flipZY = true;
+        o.objectScale = 2.0f;
+    });
+    ASSERT_TRUE(imp.run());
+    EXPECT_EQ(position(imp.mesh("a"), 0), (std::vector<float>{2, 6, -4}));
+
+    Import edge("v 1e8 -1e8 0\ng a\nf 1 1 1\n");
+    EXPECT_TRUE(edge.run()) << edge.error();
+    for (const char* v : {"v 2e8 0 0", "v 0 0 nan", "v inf 0 0"}) {
+        Import big(std::string(v) + "\ng a\nf 1 1 1\n");
+        EXPECT_FALSE(big.run()) << v;
+        EXPECT_EQ(big.error(), "vertex coordinate too big\nadjust vertex-scale");
+    }
+    Import scaled("v 1e8 0 0\ng a\nf 1 1 1\n");
+    scaled.option([](ImportOptions& o) { o.objectScale = 2.0f; });
+    EXPECT_FALSE(scaled.run());
+    float ok[3] = {1e8f, -1e8f, 0}, nan[3] = {0, 0, std::nanf("")};
+    EXPECT_TRUE(isUsablePosition(ok));
+    EXPECT_FALSE(isUsablePosition(nan));
+}
+
+TEST(ParseMaterials, IndicesAndWarnings) {
+    Import imp(std::string(kQuadA) + "f 1 2 3\ng a\nusemtl Red\nf 1 2 3\nusemtl red\nf 1 2 3\nusemtl blue\nf 1 2 3\n"
+               "usemtl blue\nusemtl default\nUSEMTL green\nf 1 2 3\n");
+    imp.material("red").material("green");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    EXPECT_EQ(imp.importer.warnings, std::vector<std::string>{"Material \"blue\" not found"});
+    const Mesh& a = imp.mesh("a");
+    EXPECT_EQ(a.polygonMaterials[0], 2);  // Red: no exact record
+    EXPECT_EQ(a.polygonMaterials[1], 0);
+    EXPECT_EQ(a.polygonMaterials[2], 2);
+    EXPECT_EQ(a.polygonMaterials[3], 1);  // USEMTL is recognised
+    // Polygons before any usemtl take the record named "default" (none here: no material).
+    EXPECT_EQ(imp.mesh("default").polygonMaterials[0], 2);
+}
+
+TEST(ParseMaterials, NoWarningsForDeselectedObjectsOrWithoutMaterials) {
+    Import imp(std::string(kQuadA) + "g a\nusemtl Red\nf 1 2 3\ng b\nusemtl Blue\nf 1 2 3\n");
+    ASSERT_TRUE(imp.run("a"));
+    EXPECT_EQ(imp.importer.warnings, std::vector<std::string>{"Material \"Red\" not found"});
+    Import off(std::string(kQuadA) + "g a\nusemtl Red\nf 1 2 3\n");
+    off.option([](ImportOptions& o) { o.importMaterials = false; });
+    ASSERT_TRUE(off.run());
+    EXPECT_TRUE(off.importer.warnings.empty());
+}
+
+TEST(ParseSelection, DeselectedDefaultIsSkippedAndIgnoredStatementsChangeNothing) {
+    std::string file = std::string(kQuadA) + "f 1 2 3\ng a\no thing\ns 1\nl 1 2\nvp 0.5\nvn 0 0 1\nf 1 2 3//1\n";
+    Import imp(file);
+    ASSERT_TRUE(imp.run("a")) << imp.error();
+    ASSERT_EQ(imp.importer.meshes.size(), 1u);
+    EXPECT_EQ(indices(imp.mesh("a")), (std::vector<int32_t>{0, 1, 2}));
+}
+
+TEST(ParseLines, LongFaceLinesAreReadWholeWhateverTheWindow) {
+    std::string face = "f";
+    for (int i = 1; i <= 200; ++i) face += " " + std::to_string(1 + i % 4);
+    for (size_t window : {size_t(16), kLineBufferSize}) {
+        Import imp(std::string("g a\n") + kQuadA + face + "\r\n" + face + "\n", window);
+        ASSERT_TRUE(imp.run()) << imp.error();
+        EXPECT_EQ(imp.mesh("a").polygonCount, 2);
+        EXPECT_EQ(imp.mesh("a").vertexIndexFill, 400);
+    }
+}
+
+TEST(ParseRobustness, RenamedRecordWithEarlierFacesLeavesAWellFormedMesh) {
+    // Faces before any vertex count for "a", which the pre-scan then renames to "b".
+    Import imp("g a\nf 1 1 1\ng b\nv 0 0 0\nf 1 1 1\n");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    const Mesh& b = imp.mesh("b");
+    EXPECT_EQ(b.polygonCount, 1);  // counted 2, stored 1: trimmed to what was filled
+    EXPECT_EQ(b.vertexIndexFill, 3);
+}
+
+TEST(ParseRobustness, MorePolygonsThanCountedFailsInsteadOfOverrunning) {
+    Import imp(std::string(kQuadA) + "g a\nf 1 2 3\n");
+    imp.prescan();
+    selectObjects(imp.importer, "*");
+    imp.importer.objects[0]->indexCount = 2;  // as if the file grew between the passes
+    runParse(imp.importer, imp.link);
+    EXPECT_TRUE(imp.importer.aborted);
+    EXPECT_EQ(imp.error(), "polygon-index error");
+}
+
+TEST(ParseRun, MessagesAndCancel) {
+    Import imp(std::string(kQuadA) + "g a\nf 1 2 3\n");
+    ASSERT_TRUE(imp.run());
+    const auto& m = imp.link.messages;
+    auto it = std::find_if(m.begin(), m.end(), [](const test::SentMessage& s) { return s.code == DialogMessage::Phase; });
+    ASSERT_NE(it, m.end());
+    EXPECT_EQ(it->wParam, uintptr_t(IDS_CREATING_MESH));
+    EXPECT_EQ(imp.link.count(DialogMessage::CurrentObject), 1);
+    EXPECT_EQ(m.back().code, DialogMessage::ReadingDone);
+    EXPECT_EQ(m[m.size() - 2].code, DialogMessage::Fraction);
+
+    std::string big;
+    for (int i = 0; i < 300; ++i) big += "g g" + std::to_string(i) + "\nv 0 0 0\nf 1 1 1\n";
+    Import cancelled(big);
+    cancelled.prescan();
+    selectObjects(cancelled.importer, "*");
+    cancelled.link.cancelFlag = &cancelled.importer.aborted;
+    cancelled.link.cancelAfter = cancelled.link.messages.size() + 5;
+    runParse(cancelled.importer, cancelled.link);
+    EXPECT_TRUE(cancelled.importer.aborted);
+    EXPECT_EQ(cancelled.error(), "");
+    EXPECT_EQ(cancelled.link.messages.back().code, DialogMessage::ReadingFailed);
+}
+
+TEST(ParseRun, EmptyFileParsesAndStoresNothing) {
+    Import imp("");
+    imp.prescan();
+    runParse(imp.importer, imp.link);
+    EXPECT_FALSE(imp.importer.aborted);
+    EXPECT_TRUE(imp.importer.meshes.empty());
+}
+
+}  // namespace
+}  // namespace qf
