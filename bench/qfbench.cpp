@@ -3,6 +3,8 @@
 //
 //   qfbench [--dir DIR] [--regenerate] [--runs N]
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,10 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/object_selection.h"
+#include "materials/mtl_reader.h"
 #include "model/import_model.h"
+#include "obj/obj_parser.h"
+#include "run/run_paths.h"
 #include "obj/input_source.h"
 #include "obj/prescan.h"
 #include "obj_generator.h"
+
+#if defined(QF_HAVE_TINYOBJLOADER)
+#include <tiny_obj_loader.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace qf;
@@ -62,14 +72,74 @@ int prescanFile(const std::string& path) {
     return prescanObj(importer, link);
 }
 
-long peakMemoryKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+// Everything of a run up to the filled model: pre-scan, all objects chosen, MTL, parse pass.
+// Returns the bytes of the model's arrays at their peak (file-wide arrays plus meshes).
+uint64_t importFile(const std::string& path) {
+    auto file = FileSource::open(path);
+    ObjImporter importer;
+    importer.objFile = file.get();
+    importer.progressTotal = fileSize(path);
+    importer.lineBuffer.allocate(kLineBufferSize);
+    setRunPaths(importer, path.c_str());
+    SilentLink link;
+    prescanObj(importer, link);
+    selectObjects(importer, "*");
+    readMaterialLibraries(importer, link);
+    runParse(importer, link);
+    if (importer.aborted) std::fprintf(stderr, "import failed: %s\n", importer.errorText);
+    uint64_t bytes = (uint64_t(importer.vertexTotal) + uint64_t(importer.texCoordTotal)) * 12;
+    for (const auto& m : importer.meshes) {
+        const Mesh& mesh = m->mesh;
+        bytes += (mesh.vertices.size() + mesh.texCoords.size()) * 4;
+        bytes += (mesh.vertexIndices.size() + mesh.texCoordIndices.size()) * 4;
+        bytes += (mesh.polygonSizes.size() + mesh.polygonMaterials.size() + mesh.polygonTexCoordCounts.size()) * 4;
+    }
+    return bytes;
 }
 
-void report(const char* what, double seconds, uint64_t bytes) {
-    std::printf("  %-34s %8.3f s %9.0f MB/s\n", what, seconds, double(bytes) / 1e6 / seconds);
+#if defined(QF_HAVE_TINYOBJLOADER)
+void tinyobjLoad(const std::string& path) {
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> shapes;
+    std::vector<tinyobj::material_t> materials;
+    std::string warn, err;
+    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path.c_str(), nullptr, false))
+        std::fprintf(stderr, "tinyobjloader: %s\n", err.c_str());
+}
+#endif
+
+struct Measurement {
+    double seconds = 0;
+    long peakKb = 0;
+    uint64_t value = 0;
+};
+
+// Runs the job in a child process, so that each job's peak memory is its own.
+Measurement measure(const std::function<uint64_t()>& job, int runs) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        Measurement m;
+        m.seconds = secondsOf([&] { m.value = job(); }, runs);
+        if (write(fds[1], &m, sizeof m) != sizeof m) _exit(1);
+        _exit(0);
+    }
+    close(fds[1]);
+    Measurement m;
+    if (read(fds[0], &m, sizeof m) != sizeof m) m = {};
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    m.peakKb = usage.ru_maxrss;
+    return m;
+}
+
+void report(const char* what, const Measurement& m, uint64_t bytes) {
+    std::printf("  %-34s %8.3f s %9.0f MB/s %8ld MB peak\n", what, m.seconds, double(bytes) / 1e6 / m.seconds,
+                m.peakKb / 1024);
 }
 
 }  // namespace
@@ -102,12 +172,19 @@ int main(int argc, char** argv) {
         const uint64_t bytes = fileSize(path);
         lineScan(path);  // warm the page cache
         std::printf("%s (%.1f MB), best of %d runs\n", fs::path(path).filename().c_str(), double(bytes) / 1e6, runs);
-        uint64_t lines = 0;
-        report("whole-file line scan (memchr)", secondsOf([&] { lines = lineScan(path); }, runs), bytes);
-        int objects = 0;
-        report("pre-scan", secondsOf([&] { objects = prescanFile(path); }, runs), bytes);
-        std::printf("  %llu lines, %d objects\n", (unsigned long long)lines, objects);
+        Measurement scan = measure([&] { return lineScan(path); }, runs);
+        report("whole-file line scan (memchr)", scan, bytes);
+        Measurement pre = measure([&] { return uint64_t(prescanFile(path)); }, runs);
+        report("pre-scan", pre, bytes);
+        Measurement full = measure([&] { return importFile(path); }, runs);
+        report("pre-scan + MTL + parse", full, bytes);
+#if defined(QF_HAVE_TINYOBJLOADER)
+        Measurement tiny = measure([&] { tinyobjLoad(path); return uint64_t(0); }, runs);
+        report("tinyobjloader LoadObj", tiny, bytes);
+        std::printf("  speed-up over tinyobjloader: %.2fx\n", tiny.seconds / full.seconds);
+#endif
+        std::printf("  %llu lines, %llu objects, model arrays %.1f MB\n", (unsigned long long)scan.value,
+                    (unsigned long long)pre.value, double(full.value) / 1e6);
     }
-    std::printf("peak memory %ld MB\n", peakMemoryKb() / 1024);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "model/fixed_text.h"
 
@@ -39,13 +40,14 @@ bool matchesWildcard(const char* patternText, const char* fullText) {
 }
 
 int selectObjects(ObjImporter& importer, const char* pattern) {
+    // First record of each name ignoring case: a file of many thousand groups must not pay a
+    // search per row.
+    std::unordered_map<std::string, ObjectInfo*> firstByName;
     for (const auto& o : importer.objects) {
-        if (o->polygonCount == 0 || !matchesWildcard(pattern, o->name)) continue;
-        for (const auto& record : importer.objects)
-            if (equalsNoCase(record->name, o->name)) {
-                record->selected = true;
-                break;
-            }
+        std::string folded(o->name);
+        for (char& c : folded) c = fold(c);
+        auto first = firstByName.emplace(folded, o.get()).first->second;
+        if (o->polygonCount != 0 && matchesWildcard(pattern, o->name)) first->selected = true;
     }
     return importer.countSelectedObjects();
 }

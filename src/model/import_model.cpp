@@ -39,27 +39,45 @@ bool ObjectInfo::addCounts(const ObjectInfo& other) {
     return true;
 }
 
+namespace {
+
+template <typename T>
+bool allocateFrom(MeshArena* arena, FixedArray<T>& array, size_t count) {
+    return (arena && arena->take(array, count)) || array.allocate(count);
+}
+
+}  // namespace
+
 bool Mesh::resizeVertices(int32_t count) {
     vertexCount = 0;
-    if (count < 0 || !vertices.allocate(size_t(count) * 3)) return false;
+    if (count < 0 || !allocateFrom(arena, vertices, size_t(count) * 3)) return false;
     vertexCount = count;
     return true;
 }
 
 bool Mesh::allocTexCoords(int32_t count) {
     texCoordCount = 0;
-    if (count < 0 || !texCoords.allocate(size_t(count) * 3)) return false;
+    if (count < 0 || !allocateFrom(arena, texCoords, size_t(count) * 3)) return false;
     texCoordCount = count;
     return true;
 }
 
-bool Mesh::allocPolygons(int32_t polygons, int32_t indices) {
+size_t Mesh::arenaBytes(const ObjectInfo& o, bool withTexCoords) {
+    auto bytes = [](int32_t count, size_t each) { return MeshArena::roundUp(size_t(count < 0 ? 0 : count) * each); };
+    size_t total = bytes(o.vertexCount, 12) + bytes(o.indexCount, 4) + 2 * bytes(o.polygonCount, 4);
+    if (withTexCoords) total += bytes(o.texCoordCount, 12) + bytes(o.indexCount, 4) + bytes(o.polygonCount, 4);
+    return total;
+}
+
+bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) {
     polygonCount = 0;
     if (polygons < 0 || indices < 0) return false;
     const size_t p = size_t(polygons), n = size_t(indices);
-    bool ok = vertexIndices.allocate(n) && texCoordIndices.allocate(n) && normalIndices.allocate(n) &&
-              polygonTexCoordCounts.allocate(p) && polygonNormalCounts.allocate(p) &&
-              polygonMaterials.allocate(p) && polygonSizes.allocate(p);
+    // The normal index arrays stay empty: normals are never imported, so nothing writes them.
+    bool ok = allocateFrom(arena, vertexIndices, n) && allocateFrom(arena, polygonMaterials, p) &&
+              allocateFrom(arena, polygonSizes, p) &&
+              (!withTexCoords ||
+               (allocateFrom(arena, texCoordIndices, n) && allocateFrom(arena, polygonTexCoordCounts, p)));
     if (!ok) {
         vertexIndices.release();
         texCoordIndices.release();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/sdk/xsi_arrays.h"
+#include "model/fixed_array.h"
 #include "run/import_options.h"
 
 namespace qf {
@@ -21,41 +22,6 @@ constexpr int kErrorTextSize = 259;
 constexpr int kMapFolderSize = 264;
 // The read window of the OBJ passes: every line up to this size is read in place, without a copy.
 constexpr size_t kLineBufferSize = size_t(256) << 10;
-
-// A zero-filled array allocated once at its final size; empty until allocated.
-template <typename T>
-class FixedArray {
-public:
-    FixedArray() = default;
-    FixedArray(const FixedArray&) = delete;
-    FixedArray& operator=(const FixedArray&) = delete;
-    ~FixedArray() { std::free(data_); }
-
-    // Frees the old content and allocates count zeroed entries; false when memory is short.
-    bool allocate(size_t count) {
-        release();
-        if (count == 0) return true;
-        data_ = static_cast<T*>(std::calloc(count, sizeof(T)));
-        if (!data_) return false;
-        size_ = count;
-        return true;
-    }
-    void release() {
-        std::free(data_);
-        data_ = nullptr;
-        size_ = 0;
-    }
-    T* data() { return data_; }
-    const T* data() const { return data_; }
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    T& operator[](size_t i) { return data_[i]; }
-    const T& operator[](size_t i) const { return data_[i]; }
-
-private:
-    T* data_ = nullptr;
-    size_t size_ = 0;
-};
 
 struct ObjectInfo {
     char name[kObjectNameSize] = "default";
@@ -84,9 +50,15 @@ class Mesh {
 public:
     virtual ~Mesh() = default;
 
+    // Where the arrays come from when set: one block shared by all meshes of the run.
+    MeshArena* arena = nullptr;
+
     bool resizeVertices(int32_t count);
     bool allocTexCoords(int32_t count);
-    bool allocPolygons(int32_t polygons, int32_t indices);
+    // Without texture coordinates the texture index arrays stay empty.
+    bool allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords = true);
+    // Bytes the arrays of an object's mesh take, for sizing a MeshArena.
+    static size_t arenaBytes(const ObjectInfo& object, bool withTexCoords);
     // Callers keep p below polygonCount and the fills within the index arrays.
     void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material);
     void setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices);
@@ -172,6 +144,8 @@ public:
     FixedArray<float> texCoordValues;
     std::unique_ptr<ObjectInfo> combinedObject;
     std::vector<std::unique_ptr<ObjectInfo>> objects;
+    // Declared before the meshes, so that it outlives the arrays they borrow from it.
+    MeshArena meshArena;
     std::vector<std::unique_ptr<NamedMesh>> meshes;
     char lastMapFolder[kMapFolderSize] = {};
     std::vector<std::string> materialLibraries;

@@ -214,6 +214,28 @@ int splitTokens(char* line, const char** tokens, int capacity) {
     }
 }
 
+int splitTokenSpans(const char* line, TokenSpan* spans, int capacity) {
+    int count = 0;
+    const char* p = line;
+    while (count < capacity - 1) {
+        while (*p == ' ' || *p == '\t') ++p;
+        if (isLineEnd(*p)) break;
+        if (*p == '"') return -1;
+        const char* begin = p;
+        while (!isSeparator(*p)) ++p;
+        spans[count++] = {begin, p};
+    }
+    return count;
+}
+
+bool parseTexCoordRef(const TokenSpan& token, int32_t& index) {
+    const char* slash = static_cast<const char*>(std::memchr(token.begin, '/', size_t(token.end - token.begin)));
+    if (!slash || (slash + 1 < token.end && slash[1] == '/')) return false;
+    int32_t value = parseInt(slash + 1, token.end);
+    index = value >= 1 ? value - 1 : value;
+    return true;
+}
+
 const char* joinName(const char* const* tokens, int count, char* out, size_t outSize) {
     if (outSize == 0) return out;
     if (count <= 1) {

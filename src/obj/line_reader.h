@@ -60,6 +60,16 @@ private:
 // Returns the number of tokens.
 int splitTokens(char* line, const char** tokens, int capacity);
 
+// A token as the characters begin .. end-1 of its line.
+struct TokenSpan {
+    const char* begin;
+    const char* end;
+};
+
+// Splits as splitTokens does, without writing to the line: the hot statements are read in
+// place. Returns -1 when a token starts with a double quote; the caller then uses splitTokens.
+int splitTokenSpans(const char* line, TokenSpan* spans, int capacity);
+
 constexpr size_t kJoinedNameSize = 288;
 
 // The name given by tokens 1 .. count-1, joined by single blanks; "default" for the keyword
@@ -70,5 +80,6 @@ const char* joinName(const char* const* tokens, int count, char* out, size_t out
 // one; positive values become 0-based, 0 and negative values are kept for the caller.
 bool parseTexCoordRef(const char* token, int32_t& index);
 bool parseNormalRef(const char* token, int32_t& index);
+bool parseTexCoordRef(const TokenSpan& token, int32_t& index);
 
 }  // namespace qf

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 #if !defined(_WIN32)
 #include <locale.h>
 #endif
@@ -16,30 +17,31 @@ namespace {
 inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The slow path for what from_chars does not take (hex, values out of range): the C library's
-// own conversion in the classic locale.
-double parseRealClassic(const char* text, bool& consumed) {
-    char* end = nullptr;
+// own conversion in the classic locale, on a terminated copy of the text.
+double parseRealClassic(const char* begin, const char* end, bool& consumed) {
+    const std::string text(begin, end);
+    char* stop = nullptr;
 #if defined(_WIN32)
     static _locale_t classic = _create_locale(LC_NUMERIC, "C");
-    double value = _strtod_l(text, &end, classic);
+    double value = _strtod_l(text.c_str(), &stop, classic);
 #else
     static locale_t classic = newlocale(LC_NUMERIC_MASK, "C", nullptr);
-    double value = strtod_l(text, &end, classic);
+    double value = strtod_l(text.c_str(), &stop, classic);
 #endif
-    consumed = end != text;
+    consumed = stop != text.c_str();
     return value;
 }
 
 }  // namespace
 
-int32_t parseInt(const char* text) {
-    const char* p = text;
-    while (isSpace(*p)) ++p;
+int32_t parseInt(const char* begin, const char* end) {
+    const char* p = begin;
+    while (p < end && isSpace(*p)) ++p;
     bool negative = false;
-    if (*p == '+' || *p == '-') negative = (*p++ == '-');
+    if (p < end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
     int64_t value = 0;
     constexpr int64_t limit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
-    for (; *p >= '0' && *p <= '9'; ++p) {
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
         if (value > limit) value = limit;  // saturate; the sign decides the clamp below
     }
@@ -49,29 +51,32 @@ int32_t parseInt(const char* text) {
     return static_cast<int32_t>(value);
 }
 
-double parseReal(const char* text, bool& consumed) {
+int32_t parseInt(const char* text) { return parseInt(text, text + std::strlen(text)); }
+
+double parseReal(const char* begin, const char* end, bool& consumed) {
     consumed = false;
-    const char* p = text;
-    while (isSpace(*p)) ++p;
+    const char* p = begin;
+    while (p < end && isSpace(*p)) ++p;
     const char* digits = p;
-    if (*digits == '+') {
+    if (digits < end && *digits == '+') {
         ++digits;
-        if (*digits == '-' || *digits == '+') return 0.0;
+        if (digits < end && (*digits == '-' || *digits == '+')) return 0.0;
     }
     // Hexadecimal numbers are rare enough to leave to the C library.
-    const char* q = (*digits == '-') ? digits + 1 : digits;
-    if (q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) return parseRealClassic(text, consumed);
+    const char* q = (digits < end && *digits == '-') ? digits + 1 : digits;
+    if (end - q >= 2 && q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) return parseRealClassic(begin, end, consumed);
 
     double value = 0.0;
-    const char* end = digits + std::strlen(digits);
     auto result = std::from_chars(digits, end, value, std::chars_format::general);
     if (result.ec == std::errc()) {
         consumed = true;
         return value;
     }
     if (result.ec == std::errc::invalid_argument) return 0.0;
-    return parseRealClassic(text, consumed);  // out of range: infinity or a denormal, as strtod gives
+    return parseRealClassic(begin, end, consumed);  // out of range: infinity or a denormal, as strtod gives
 }
+
+double parseReal(const char* text, bool& consumed) { return parseReal(text, text + std::strlen(text), consumed); }
 
 double parseReal(const char* text) {
     bool consumed;

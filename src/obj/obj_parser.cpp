@@ -100,11 +100,14 @@ struct Parser {
     }
 
     // Values 1 to 3 of a statement; missing ones read as 0.
-    static void readValues(const char* const* tokens, int count, float* out) {
-        for (int i = 0; i < 3; ++i) out[i] = i + 1 < count ? parseFloat(tokens[i + 1]) : 0.0f;
+    static void readValues(const TokenSpan* tokens, int count, float* out) {
+        bool consumed;
+        for (int i = 0; i < 3; ++i)
+            out[i] = i + 1 < count ? static_cast<float>(parseReal(tokens[i + 1].begin, tokens[i + 1].end, consumed))
+                                   : 0.0f;
     }
 
-    bool vertex(const char* const* tokens, int count) {
+    bool vertex(const TokenSpan* tokens, int count) {
         if (expectingBlock) {
             vertexBase = verticesRead;
             texCoordBase = texCoordsRead;
@@ -126,7 +129,7 @@ struct Parser {
         return true;
     }
 
-    bool texCoord(const char* const* tokens, int count) {
+    bool texCoord(const TokenSpan* tokens, int count) {
         if (!texCoords) return true;
         if (texCoordsRead >= importer.texCoordTotal) return fail(IDS_ERROR_CREATING_MESHES);
         float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * 3;
@@ -187,15 +190,15 @@ struct Parser {
         return (g < -1 || g > INT32_MAX) ? -1 : static_cast<int32_t>(g);
     }
 
-    bool face(const char* const* tokens, int count) {
+    bool face(const TokenSpan* tokens, int count) {
         if (!mesh || !object || !selected) return true;
         const int corners = count > 0 ? count - 1 : 0;
         int32_t firstTex = 0;
-        const bool hasTex = texCoords && parseTexCoordRef(tokens[1], firstTex);
+        const bool hasTex = texCoords && corners > 0 && parseTexCoordRef(tokens[1], firstTex);
         int32_t previousTex = 0;
         for (int k = 0; k < corners; ++k) {
-            const char* corner = tokens[k + 1];
-            const int32_t global = globalIndex(parseInt(corner), true, verticesRead);
+            const TokenSpan& corner = tokens[k + 1];
+            const int32_t global = globalIndex(parseInt(corner.begin, corner.end), true, verticesRead);
             if (!clusters) {
                 int32_t local = toLocalIndex(importer, IndexKind::Vertex, global, vertexBase, verticesRead,
                                              object->grouped, vertexOffset);
@@ -261,6 +264,8 @@ struct Parser {
 
 }  // namespace
 
+static bool createMeshRecords(ObjImporter& importer);
+
 bool isUsablePosition(const float* position) {
     for (int i = 0; i < 3; ++i)
         if (!std::isfinite(position[i]) || std::fabs(position[i]) > 1.0e8f) return false;
@@ -290,7 +295,28 @@ int32_t toLocalIndex(const ObjImporter& importer, IndexKind kind, int32_t global
     return local > INT32_MAX ? -1 : static_cast<int32_t>(local);
 }
 
+// One block for the arrays of every mesh; when it cannot be had, each mesh allocates its own
+// arrays and a shortage is reported for the object that meets it.
+static void reserveMeshArena(ObjImporter& importer) {
+    const bool tex = importer.options.textureCoords;
+    size_t total = 0;
+    if (importer.combinedObject) {
+        total = Mesh::arenaBytes(*importer.combinedObject, tex);
+    } else {
+        for (const auto& o : importer.objects)
+            if (o->selected) total += Mesh::arenaBytes(*o, tex);
+    }
+    if (!importer.meshArena.reserve(total)) return;
+    for (const auto& named : importer.meshes) named->mesh.arena = &importer.meshArena;
+}
+
 bool prepareMeshes(ObjImporter& importer) {
+    const bool prepared = createMeshRecords(importer);
+    if (prepared) reserveMeshArena(importer);
+    return prepared;
+}
+
+static bool createMeshRecords(ObjImporter& importer) {
     try {
         if (!importer.options.importAsClusters) {
             for (const auto& o : importer.objects) {
@@ -331,7 +357,7 @@ bool allocateMeshArrays(ObjImporter& importer, Mesh* mesh, const ObjectInfo& obj
         importer.setError(IDS_NO_MEMORY_TEXCOORDS, object.texCoordCount);
         return false;
     }
-    if (!mesh->allocPolygons(object.polygonCount, object.indexCount)) {
+    if (!mesh->allocPolygons(object.polygonCount, object.indexCount, importer.options.textureCoords)) {
         importer.setError(IDS_NO_MEMORY_POLYGONS, object.polygonCount);
         return false;
     }
@@ -369,6 +395,15 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
     const uint64_t step = progressStep(importer.progressTotal);
     dialog.send(DialogMessage::Progress, 0, 0);
     std::vector<const char*> tokens(kObjTokenCapacity);
+    std::vector<TokenSpan> spans(kObjTokenCapacity);
+    // Tokens of a line as spans: in place, or through splitTokens when the line has quotes.
+    auto spansOf = [&](Line& line, int capacity) {
+        int count = splitTokenSpans(line.text, spans.data(), capacity);
+        if (count >= 0) return count;
+        count = splitTokens(line.text, tokens.data(), capacity);
+        for (int i = 0; i < count; ++i) spans[size_t(i)] = {tokens[size_t(i)], tokens[size_t(i)] + std::strlen(tokens[size_t(i)])};
+        return count;
+    };
     LineReader reader(*importer.objFile, importer.lineBuffer.data(), importer.lineBuffer.size());
     Line line;
     uint64_t linesSinceProgress = 0;
@@ -384,13 +419,13 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
         switch (k.first) {
         case 'v':
             if (k.second == '\0' || (k.second == 't' && parser.texCoords)) {
-                const int count = splitTokens(line.text, tokens.data(), 5);  // keyword and three values
-                ok = k.second == '\0' ? parser.vertex(tokens.data(), count) : parser.texCoord(tokens.data(), count);
+                const int count = spansOf(line, 5);  // keyword and three values
+                ok = k.second == '\0' ? parser.vertex(spans.data(), count) : parser.texCoord(spans.data(), count);
             }
             break;
         case 'f': {
-            const int count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
-            ok = parser.face(tokens.data(), count);
+            const int count = spansOf(line, kObjTokenCapacity);
+            ok = parser.face(spans.data(), count);
             break;
         }
         case 'g': {

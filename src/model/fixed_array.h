@@ -1,0 +1,84 @@
+// Arrays of the import model: allocated once at their final size, zero-filled, never grown.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace qf {
+
+// Zeroed memory for the model's arrays. Large blocks come straight from the system and are
+// marked for huge pages where that exists: arrays of hundreds of megabytes are then touched
+// with a few hundred page faults instead of a hundred thousand.
+void* allocateZeroed(size_t bytes);
+void releaseZeroed(void* block, size_t bytes);
+
+template <typename T>
+class FixedArray {
+public:
+    FixedArray() = default;
+    FixedArray(const FixedArray&) = delete;
+    FixedArray& operator=(const FixedArray&) = delete;
+    ~FixedArray() { release(); }
+
+    // Frees the old content and allocates count zeroed entries; false when memory is short.
+    bool allocate(size_t count) {
+        release();
+        if (count == 0) return true;
+        if (count > SIZE_MAX / sizeof(T)) return false;
+        data_ = static_cast<T*>(allocateZeroed(count * sizeof(T)));
+        if (!data_) return false;
+        size_ = count;
+        owned_ = true;
+        return true;
+    }
+    // Uses count entries of zeroed memory that another owner keeps (a MeshArena).
+    void borrow(T* data, size_t count) {
+        release();
+        data_ = data;
+        size_ = count;
+        owned_ = false;
+    }
+    void release() {
+        if (owned_) releaseZeroed(data_, size_ * sizeof(T));
+        data_ = nullptr;
+        size_ = 0;
+        owned_ = false;
+    }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](size_t i) { return data_[i]; }
+    const T& operator[](size_t i) const { return data_[i]; }
+
+private:
+    T* data_ = nullptr;
+    size_t size_ = 0;
+    bool owned_ = false;
+};
+
+// One block for the arrays of many meshes, sized once from the counts of all of them: a file of
+// twenty thousand groups then costs one allocation instead of a hundred thousand.
+class MeshArena {
+public:
+    bool reserve(size_t bytes) { return block_.allocate(bytes); }
+    // Hands out count zeroed entries; false when the block has no room left.
+    template <typename T>
+    bool take(FixedArray<T>& array, size_t count) {
+        if (count == 0) {
+            array.release();
+            return true;
+        }
+        const size_t bytes = roundUp(count * sizeof(T));
+        if (count > SIZE_MAX / sizeof(T) || bytes > block_.size() - used_) return false;
+        array.borrow(reinterpret_cast<T*>(block_.data() + used_), count);
+        used_ += bytes;
+        return true;
+    }
+    static size_t roundUp(size_t bytes) { return (bytes + 15) & ~size_t(15); }
+
+private:
+    FixedArray<unsigned char> block_;
+    size_t used_ = 0;
+};
+
+}  // namespace qf
