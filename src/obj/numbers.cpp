@@ -34,7 +34,7 @@ double parseRealClassic(const char* begin, const char* end, bool& consumed) {
 
 }  // namespace
 
-int32_t parseInt(const char* begin, const char* end) {
+int32_t parseIntSlow(const char* begin, const char* end) {
     const char* p = begin;
     while (p < end && isSpace(*p)) ++p;
     bool negative = false;

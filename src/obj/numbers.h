@@ -8,7 +8,15 @@ namespace qf {
 // No digits gives 0; values beyond the 32-bit range are clamped to it.
 int32_t parseInt(const char* text);
 // The same on the characters begin .. end-1 (no terminator needed).
-int32_t parseInt(const char* begin, const char* end);
+int32_t parseIntSlow(const char* begin, const char* end);
+inline int32_t parseInt(const char* begin, const char* end) {
+    // Face corners are mostly a few plain digits: take those here, everything else the long way.
+    int32_t value = 0;
+    const char* p = begin;
+    while (p < end && *p >= '0' && *p <= '9' && p - begin < 9) value = value * 10 + (*p++ - '0');
+    if (p > begin && (p == end || *p < '0' || *p > '9')) return value;
+    return parseIntSlow(begin, end);
+}
 
 // Decimal conversion of the leading part of a text to double, with the same result as strtod in
 // the classic locale: no number gives 0.0, a value beyond the double range an infinity.

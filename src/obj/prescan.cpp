@@ -110,6 +110,7 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
 
     PrescanState state{importer, countLimit};
     std::vector<const char*> tokens(kObjTokenCapacity);
+    std::vector<TokenSpan> spans(kObjTokenCapacity);
     LineReader reader(*importer.objFile, importer.lineBuffer.data(), importer.lineBuffer.size());
     Line line;
     uint64_t linesSinceProgress = 0;
@@ -130,9 +131,14 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
                 else if (k.second == 'n')
                     state.attribute(&ObjectInfo::normalCount, state.blockNormals, importer.normalTotal);
                 break;
-            case 'f':
-                state.face(splitTokens(line.text, tokens.data(), kObjTokenCapacity));
+            case 'f': {
+                // Only the number of tokens counts here: read it in place unless quotes need
+                // the full split.
+                int count = splitTokenSpans(line.text, spans.data(), kObjTokenCapacity);
+                if (count < 0) count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
+                state.face(count);
                 break;
+            }
             case 'g': {
                 int count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
                 state.group(tokens.data(), count);
