@@ -126,6 +126,7 @@ ObjImporter::~ObjImporter() {
     materials.clear();
     combinedObject.reset();
     createdClipNames.clear();
+    hostMaterials.clear();
     materialLibraries.clear();
     meshes.clear();
     mapSearchPaths.clear();

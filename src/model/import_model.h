@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/sdk/xsi_arrays.h"
+#include "host/sdk/xsi_sdk.h"
 #include "model/fixed_array.h"
 #include "run/import_options.h"
 
@@ -152,6 +153,7 @@ public:
     std::vector<std::string> createdClipNames;
     std::vector<std::string> mapSearchPaths;
     std::vector<std::unique_ptr<MtlMaterial>> materials;
+    std::vector<XSI::Material> hostMaterials;
 
 private:
     // First record of each name; rebuilt when records were added behind its back.

@@ -27,6 +27,8 @@ public:
     virtual void addObjectRow(const char* name, int32_t polygons) = 0;
     // A message box owned by the dialog, with a text of the string table.
     virtual void showMessage(int textId) = 0;
+    // Ends the dialog with a result, as a worker does when its reading was cancelled.
+    virtual void endDialog(intptr_t /*result*/) {}
 };
 
 // A link that drops everything: for runs that nobody watches.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <optional>
 #include <sstream>
@@ -13,8 +14,11 @@
 #include "model/import_model.h"
 #include "obj/input_source.h"
 #include "obj/prescan.h"
-#include "qfobjimp/json_writer.h"
+#include "host/sdk/json_writer.h"
+#include "qfobjimp/console_ui.h"
 #include "qfobjimp/terminal_progress.h"
+#include "host/sdk/host_scene.h"
+#include "run/import_run.h"
 #include "dialogs/object_selection.h"
 #include "materials/mtl_reader.h"
 #include "obj/obj_parser.h"
@@ -30,15 +34,10 @@ namespace qf {
 
 namespace {
 
-std::string FormatRange(float lo, float hi) {
-    std::ostringstream s;
-    s << lo << " to " << hi;
-    return s.str();
-}
-
 const char kUsage[] =
     "usage: qfobjimp scan FILE.obj [--json]\n"
     "       qfobjimp parse FILE.obj [--select PATTERN] [OPTIONS] [--json]\n"
+    "       qfobjimp import FILE.obj [--select PATTERN] [OPTIONS] [--scene OUT.json]\n"
     "       qfobjimp config [--config PATH] [set KEY VALUE]\n"
     "\n"
     "scan    lists the objects of an OBJ file with their counts, the file totals and\n"
@@ -48,6 +47,13 @@ const char kUsage[] =
     "        --select PATTERN  objects whose names match (* and ?, case ignored; all)\n"
     "        --clusters --flip-zy --scale S --no-texcoords --no-materials\n"
     "        --default-bump B\n"
+    "import  runs a whole import into the stand-in host scene, as the plug-in does:\n"
+    "        options file, pre-scan, selection, materials, meshes; prints the warnings,\n"
+    "        or the error on standard error (exit 1); Ctrl-C cancels the import\n"
+    "        --scene OUT.json      writes the scene (objects, materials, clips, commands)\n"
+    "        --no-center-pivots --force-black-ambient --material-prefix TEXT\n"
+    "        --search-path DIR     offered when a texture is missing (repeatable)\n"
+    "        The options are saved to the options file as the plug-in saves them.\n"
     "config  shows the saved import options, or changes one of them; the options file\n"
     "        lives beside this program unless --config names another\n";
 
@@ -56,6 +62,9 @@ struct Arguments {
     bool json = false;
     std::optional<std::string> configPath;
     std::string select = "*";
+    std::optional<std::string> scenePath;
+    std::optional<std::string> materialPrefix;
+    std::vector<std::string> searchFolders;
     // Import options given on the command line, applied over the defaults.
     std::vector<std::pair<std::string, std::string>> optionFlags;
     std::string error;
@@ -88,6 +97,19 @@ Arguments parseArguments(int argc, const char* const* argv) {
         if (isOption) continue;
         if (arg == "--json") a.json = true;
         else if (arg == "--select") value(a.select);
+        else if (arg == "--scene") {
+            std::string path;
+            value(path);
+            a.scenePath = path;
+        } else if (arg == "--material-prefix") {
+            std::string prefix;
+            value(prefix);
+            a.materialPrefix = prefix;
+        } else if (arg == "--search-path") {
+            std::string folder;
+            value(folder);
+            a.searchFolders.push_back(folder);
+        }
         else if (arg == "--config") {
             std::string path;
             value(path);
@@ -96,30 +118,6 @@ Arguments parseArguments(int argc, const char* const* argv) {
         else a.positional.push_back(arg);
     }
     return a;
-}
-
-// Applies the option flags; false with a message for a value out of range.
-bool applyOptionFlags(const Arguments& args, ImportOptions& o, std::string& error) {
-    for (const auto& [flag, value] : args.optionFlags) {
-        if (flag == "--clusters") o.importAsClusters = true;
-        else if (flag == "--flip-zy") o.flipZY = true;
-        else if (flag == "--no-texcoords") o.textureCoords = false;
-        else if (flag == "--no-materials") o.importMaterials = false;
-        else if (flag == "--no-center-pivots") o.centerPivots = false;
-        else if (flag == "--force-black-ambient") o.forceBlackAmbient = true;
-        else {
-            const bool scale = flag == "--scale";
-            char* end = nullptr;
-            const float f = std::strtof(value.c_str(), &end);
-            const float lo = scale ? kObjectScaleMin : kDefaultBumpMin, hi = scale ? kObjectScaleMax : kDefaultBumpMax;
-            if (value.empty() || !end || *end != '\0' || !(f >= lo && f <= hi)) {
-                error = flag + " takes a number from " + FormatRange(lo, hi);
-                return false;
-            }
-            (scale ? o.objectScale : o.defaultBump) = f;
-        }
-    }
-    return true;
 }
 
 // Shows the passes' reports on the terminal: phases and the bar; keeps the message box text.
@@ -258,7 +256,7 @@ int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     const std::string& path = args.positional[1];
     ObjImporter importer;
     std::string optionError;
-    if (!applyOptionFlags(args, importer.options, optionError)) {
+    if (!applyOptionFlags(args.optionFlags, importer.options, optionError)) {
         err << "qfobjimp: " << optionError << "\n";
         return 2;
     }
@@ -335,6 +333,52 @@ int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     out << "Materials read: " << importer.materials.size() << "\n";
     for (const auto& w : importer.warnings) out << "warning: " << w << "\n";
     return 0;
+}
+
+int importCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
+    if (args.positional.size() != 2) {
+        err << "qfobjimp import: expected one OBJ file\n" << kUsage;
+        return 2;
+    }
+    const std::string& path = args.positional[1];
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec) || !FileSource::open(path)) {
+        err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
+        return 1;
+    }
+    {
+        ImportOptions check;
+        std::string optionError;
+        if (!applyOptionFlags(args.optionFlags, check, optionError)) {
+            err << "qfobjimp: " << optionError << "\n";
+            return 2;
+        }
+    }
+    ConsoleChoices choices;
+    choices.select = args.select;
+    choices.optionFlags = args.optionFlags;
+    choices.materialPrefixGiven = args.materialPrefix.has_value();
+    if (args.materialPrefix) choices.materialPrefix = *args.materialPrefix;
+    choices.searchFolders = args.searchFolders;
+    ConsoleUi ui(choices, out, err);
+    installInterruptHandler();
+
+    const std::string absolute = std::filesystem::absolute(path, ec).string();
+    ObjImporter importer;
+    const std::string module = executablePath(argv0);
+    const int result = runImport(importer, ec ? path.c_str() : absolute.c_str(), module.c_str(), ui,
+                                 args.configPath ? args.configPath->c_str() : nullptr);
+    if (args.scenePath) {
+        std::ofstream scene(*args.scenePath, std::ios::binary);
+        XSI::standin::HostScene::instance().writeJson(scene);
+        scene << "\n";
+        if (!scene) {
+            err << "qfobjimp: cannot write the scene to '" << *args.scenePath << "'\n";
+            return 1;
+        }
+    }
+    if (ui.cancelled()) return 130;
+    return result ? 0 : 1;
 }
 
 // Option keys of the config verb, by their flag name.
@@ -441,6 +485,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     const std::string& verb = args.positional[0];
     if (verb == "scan") return scanCommand(args, out, err);
     if (verb == "parse") return parseCommand(args, out, err);
+    if (verb == "import") return importCommand(args, argc > 0 ? argv[0] : nullptr, out, err);
     if (verb == "config") return configCommand(args, argc > 0 ? argv[0] : nullptr, out, err);
     err << "qfobjimp: unknown command '" << verb << "'\n" << kUsage;
     return 2;

@@ -1,4 +1,4 @@
-#include "qfobjimp/json_writer.h"
+#include "host/sdk/json_writer.h"
 
 #include <cmath>
 #include <cstdio>

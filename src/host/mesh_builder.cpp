@@ -1,0 +1,183 @@
+#include "host/mesh_builder.h"
+
+#include <cfloat>
+#include <cstring>
+
+#include "host/sdk/xsi_sdk.h"
+#include "materials/material_builder.h"
+#include "materials/mtl_material.h"
+#include "model/fixed_text.h"
+#include "run/string_table.h"
+
+namespace qf {
+
+using XSI::CString;
+using XSI::CValue;
+
+namespace {
+
+CString text(const std::string& ascii) { return XSI::AsciiString(ascii.c_str()); }
+
+void runCommand(const char* name, std::initializer_list<CValue> arguments) {
+    XSI::CValueArray args;
+    for (const CValue& a : arguments) args.Add(a);
+    CValue out;
+    XSI::Application().ExecuteCommand(XSI::AsciiString(name), args, out);
+}
+
+struct Progress {
+    DialogLink& dialog;
+    intptr_t counter = 0;
+    void step() { dialog.send(DialogMessage::Progress, 0, ++counter); }
+    void phase(int textId) { dialog.send(DialogMessage::Phase, uintptr_t(textId), 0); }
+};
+
+}  // namespace
+
+int stepsPerMesh(const ObjImporter& importer) {
+    const ImportOptions& o = importer.options;
+    int steps = (o.importMaterials && !importer.hostMaterials.empty()) ? 6 : 5;
+    if (o.centerPivots) ++steps;
+    if (o.textureCoords) ++steps;
+    return steps;
+}
+
+size_t hostMaterialIndex(const ObjImporter& importer, int32_t m) {
+    const size_t none = importer.hostMaterials.size();
+    if (m < 0 || size_t(m) >= importer.materials.size()) return none;
+    const CString wanted = text(sanitizeName(importer.materials[size_t(m)]->name));
+    for (size_t i = 0; i < importer.hostMaterials.size(); ++i)
+        if (importer.hostMaterials[i].GetName().IsEqualNoCase(wanted)) return i;
+    return none;
+}
+
+std::vector<float> nodeValues(const Mesh& mesh) {
+    std::vector<float> values(size_t(mesh.vertexIndexFill) * 3, 0.0f);
+    // Texture indices are stored only for the polygons that have them: walk both in step.
+    size_t corner = 0, texture = 0;
+    for (int32_t p = 0; p < mesh.polygonCount; ++p) {
+        const int32_t size = mesh.polygonSizes[size_t(p)];
+        const int32_t withTexture = mesh.polygonTexCoordCounts.empty() ? 0 : mesh.polygonTexCoordCounts[size_t(p)];
+        for (int32_t k = 0; k < size; ++k, ++corner) {
+            if (withTexture == 0 || texture >= size_t(mesh.texCoordIndexFill)) continue;
+            const int32_t t = mesh.texCoordIndices[texture++];
+            if (t < 0 || t >= mesh.texCoordCount) continue;
+            values[corner * 3] = mesh.texCoords[size_t(t) * 3];
+            values[corner * 3 + 1] = mesh.texCoords[size_t(t) * 3 + 1];
+        }
+    }
+    return values;
+}
+
+bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
+    const ImportOptions& o = importer.options;
+    const bool assignMaterials = o.importMaterials && !importer.hostMaterials.empty();
+    importer.progressTotal = uint64_t(importer.meshes.size()) * uint64_t(stepsPerMesh(importer));
+    Progress progress{dialog};
+    progress.phase(IDS_BUILDING_SCENE);
+    dialog.send(DialogMessage::Progress, 0, 0);
+    XSI::Application app;
+    XSI::Model root = app.GetActiveSceneRoot();
+
+    for (const auto& named : importer.meshes) {
+        const Mesh& mesh = named->mesh;
+        progress.step();
+        const std::string name = sanitizeName(named->name);
+        XSI::X3DObject object;
+        XSI::CMeshBuilder builder;
+        root.AddPolygonMesh(text(name), object, builder);
+
+        progress.phase(IDS_ADDING_VERTICES);
+        progress.step();
+        builder.AddVertices(mesh.vertexCount);
+
+        progress.phase(IDS_ADDING_POLYGONS);
+        progress.step();
+        // The host takes its own integer type: widen the indices once per mesh.
+        std::vector<XSI::LONG> sizes(mesh.polygonSizes.data(), mesh.polygonSizes.data() + mesh.polygonCount);
+        std::vector<XSI::LONG> indices(mesh.vertexIndices.data(), mesh.vertexIndices.data() + mesh.vertexIndexFill);
+        builder.AddPolygons(mesh.polygonCount, sizes.data(), indices.data());
+        for (int32_t c = 0; c < mesh.vertexIndexFill; ++c) {
+            const int32_t v = mesh.vertexIndices[size_t(c)];
+            if (v < 0 || v >= mesh.vertexCount) continue;
+            const double position[3] = {mesh.vertices[size_t(v) * 3], mesh.vertices[size_t(v) * 3 + 1],
+                                        mesh.vertices[size_t(v) * 3 + 2]};
+            builder.SetVertexPositions(1, position, v);
+        }
+
+        progress.phase(IDS_BUILDING_MESH);
+        progress.step();
+        XSI::CErrorDescriptor result = builder.Build(false);
+        if (result.GetCode() == XSI::CStatus::Fail) {
+            app.LogMessage(text("Error generating mesh: ") + result.GetDescription(), XSI::siInfoMsg);
+            return false;
+        }
+
+        XSI::Geometry geometry = object.GetActivePrimitive().GetGeometry(DBL_MAX);
+        XSI::PolygonMesh polygonMesh(geometry);
+        XSI::CGeometryAccessor accessor =
+            polygonMesh.GetGeometryAccessor(XSI::siConstructionModeDefault, XSI::siCatmullClark, 0, false, true, 60.0);
+
+        if (o.textureCoords) {
+            progress.step();
+            if (mesh.texCoordCount != 0) {
+                progress.phase(IDS_ADDING_TEXCOORDS);
+                XSI::ClusterProperty uv(polygonMesh.GetClusterPropertyBuilder().AddUV());
+                XSI::CLongArray nodes;
+                accessor.GetNodeIndices(nodes);
+                const std::vector<float> corners = nodeValues(mesh);
+                std::vector<float> values(size_t(nodes.GetCount()) * 3, 0.0f);
+                for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) {
+                    const size_t corner = size_t(nodes[n]);
+                    if (corner * 3 + 2 < corners.size())
+                        std::memcpy(&values[size_t(n) * 3], &corners[corner * 3], 3 * sizeof(float));
+                }
+                uv.SetValues(values.data(), nodes.GetCount(), 0);
+            }
+        }
+
+        if (o.centerPivots) {
+            progress.step();
+            progress.phase(IDS_CENTER_PIVOT);
+            double cx, cy, cz, ex, ey, ez;
+            XSI::MATH::CTransformation identity;
+            identity.SetIdentity();
+            geometry.GetBoundingBox(cx, cy, cz, ex, ey, ez, identity);
+            runCommand("TranslatePivot", {text(name), CValue(cx), CValue(cy), CValue(cz)});
+        }
+
+        if (o.importAsClusters && importer.objects.size() != 1) {
+            for (const auto& obj : importer.objects) {
+                if (!obj->selected || obj->polygonCount == 0) continue;
+                XSI::Cluster cluster;
+                geometry.AddCluster(XSI::siPolygonCluster, text(sanitizeName(obj->name)), obj->clusterPolygons,
+                                    cluster);
+            }
+        }
+
+        if (assignMaterials) {
+            progress.step();
+            for (size_t m = 0; m < importer.materials.size(); ++m) {
+                if (!importer.materials[m]->used) continue;
+                XSI::CLongArray polygons;
+                mesh.collectPolygonsWithMaterial(int32_t(m), polygons, 0);
+                if (polygons.GetCount() == 0) continue;
+                const size_t h = hostMaterialIndex(importer, int32_t(m));
+                if (h >= importer.hostMaterials.size()) continue;
+                CString clusterName = text("mc_") + importer.hostMaterials[h].GetName();
+                builder.SetPolygonsMaterial(importer.hostMaterials[h].GetRef(), polygons.GetCount(),
+                                            polygons.GetArray(), clusterName);
+            }
+        }
+
+        if (o.importAsClusters) progress.phase(IDS_DELETING_ISOLATED);
+    }
+
+    progress.phase(0);
+    dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(importer.progressTotal));
+    clearSceneMaterial();
+    runCommand("FrameAll", {CValue(true), CValue(true), CValue(XSI::LONG(0))});
+    return true;
+}
+
+}  // namespace qf

@@ -1,0 +1,25 @@
+// Host polygon meshes from the filled import model: geometry, texture coordinates, pivots,
+// clusters of the objects and the material assignments.
+#pragma once
+#include <vector>
+
+#include "model/import_model.h"
+#include "run/messages.h"
+
+namespace qf {
+
+// Builds every mesh of importer.meshes; false (after a log line) when the host refuses one.
+bool buildMeshes(ObjImporter& importer, DialogLink& progress);
+
+// The position in hostMaterials of material m's host material; the size of hostMaterials when
+// there is none.
+size_t hostMaterialIndex(const ObjImporter& importer, int32_t m);
+
+// Texture vertices (u, v, 0) of every polygon corner, in corner order; corners of polygons that
+// have no texture references get (0, 0, 0).
+std::vector<float> nodeValues(const Mesh& mesh);
+
+// Steps the progress bar reserves per mesh.
+int stepsPerMesh(const ObjImporter& importer);
+
+}  // namespace qf

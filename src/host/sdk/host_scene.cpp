@@ -1,0 +1,331 @@
+#include "host/sdk/host_scene.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+
+#include "host/sdk/json_writer.h"
+
+namespace XSI::standin {
+
+namespace {
+
+std::string text(const CValue& v) { return ToAscii(v.GetAsText()); }
+
+std::vector<std::string> splitList(const std::string& list) {
+    std::vector<std::string> parts;
+    std::stringstream s(list);
+    std::string part;
+    while (std::getline(s, part, ',')) parts.push_back(part);
+    return parts;
+}
+
+}  // namespace
+
+HostScene& HostScene::instance() {
+    static HostScene scene;
+    return scene;
+}
+
+HostScene::HostScene() { resetAll(); }
+
+void HostScene::resetAll() {
+    calls_.clear();
+    commands_.clear();
+    log_.clear();
+    preferences_.clear();
+    refusedBuilds_.clear();
+    preferences_["preferences.scripting.cmdlog"] = "true";
+    reset();
+}
+
+void HostScene::reset() {
+    items_.clear();
+    pending_.clear();
+    root_ = add(ItemKind::Root, "Scene_Root", -1);
+    project_ = add(ItemKind::Project, "Project", -1);
+    sceneItem_ = add(ItemKind::Scene, "Scene", project_);
+    library_ = add(ItemKind::MaterialLibrary, "DefaultLib", sceneItem_);
+    container_ = add(ItemKind::Container, "TransientObjectContainer", -1);
+    const int sceneMaterial = add(ItemKind::Material, "Scene_Material", library_);
+    add(ItemKind::Shader, "Phong", sceneMaterial);
+}
+
+int HostScene::add(ItemKind kind, const std::string& name, int parent) {
+    Item item;
+    item.kind = kind;
+    item.name = name;
+    item.parent = parent;
+    items_.push_back(std::move(item));
+    return static_cast<int>(items_.size() - 1);
+}
+
+std::string HostScene::fullName(int id) const {
+    if (id < 0 || size_t(id) >= items_.size()) return "";
+    const Item& it = items_[size_t(id)];
+    switch (it.kind) {
+    case ItemKind::MaterialLibrary:
+        return "Sources.Materials." + it.name;
+    case ItemKind::ImageClip:
+        return "Clips." + it.name;
+    case ItemKind::Cluster:
+        return fullName(it.parent) + ".polymsh.cls." + it.name;
+    case ItemKind::UVProperty:
+        return fullName(it.parent) + ".polymsh.cls.Texture_Coordinates_AUTO." + it.name;
+    case ItemKind::Material:
+    case ItemKind::Shader:
+    case ItemKind::BumpGenerator:
+        return fullName(it.parent) + "." + it.name;
+    default:
+        return it.name;
+    }
+}
+
+std::vector<int> HostScene::children(int parent, ItemKind kind) const {
+    std::vector<int> out;
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].parent == parent && items_[i].kind == kind && !items_[i].deleted) out.push_back(int(i));
+    return out;
+}
+
+int HostScene::resolve(const std::string& path, std::string& rest) const {
+    int best = -1;
+    size_t bestLength = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].deleted) continue;
+        const std::string full = fullName(int(i));
+        if (full.empty() || full.size() < bestLength) continue;
+        if (path == full || (path.size() > full.size() && path.compare(0, full.size(), full) == 0 &&
+                             path[full.size()] == '.')) {
+            best = int(i);
+            bestLength = full.size();
+        }
+    }
+    rest = best >= 0 && path.size() > bestLength ? path.substr(bestLength + 1) : "";
+    return best;
+}
+
+std::string HostScene::uniqueName(const std::string& wanted, int parent) const {
+    auto taken = [&](const std::string& name) {
+        for (const Item& it : items_)
+            if (!it.deleted && it.parent == parent && it.name == name) return true;
+        return false;
+    };
+    if (!taken(wanted)) return wanted;
+    for (int n = 1;; ++n)
+        if (!taken(wanted + std::to_string(n))) return wanted + std::to_string(n);
+}
+
+void HostScene::setParameter(int id, const std::string& path, const std::string& value) {
+    auto& params = item(id).parameters;
+    for (auto& p : params)
+        if (p.first == path) {
+            p.second = value;
+            return;
+        }
+    params.emplace_back(path, value);
+}
+
+bool HostScene::isRefused(const std::string& name) const {
+    return std::find(refusedBuilds_.begin(), refusedBuilds_.end(), name) != refusedBuilds_.end();
+}
+
+CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue& out) {
+    std::string line = name + "(";
+    for (LONG i = 0; i < args.GetCount(); ++i) line += (i ? ", " : "") + text(args[i]);
+    line += ")";
+    commands_.push_back(line);
+    recordCall("Application::ExecuteCommand " + line);
+    if (onCommand) onCommand(line);
+    auto arg = [&](LONG i) { return i < args.GetCount() ? text(args[i]) : std::string(); };
+
+    if (name == "NewScene") {
+        reset();
+    } else if (name == "GetValue" || name == "SetValue") {
+        const std::string target = arg(0);
+        if (target.rfind("preferences.", 0) == 0) {
+            if (name == "SetValue") preferences_[target] = arg(1);
+            else {
+                const std::string v = preferences_[target];
+                out = (v == "true" || v == "false") ? CValue(v == "true") : CValue(AsciiString(v.c_str()));
+            }
+            return CStatus::OK;
+        }
+        std::string rest;
+        const int id = resolve(target, rest);
+        if (id < 0 || rest.empty()) return CStatus::InvalidArgument;
+        if (name == "SetValue") setParameter(id, rest, arg(1));
+        else
+            for (const auto& p : item(id).parameters)
+                if (p.first == rest) out = AsciiString(p.second.c_str());
+    } else if (name == "TranslatePivot") {
+        for (int id : children(root_, ItemKind::Object))
+            if (item(id).name == arg(0))
+                for (int k = 0; k < 3; ++k) item(id).pivot[k] = std::atof(arg(k + 1).c_str());
+    } else if (name == "DisconnectAndDeleteShaders") {
+        for (const std::string& full : splitList(arg(0))) {
+            std::string rest;
+            const int id = resolve(full, rest);
+            if (id < 0 || !rest.empty()) continue;
+            if (item(id).kind == ItemKind::Shader || item(id).kind == ItemKind::BumpGenerator) item(id).deleted = true;
+            else item(id).connections.clear();
+        }
+    } else if (name == "SICreateImageClip") {
+        const int clip = add(ItemKind::ImageClip, uniqueName(arg(1), -1), -1);
+        item(clip).file = arg(0);
+        out = CRef(clip);
+        if (args.GetCount() > 2) args[2] = CRef(clip);
+    } else if (name == "SIConnectShaderToCnxPoint") {
+        std::string port;
+        const int target = resolve(arg(1), port);
+        if (target < 0) return CStatus::InvalidArgument;
+        item(target).connections.push_back({port, arg(0)});
+        // A pasted generator connected to a material moves into it and is reached by its name there.
+        std::string sourceRest;
+        const int source = resolve(arg(0), sourceRest);
+        if (source >= 0 && sourceRest.empty() && item(source).kind == ItemKind::BumpGenerator &&
+            item(target).kind == ItemKind::Material)
+            item(source).parent = target;
+    } else if (name == "CopyPaste") {
+        const std::string source = arg(1);
+        if (source.size() >= 7 && source.compare(source.size() - 7, 7, ".Preset") == 0) {
+            const size_t slash = source.find_last_of("\\/");
+            std::string preset = source.substr(slash == std::string::npos ? 0 : slash + 1);
+            preset.resize(preset.size() - 7);
+            std::string rest;
+            const int target = resolve(arg(2), rest);
+            if (target < 0) return CStatus::InvalidArgument;
+            add(ItemKind::BumpGenerator, uniqueName(preset, target), target);
+        }
+    }
+    return CStatus::OK;
+}
+
+void HostScene::writeJson(std::ostream& os) const {
+    qf::JsonWriter json(os);
+    auto triples = [&](const auto& values) {
+        json.beginArray();
+        for (size_t i = 0; i + 2 < values.size(); i += 3) {
+            json.beginArray();
+            for (size_t k = 0; k < 3; ++k) json.value(double(values[i + k]));
+            json.endArray();
+        }
+        json.endArray();
+    };
+    auto longs = [&](const std::vector<long>& values) {
+        json.beginArray();
+        for (long v : values) json.value(int64_t(v));
+        json.endArray();
+    };
+    auto parameters = [&](int id, const std::string& prefix) {
+        for (const auto& p : items_[size_t(id)].parameters) json.key(prefix + p.first).value(p.second);
+    };
+    auto connections = [&](int id, const std::string& prefix) {
+        for (const auto& c : items_[size_t(id)].connections) {
+            json.beginObject();
+            json.key("port").value(prefix + c.port);
+            json.key("source").value(c.source);
+            json.endObject();
+        }
+    };
+
+    json.beginObject();
+    json.key("objects").beginArray();
+    for (int id : children(root_, ItemKind::Object)) {
+        const Item& o = items_[size_t(id)];
+        json.beginObject();
+        json.key("name").value(o.name);
+        json.key("built").value(o.built);
+        json.key("vertices");
+        triples(o.positions);
+        json.key("polygons").beginArray();
+        for (const auto& p : o.polygons) longs(p);
+        json.endArray();
+        json.key("uvs").beginArray();
+        for (int uv : children(id, ItemKind::UVProperty)) {
+            json.beginObject();
+            json.key("name").value(items_[size_t(uv)].name);
+            json.key("values");
+            triples(items_[size_t(uv)].values);
+            json.endObject();
+        }
+        json.endArray();
+        json.key("pivot").beginArray();
+        for (double v : o.pivot) json.value(v);
+        json.endArray();
+        json.key("clusters").beginArray();
+        for (const auto& c : o.clusters) {
+            if (!c.material.empty()) continue;
+            json.beginObject();
+            json.key("name").value(c.name);
+            json.key("polygons");
+            longs(c.polygons);
+            json.endObject();
+        }
+        json.endArray();
+        json.key("materialAssignments").beginArray();
+        for (const auto& c : o.clusters) {
+            if (c.material.empty()) continue;
+            json.beginObject();
+            json.key("cluster").value(c.name);
+            json.key("material").value(c.material);
+            json.key("polygons");
+            longs(c.polygons);
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+
+    json.key("materials").beginArray();
+    for (int id : children(library_, ItemKind::Material)) {
+        json.beginObject();
+        json.key("name").value(items_[size_t(id)].name);
+        json.key("fullName").value(fullName(id));
+        json.key("parameters").beginObject();
+        parameters(id, "");
+        for (int s : children(id, ItemKind::Shader)) parameters(s, items_[size_t(s)].name + ".");
+        for (int g : children(id, ItemKind::BumpGenerator)) parameters(g, items_[size_t(g)].name + ".");
+        json.endObject();
+        json.key("shaders").beginArray();
+        for (int s : children(id, ItemKind::Shader)) json.value(items_[size_t(s)].name);
+        for (int g : children(id, ItemKind::BumpGenerator)) json.value(items_[size_t(g)].name);
+        json.endArray();
+        json.key("connections").beginArray();
+        connections(id, "");
+        for (int s : children(id, ItemKind::Shader)) connections(s, items_[size_t(s)].name + ".");
+        for (int g : children(id, ItemKind::BumpGenerator)) connections(g, items_[size_t(g)].name + ".");
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+
+    json.key("clips").beginArray();
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].kind != ItemKind::ImageClip || items_[i].deleted) continue;
+        json.beginObject();
+        json.key("name").value(items_[i].name);
+        json.key("file").value(items_[i].file);
+        json.endObject();
+    }
+    json.endArray();
+
+    json.key("commands").beginArray();
+    for (const auto& c : commands_) json.value(c);
+    json.endArray();
+    json.key("log").beginArray();
+    for (const auto& [line, severity] : log_) {
+        json.beginObject();
+        json.key("text").value(line);
+        json.key("severity").value(severity);
+        json.endObject();
+    }
+    json.endArray();
+    json.key("preferences").beginObject();
+    for (const auto& [key, value] : preferences_) json.key(key).value(value);
+    json.endObject();
+    json.endObject();
+}
+
+}  // namespace XSI::standin

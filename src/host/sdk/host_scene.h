@@ -1,0 +1,115 @@
+// The stand-in host's scene: what the SDK calls of xsi_sdk.h create and change, kept in memory,
+// with a record of every call, command and log line, and a JSON view of it all.
+#pragma once
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/sdk/xsi_sdk.h"
+
+namespace XSI::standin {
+
+enum class ItemKind {
+    Root, Object, Cluster, UVProperty, MaterialLibrary, Material, Shader, BumpGenerator, ImageClip,
+    Container, Project, Scene, Menu, MenuItem
+};
+
+struct ClusterData {
+    std::string name;
+    std::vector<long> polygons;
+    std::string material;  // full name of the material assigned through this cluster, if any
+};
+
+struct Connection {
+    std::string port;    // parameter of the item that receives the connection
+    std::string source;  // what was connected: "Clips.<name>" or a shader's name
+};
+
+struct Item {
+    ItemKind kind = ItemKind::Root;
+    std::string name;
+    int parent = -1;
+    bool deleted = false;
+    // Objects: the built mesh.
+    std::vector<double> positions;            // 3 per vertex
+    std::vector<std::vector<long>> polygons;  // vertex indices per polygon
+    double pivot[3] = {0, 0, 0};
+    bool built = false;
+    std::vector<ClusterData> clusters;
+    // UV properties: 3 floats per node.
+    std::vector<float> values;
+    // Materials, shaders, generators: every parameter set, by its path, as text.
+    std::vector<std::pair<std::string, std::string>> parameters;
+    std::vector<Connection> connections;
+    // Image clips.
+    std::string file;
+};
+
+// A mesh under construction in a CMeshBuilder.
+struct PendingMesh {
+    int object = -1;
+    std::vector<double> positions;
+    std::vector<std::vector<long>> polygons;
+};
+
+class HostScene {
+public:
+    // The one scene of the process, as the host has one.
+    static HostScene& instance();
+
+    // Back to a new scene: the root, the material library with its scene material.
+    void reset();
+    // Everything, including calls, log and preferences, as a first start of the host has it.
+    void resetAll();
+
+    int add(ItemKind kind, const std::string& name, int parent);
+    Item& item(int id) { return items_.at(static_cast<size_t>(id)); }
+    bool valid(int id) const { return id >= 0 && size_t(id) < items_.size() && !items_[size_t(id)].deleted; }
+    std::string fullName(int id) const;
+    std::vector<int> children(int parent, ItemKind kind) const;
+    // The item whose full name is the longest start of path, with the rest of the path.
+    int resolve(const std::string& path, std::string& rest) const;
+
+    int root() const { return root_; }
+    int materialLibrary() const { return library_; }
+    int project() const { return project_; }
+    int scene() const { return sceneItem_; }
+
+    void recordCall(const std::string& call) { calls_.push_back(call); }
+    void log(const std::string& line, int severity) { log_.push_back({line, severity}); }
+    CStatus runCommand(const std::string& name, CValueArray& args, CValue& out);
+    void setParameter(int id, const std::string& path, const std::string& value);
+
+    std::map<std::string, std::string>& preferences() { return preferences_; }
+    const std::vector<std::string>& calls() const { return calls_; }
+    const std::vector<std::pair<std::string, int>>& logLines() const { return log_; }
+    const std::vector<std::string>& commands() const { return commands_; }
+
+    std::vector<PendingMesh>& pending() { return pending_; }
+    // A build of an object of this name is refused, as the host refuses a mesh it cannot make.
+    void refuseBuildOf(const std::string& name) { refusedBuilds_.push_back(name); }
+    bool isRefused(const std::string& name) const;
+
+    // The scene as one JSON object: objects, materials, clips, commands, log and preferences.
+    void writeJson(std::ostream& out) const;
+
+    // Called with each command the scene runs, so a user interface can follow them.
+    std::function<void(const std::string&)> onCommand;
+
+private:
+    HostScene();
+    std::string uniqueName(const std::string& wanted, int parent) const;
+
+    std::vector<Item> items_;
+    int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;
+    std::vector<std::string> calls_;
+    std::vector<std::string> commands_;
+    std::vector<std::pair<std::string, int>> log_;
+    std::map<std::string, std::string> preferences_;
+    std::vector<PendingMesh> pending_;
+    std::vector<std::string> refusedBuilds_;
+};
+
+}  // namespace XSI::standin

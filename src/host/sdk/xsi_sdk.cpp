@@ -1,0 +1,437 @@
+#include "host/sdk/xsi_sdk.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "host/sdk/host_scene.h"
+
+namespace XSI {
+
+using standin::HostScene;
+using standin::ItemKind;
+
+const wchar_t* const siPolygonCluster = L"poly";
+
+namespace {
+
+HostScene& scene() { return HostScene::instance(); }
+
+void record(const std::string& call) { scene().recordCall(call); }
+
+std::string name(const CString& text) { return ToAscii(text); }
+
+template <typename T>
+std::string numberText(T value) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+int validItem(const CRef& ref) { return scene().valid(ref.item()) ? ref.item() : -1; }
+
+standin::PendingMesh* pendingOf(int object) {
+    for (auto& p : scene().pending())
+        if (p.object == object) return &p;
+    return nullptr;
+}
+
+}  // namespace
+
+// ---- text and values ----
+
+CString AsciiString(const char* text) {
+    std::wstring wide;
+    for (const char* p = text ? text : ""; *p; ++p) wide += wchar_t(static_cast<unsigned char>(*p));
+    return CString(wide);
+}
+
+std::string ToAscii(const CString& text) {
+    std::string out;
+    for (wchar_t c : text.wide()) out += (c < 256) ? char(static_cast<unsigned char>(c)) : '?';
+    return out;
+}
+
+const char* CString::GetAsciiString() const {
+    ascii_ = ToAscii(*this);
+    return ascii_.c_str();
+}
+
+void CString::PutAsciiString(const char* text) { text_ = AsciiString(text).wide(); }
+
+bool CString::IsEqualNoCase(const CString& other) const {
+    if (text_.size() != other.text_.size()) return false;
+    for (size_t i = 0; i < text_.size(); ++i) {
+        wchar_t a = text_[i], b = other.text_[i];
+        if (a >= L'A' && a <= L'Z') a = wchar_t(a - L'A' + L'a');
+        if (b >= L'A' && b <= L'Z') b = wchar_t(b - L'A' + L'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+CString CStatus::GetDescription() const { return CString(description_); }
+
+bool CRef::IsValid() const { return scene().valid(item_); }
+
+CString CRef::GetAsText() const {
+    std::string full = scene().fullName(item_);
+    if (!parameter_.empty()) full += "." + parameter_;
+    return AsciiString(full.c_str());
+}
+
+CString CValue::GetAsText() const {
+    struct Visitor {
+        std::string operator()(std::monostate) const { return ""; }
+        std::string operator()(bool v) const { return v ? "true" : "false"; }
+        std::string operator()(short v) const { return std::to_string(v); }
+        std::string operator()(LONG v) const { return std::to_string(v); }
+        std::string operator()(float v) const { return numberText(v); }
+        std::string operator()(double v) const { return numberText(v); }
+        std::string operator()(const CString& v) const { return ToAscii(v); }
+        std::string operator()(const CRef& v) const { return ToAscii(v.GetAsText()); }
+    };
+    return AsciiString(std::visit(Visitor{}, value_).c_str());
+}
+
+CValue::operator bool() const {
+    if (const bool* b = std::get_if<bool>(&value_)) return *b;
+    if (const LONG* l = std::get_if<LONG>(&value_)) return *l != 0;
+    if (const short* s = std::get_if<short>(&value_)) return *s != 0;
+    if (const CString* t = std::get_if<CString>(&value_)) return ToAscii(*t) == "true";
+    return false;
+}
+
+CValue::operator CRef() const {
+    if (const CRef* r = std::get_if<CRef>(&value_)) return *r;
+    return CRef();
+}
+
+// ---- objects ----
+
+CString SIObject::GetName() const {
+    const int id = validItem(ref_);
+    return AsciiString(id >= 0 ? scene().item(id).name.c_str() : "");
+}
+
+CStatus SIObject::PutName(const CString& text) {
+    const int id = validItem(ref_);
+    record("SIObject::PutName " + name(text));
+    if (id < 0) return CStatus::InvalidArgument;
+    scene().item(id).name = name(text);
+    return CStatus::OK;
+}
+
+CString SIObject::GetFullName() const { return ref_.GetAsText(); }
+
+CRef SIObject::GetParent() const {
+    const int id = validItem(ref_);
+    return id >= 0 ? CRef(scene().item(id).parent) : CRef();
+}
+
+CRef CParameterRefArray::GetItem(const CString& parameter) const { return CRef(owner, name(parameter)); }
+
+CParameterRefArray& ProjectItem::GetParameters() const {
+    parameters_.owner = ref_.item();
+    return parameters_;
+}
+
+CStatus ProjectItem::PutParameterValue(const CString& parameter, const CValue& value, double) {
+    const int id = validItem(ref_);
+    const std::string path = ref_.parameter().empty() ? name(parameter) : ref_.parameter() + "." + name(parameter);
+    record("ProjectItem::PutParameterValue " + scene().fullName(id) + "." + path + " " + ToAscii(value.GetAsText()));
+    if (id < 0) return CStatus::InvalidArgument;
+    scene().setParameter(id, path, ToAscii(value.GetAsText()));
+    return CStatus::OK;
+}
+CStatus ProjectItem::PutParameterValue(const CString& n, bool v, double t) { return PutParameterValue(n, CValue(v), t); }
+CStatus ProjectItem::PutParameterValue(const CString& n, double v, double t) { return PutParameterValue(n, CValue(v), t); }
+CStatus ProjectItem::PutParameterValue(const CString& n, float v, double t) { return PutParameterValue(n, CValue(v), t); }
+CStatus ProjectItem::PutParameterValue(const CString& n, short v, double t) { return PutParameterValue(n, CValue(v), t); }
+CStatus ProjectItem::PutParameterValue(const CString& n, LONG v, double t) { return PutParameterValue(n, CValue(v), t); }
+CStatus ProjectItem::PutParameterValue(const CString& n, const CString& v, double t) {
+    return PutParameterValue(n, CValue(v), t);
+}
+
+CRefArray Material::GetShaders() const {
+    CRefArray shaders;
+    for (int s : scene().children(ref_.item(), ItemKind::Shader)) shaders.Add(CRef(s));
+    return shaders;
+}
+
+CStatus ClusterProperty::SetValues(const float* values, LONG count, LONG offset) {
+    const int id = validItem(ref_);
+    record("ClusterProperty::SetValues " + std::to_string(count) + " at " + std::to_string(offset));
+    if (id < 0 || count < 0 || offset < 0) return CStatus::InvalidArgument;
+    auto& stored = scene().item(id).values;
+    const size_t end = (size_t(offset) + size_t(count)) * 3;
+    if (stored.size() < end) stored.resize(end, 0.0f);
+    std::copy(values, values + size_t(count) * 3, stored.begin() + std::ptrdiff_t(offset) * 3);
+    return CStatus::OK;
+}
+
+CRefArray Library::GetItems() const {
+    CRefArray items;
+    for (int m : scene().children(ref_.item(), ItemKind::Material)) items.Add(CRef(m));
+    return items;
+}
+
+CRef MaterialLibrary::CreateMaterial(const CString& preset, const CString& wanted) {
+    record("MaterialLibrary::CreateMaterial " + name(preset) + " " + name(wanted));
+    const int library = validItem(ref_);
+    if (library < 0) return CRef();
+    const int material = scene().add(ItemKind::Material, name(wanted), library);
+    scene().add(ItemKind::Shader, name(preset), material);
+    return CRef(material);
+}
+
+CStatus X3DObject::AddPolygonMesh(const CString& wanted, X3DObject& out, CMeshBuilder& outBuilder) {
+    record("X3DObject::AddPolygonMesh " + name(wanted));
+    const int parent = validItem(ref_);
+    if (parent < 0) return CStatus::InvalidArgument;
+    // The host keeps names unique among siblings by numbering a repeated one.
+    std::string objectName = name(wanted);
+    auto taken = [&](const std::string& n) {
+        for (int id : scene().children(parent, ItemKind::Object))
+            if (scene().item(id).name == n) return true;
+        return false;
+    };
+    if (taken(objectName))
+        for (int n = 1;; ++n)
+            if (!taken(objectName + std::to_string(n))) {
+                objectName += std::to_string(n);
+                break;
+            }
+    const int object = scene().add(ItemKind::Object, objectName, parent);
+    scene().pending().push_back({object, {}, {}});
+    out = X3DObject(CRef(object));
+    outBuilder = CMeshBuilder(CRef(object));
+    return CStatus::OK;
+}
+
+Primitive X3DObject::GetActivePrimitive() const { return Primitive(CRef(ref_.item(), CRef::Facet::Primitive)); }
+
+Geometry Primitive::GetGeometry(double) const { return Geometry(CRef(ref_.item(), CRef::Facet::Geometry)); }
+
+CStatus Geometry::GetBoundingBox(double& cx, double& cy, double& cz, double& ex, double& ey, double& ez,
+                                 const MATH::CTransformation&) const {
+    record("Geometry::GetBoundingBox");
+    cx = cy = cz = ex = ey = ez = 0;
+    const int id = validItem(ref_);
+    if (id < 0) return CStatus::InvalidArgument;
+    const auto& p = scene().item(id).positions;
+    if (p.empty()) return CStatus::OK;
+    double lo[3] = {p[0], p[1], p[2]}, hi[3] = {p[0], p[1], p[2]};
+    for (size_t i = 0; i + 2 < p.size(); i += 3)
+        for (size_t k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], p[i + k]);
+            hi[k] = std::max(hi[k], p[i + k]);
+        }
+    cx = (lo[0] + hi[0]) / 2;
+    cy = (lo[1] + hi[1]) / 2;
+    cz = (lo[2] + hi[2]) / 2;
+    ex = hi[0] - lo[0];
+    ey = hi[1] - lo[1];
+    ez = hi[2] - lo[2];
+    return CStatus::OK;
+}
+
+CStatus Geometry::AddCluster(const CString& type, const CString& clusterName, const CLongArray& indices, Cluster& out) {
+    record("Geometry::AddCluster " + name(type) + " " + name(clusterName) + " " + std::to_string(indices.GetCount()));
+    const int id = validItem(ref_);
+    if (id < 0) return CStatus::InvalidArgument;
+    standin::ClusterData cluster;
+    cluster.name = name(clusterName);
+    cluster.polygons.assign(indices.GetArray(), indices.GetArray() + indices.GetCount());
+    scene().item(id).clusters.push_back(cluster);
+    out = Cluster(CRef(scene().add(ItemKind::Cluster, cluster.name, id)));
+    return CStatus::OK;
+}
+
+CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
+    record("CGeometryAccessor::GetNodeIndices");
+    const int id = validItem(ref_);
+    out.Clear();
+    if (id < 0) return CStatus::InvalidArgument;
+    LONG node = 0;
+    for (const auto& polygon : scene().item(id).polygons)
+        for (size_t k = 0; k < polygon.size(); ++k) out.Add(node++);
+    return CStatus::OK;
+}
+
+CRef CClusterPropertyBuilder::AddUV() {
+    record("CClusterPropertyBuilder::AddUV");
+    const int id = validItem(ref_);
+    if (id < 0) return CRef();
+    const size_t existing = scene().children(id, ItemKind::UVProperty).size();
+    return CRef(scene().add(ItemKind::UVProperty,
+                            existing ? "Texture_Projection" + std::to_string(existing) : "Texture_Projection", id));
+}
+
+CRef CClusterPropertyBuilder::AddUserNormal(bool) {
+    record("CClusterPropertyBuilder::AddUserNormal");
+    const int id = validItem(ref_);
+    return id < 0 ? CRef() : CRef(scene().add(ItemKind::UVProperty, "User_Normal_Cluster", id));
+}
+
+CGeometryAccessor PolygonMesh::GetGeometryAccessor(siConstructionMode mode, siSubdivisionRuleType type, LONG level,
+                                                   bool loop, bool discontinuity, double angle) const {
+    char args[96];
+    std::snprintf(args, sizeof args, "%d, %d, %ld, %s, %s, %g", int(mode), int(type), long(level),
+                  loop ? "true" : "false", discontinuity ? "true" : "false", angle);
+    record(std::string("PolygonMesh::GetGeometryAccessor ") + args);
+    return CGeometryAccessor(CRef(ref_.item()));
+}
+
+CClusterPropertyBuilder PolygonMesh::GetClusterPropertyBuilder() const {
+    return CClusterPropertyBuilder(CRef(ref_.item()));
+}
+
+CStatus CMeshBuilder::AddVertices(LONG count, const double* positions) {
+    record("CMeshBuilder::AddVertices " + std::to_string(count));
+    auto* mesh = pendingOf(ref_.item());
+    if (!mesh || count < 0) return CStatus::InvalidArgument;
+    const size_t first = mesh->positions.size();
+    mesh->positions.resize(first + size_t(count) * 3, 0.0);
+    if (positions) std::copy(positions, positions + size_t(count) * 3, mesh->positions.begin() + std::ptrdiff_t(first));
+    return CStatus::OK;
+}
+
+CStatus CMeshBuilder::SetVertexPositions(LONG count, const double* positions, LONG offset) {
+    auto* mesh = pendingOf(ref_.item());
+    if (!mesh || count < 0 || offset < 0 || (size_t(offset) + size_t(count)) * 3 > mesh->positions.size())
+        return CStatus::InvalidArgument;
+    std::copy(positions, positions + size_t(count) * 3, mesh->positions.begin() + std::ptrdiff_t(offset) * 3);
+    return CStatus::OK;
+}
+
+CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* indices) {
+    record("CMeshBuilder::AddPolygons " + std::to_string(count));
+    auto* mesh = pendingOf(ref_.item());
+    if (!mesh || count < 0) return CStatus::InvalidArgument;
+    size_t at = 0;
+    for (LONG p = 0; p < count; ++p) {
+        const LONG n = sizes[p] > 0 ? sizes[p] : 0;
+        mesh->polygons.emplace_back(indices + at, indices + at + size_t(n));
+        at += size_t(n);
+    }
+    return CStatus::OK;
+}
+
+CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
+    record(std::string("CMeshBuilder::Build ") + (undoRequired ? "true" : "false"));
+    auto* mesh = pendingOf(ref_.item());
+    if (!mesh) return CErrorDescriptor(CStatus::Fail, L"no mesh to build");
+    auto& object = scene().item(mesh->object);
+    const long vertices = long(mesh->positions.size() / 3);
+    std::wstring problem;
+    if (scene().isRefused(object.name)) problem = L"the mesh was refused";
+    for (const auto& polygon : mesh->polygons) {
+        if (!problem.empty()) break;
+        if (polygon.size() < 3) problem = L"a polygon has fewer than 3 vertices";
+        for (long v : polygon)
+            if (v < 0 || v >= vertices) problem = L"a polygon uses a vertex that does not exist";
+    }
+    if (!problem.empty()) return CErrorDescriptor(CStatus::Fail, problem);
+    object.positions = std::move(mesh->positions);
+    object.polygons = std::move(mesh->polygons);
+    object.built = true;
+    mesh->positions.clear();
+    mesh->polygons.clear();
+    return CErrorDescriptor(CStatus::OK);
+}
+
+CStatus CMeshBuilder::SetPolygonsMaterial(const CRef& material, LONG count, const LONG* polygons, CString& clusterName) {
+    record("CMeshBuilder::SetPolygonsMaterial " + ToAscii(material.GetAsText()) + " " + std::to_string(count) + " " +
+           ToAscii(clusterName));
+    const int id = ref_.item();
+    if (!scene().valid(id) || !scene().item(id).built || !material.IsValid()) return CStatus::InvalidArgument;
+    standin::ClusterData cluster;
+    cluster.name = ToAscii(clusterName);
+    cluster.material = ToAscii(material.GetAsText());
+    cluster.polygons.assign(polygons, polygons + count);
+    scene().item(id).clusters.push_back(cluster);
+    return CStatus::OK;
+}
+
+Library Scene::GetActiveMaterialLibrary() const { return Library(CRef(scene().materialLibrary())); }
+
+Scene Project::GetActiveScene() const { return Scene(CRef(scene().scene())); }
+
+CStatus Menu::AddCallbackItem(const CString& label, const CString& callback, MenuItem& out) {
+    record("Menu::AddCallbackItem " + name(label) + " " + name(callback));
+    out = MenuItem(CRef(scene().add(ItemKind::MenuItem, name(label), ref_.item())));
+    return CStatus::OK;
+}
+
+void Desktop::RedrawUI() { record("Desktop::RedrawUI"); }
+void Desktop::SuspendWin32ControlsHook() { record("Desktop::SuspendWin32ControlsHook"); }
+void Desktop::RestoreWin32ControlsHook() { record("Desktop::RestoreWin32ControlsHook"); }
+void* Desktop::GetApplicationWindowHandle() { return nullptr; }
+
+Application::Application() : SIObject(CRef(scene().root())) {}
+
+CStatus Application::LogMessage(const CString& text, siSeverityType severity) const {
+    scene().log(name(text), int(severity));
+    record("Application::LogMessage " + name(text));
+    return CStatus::OK;
+}
+
+Desktop Application::GetDesktop() const { return Desktop(); }
+
+Model Application::GetActiveSceneRoot() const { return Model(CRef(scene().root())); }
+
+Project Application::GetActiveProject() const { return Project(CRef(scene().project())); }
+
+CStatus Application::ExecuteCommand(const CString& command, CValueArray& args, CValue& out) const {
+    return scene().runCommand(name(command), args, out);
+}
+
+CRef Context::GetSource() const { return ref_; }
+
+CStatus PluginRegistrar::PutAuthor(const CString& v) {
+    record("PluginRegistrar::PutAuthor " + name(v));
+    return CStatus::OK;
+}
+CStatus PluginRegistrar::PutEmail(const CString& v) {
+    record("PluginRegistrar::PutEmail " + name(v));
+    return CStatus::OK;
+}
+CStatus PluginRegistrar::PutURL(const CString& v) {
+    record("PluginRegistrar::PutURL " + name(v));
+    return CStatus::OK;
+}
+CStatus PluginRegistrar::PutVersion(LONG major, LONG minor) {
+    record("PluginRegistrar::PutVersion " + std::to_string(major) + "." + std::to_string(minor));
+    return CStatus::OK;
+}
+CStatus PluginRegistrar::RegisterMenu(siMenuAnchorPoints anchor, const CString& menu, bool submenu, bool dynamic) {
+    record("PluginRegistrar::RegisterMenu " + std::to_string(int(anchor)) + " " + name(menu) + " " +
+           (submenu ? "true" : "false") + " " + (dynamic ? "true" : "false"));
+    return CStatus::OK;
+}
+
+CComAPIHandler::CComAPIHandler(const CValue& value) : CBase(CRef(value)) {}
+
+CStatus CComAPIHandler::CreateInstance(const CString& progId) {
+    record("CComAPIHandler::CreateInstance " + name(progId));
+    return CStatus::OK;
+}
+
+CValue CComAPIHandler::GetProperty(const CString& property) const {
+    record("CComAPIHandler::GetProperty " + name(property));
+    return CValue();
+}
+
+CStatus CComAPIHandler::PutProperty(const CString& property, const CValue& value) const {
+    record("CComAPIHandler::PutProperty " + name(property) + " " + ToAscii(value.GetAsText()));
+    return CStatus::OK;
+}
+
+CStatus CComAPIHandler::Call(const CString& method, CValue& ret, const CValueArray&) const {
+    record("CComAPIHandler::Call " + name(method));
+    ret = CValue();
+    return CStatus::OK;
+}
+
+}  // namespace XSI

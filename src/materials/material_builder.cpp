@@ -1,0 +1,257 @@
+#include "materials/material_builder.h"
+
+#include <cstring>
+
+#include "materials/mtl_material.h"
+#include "materials/paths.h"
+#include "model/fixed_text.h"
+#include "run/string_table.h"
+
+namespace qf {
+
+using XSI::CString;
+using XSI::CValue;
+using XSI::CValueArray;
+
+namespace {
+
+XSI::Application host() { return XSI::Application(); }
+
+CString text(const char* ascii) { return XSI::AsciiString(ascii); }
+CString text(const std::string& ascii) { return XSI::AsciiString(ascii.c_str()); }
+
+XSI::CStatus runCommand(const char* name, std::initializer_list<CValue> arguments) {
+    CValueArray args;
+    for (const CValue& a : arguments) args.Add(a);
+    CValue out;
+    return host().ExecuteCommand(text(name), args, out);
+}
+
+void setValue(const std::string& target, const CValue& value) { runCommand("SetValue", {text(target), value}); }
+
+XSI::Library activeMaterialLibrary() {
+    return host().GetActiveProject().GetActiveScene().GetActiveMaterialLibrary();
+}
+
+XSI::Shader firstShader(const XSI::Material& material) {
+    XSI::CRefArray shaders = material.GetShaders();
+    return shaders.GetCount() > 0 ? XSI::Shader(shaders[0]) : XSI::Shader();
+}
+
+void setColour(XSI::Shader& shader, const char* parameter, float r, float g, float b) {
+    XSI::Parameter colour(shader.GetParameters().GetItem(text(parameter)));
+    colour.PutParameterValue(text("red"), r);
+    colour.PutParameterValue(text("green"), g);
+    colour.PutParameterValue(text("blue"), b);
+}
+
+// The clip name of a map: its base name made host-safe.
+std::string clipNameOf(const char* path) {
+    char copy[kPathSize], base[kPathSize];
+    copyBounded(copy, path);
+    splitFileName(copy, true, base, sizeof base);
+    return sanitizeName(base);
+}
+
+std::string createImageClip(const char* path, bool create) {
+    const std::string clip = clipNameOf(path);
+    if (create) runCommand("SICreateImageClip", {text(path), text(clip), CValue()});
+    return clip;
+}
+
+void placeTexture(const XSI::Shader& shader, int imageCounter, const float* scale, const float* offset) {
+    std::string node = ToAscii(shader.GetFullName()) + ".Image";
+    if (imageCounter != 0) node += std::to_string(imageCounter);
+    static const char* const axes[] = {"x", "y", "z"};
+    for (int k = 0; k < 3; ++k)
+        if (scale[k] != 1.0f) setValue(node + ".repeats." + axes[k], CValue(scale[k]));
+    for (int k = 0; k < 3; ++k)
+        if (offset[k] != 0.0f) setValue(node + ".min." + axes[k], CValue(offset[k]));
+}
+
+XSI::CStatus connectTextureMap(const XSI::Material& material, const char* port, int imageCounter, bool create,
+                               const char* path, const MtlMap& map) {
+    XSI::Shader shader = firstShader(material);
+    const std::string clip = createImageClip(path, create);
+    const std::string shaderName = ToAscii(shader.GetFullName());
+    XSI::CStatus status =
+        runCommand("SIConnectShaderToCnxPoint", {text("Clips." + clip), text(shaderName + port), CValue()});
+    if (std::strcmp(port, ".transparency") == 0) setValue(shaderName + ".inverttrans", CValue(true));
+    placeTexture(shader, imageCounter, map.scale, map.offset);
+    return status;
+}
+
+XSI::CStatus connectBumpMap(const XSI::Material& material, bool create, const char* path, const MtlMap& map) {
+    const std::string clip = createImageClip(path, create);
+    runCommand("CopyPaste", {CValue(), text("Shaders\\Texture\\Bump\\Bumpmap_generator.Preset"),
+                             text("TransientObjectContainer")});
+    runCommand("SIConnectShaderToCnxPoint",
+               {text("Clips." + clip), text("TransientObjectContainer.Bumpmap_generator.input"), CValue()});
+    const std::string materialName = ToAscii(material.GetFullName());
+    XSI::CStatus status = runCommand("SIConnectShaderToCnxPoint", {text("TransientObjectContainer.Bumpmap_generator"),
+                                                                   text(materialName + ".normal"), CValue()});
+    static const char* const axes[] = {"x", "y", "z"};
+    for (int k = 0; k < 3; ++k)
+        setValue(materialName + ".Bumpmap_generator.repeats." + axes[k], CValue(map.scale[k]));
+    for (int k = 0; k < 3; ++k) setValue(materialName + ".Bumpmap_generator.min." + axes[k], CValue(map.offset[k]));
+    return status;
+}
+
+}  // namespace
+
+std::string sanitizeName(std::string name) {
+    if (name.size() >= 2 && (name[0] == '"' || name[0] == '\'') && name.back() == name[0])
+        name = name.substr(1, name.size() - 2);
+    for (char& c : name) {
+        const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) c = '_';
+    }
+    if (!name.empty() && name[0] >= '0' && name[0] <= '9') name.insert(name.begin(), '_');
+    return name;
+}
+
+void sanitizeName(char* text, size_t size) { copyBounded(text, size, sanitizeName(std::string(text)).c_str()); }
+
+void makeUniqueMaterialName(CString& name) {
+    std::string current = ToAscii(name);
+    std::string base = current;
+    long counter = 0;
+    const size_t underscore = current.rfind('_');
+    if (underscore != std::string::npos && underscore + 1 < current.size() &&
+        (underscore == 0 || current[underscore - 1] != '_') &&
+        current.find_first_not_of("0123456789", underscore + 1) == std::string::npos &&
+        current.size() - underscore - 1 <= 9) {
+        counter = std::stol(current.substr(underscore + 1));
+        base = current.substr(0, underscore);
+    }
+    XSI::Library library = activeMaterialLibrary();
+    bool clash = true;
+    while (clash) {
+        clash = false;
+        XSI::CRefArray items = library.GetItems();
+        for (XSI::LONG i = 0; i < items.GetCount(); ++i) {
+            if (XSI::SIObject(items[i]).GetName() == text(current)) {
+                ++counter;
+                current = base + "_" + std::to_string(counter);
+                clash = true;
+                break;
+            }
+        }
+    }
+    name = text(current);
+}
+
+XSI::Material createHostMaterial(char* wanted, size_t size) {
+    sanitizeName(wanted, size);
+    XSI::MaterialLibrary library(activeMaterialLibrary().GetRef());
+    CString name = text(wanted);
+    makeUniqueMaterialName(name);
+    copyBounded(wanted, size, ToAscii(name).c_str());
+    XSI::Material material(library.CreateMaterial(text("Phong"), text("Phong")));
+    material.PutName(name);
+    setValue(ToAscii(material.GetFullName()) + ".envmode", CValue(short(8449)));
+    return material;
+}
+
+bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]) {
+    char base[kPathSize];
+    splitFileName(path, true, base, sizeof base);
+    for (const std::string& known : importer.createdClipNames)
+        if (known == base) return false;
+    importer.createdClipNames.emplace_back(base);
+    return true;
+}
+
+void markUsedMaterials(ObjImporter& importer) {
+    for (size_t m = 0; m < importer.materials.size(); ++m) {
+        for (const auto& named : importer.meshes) {
+            bool counts = importer.options.importAsClusters;
+            for (const auto& o : importer.objects)
+                if (!counts && o->selected && equalsNoCase(o->name, named->name)) counts = true;
+            if (!counts) continue;
+            const Mesh& mesh = named->mesh;
+            for (int32_t p = 0; p < mesh.polygonCount; ++p)
+                if (mesh.polygonMaterials[size_t(p)] == int32_t(m)) {
+                    importer.materials[m]->used = true;
+                    break;
+                }
+        }
+    }
+}
+
+void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui) {
+    progress.send(DialogMessage::Phase, IDS_CREATING_MATERIALS, 0);
+    importer.progressTotal = importer.materials.size();
+    progress.send(DialogMessage::Progress, 0, 0);
+    markUsedMaterials(importer);
+    for (size_t i = 0; i < importer.materials.size(); ++i) {
+        MtlMaterial& record = *importer.materials[i];
+        if (record.used) {
+            char name[kMaterialWantedSize];
+            formatBounded(name, sizeof name, "%s%s", importer.options.materialPrefix, record.name.c_str());
+            XSI::Material material = createHostMaterial(name, sizeof name);
+            record.name = name;
+            importer.hostMaterials.push_back(material);
+
+            XSI::Shader shader = firstShader(material);
+            const bool black = importer.options.forceBlackAmbient;
+            setColour(shader, "ambient", black ? 0.0f : record.ambient[0], black ? 0.0f : record.ambient[1],
+                      black ? 0.0f : record.ambient[2]);
+            setColour(shader, "diffuse", record.diffuse[0], record.diffuse[1], record.diffuse[2]);
+            setColour(shader, "specular", record.specular[0], record.specular[1], record.specular[2]);
+            const std::string shaderName = ToAscii(shader.GetFullName());
+            setValue(shaderName + ".shiny", CValue(record.shininess * 300.0f));
+            const float transparency = 1.0f - record.opacity;
+            setColour(shader, "transparency", transparency, transparency, transparency);
+            setValue(shaderName + ".index_of_refraction", CValue(record.refractionIndex));
+
+            int imageCounter = 0;
+            for (const auto& map : record.maps) {
+                char path[kPathSize];
+                const bool found = findMap(importer, *map, path, ui);
+                const char* port = nullptr;
+                switch (map->kind) {
+                case MapKind::Ambient: port = ".ambient"; break;
+                case MapKind::Diffuse: port = ".diffuse"; break;
+                case MapKind::Specular: port = ".specular"; break;
+                case MapKind::Opacity: port = ".transparency"; break;
+                case MapKind::Reflection: port = ".reflectivity"; break;
+                default: break;
+                }
+                // Only maps that get a clip record its name: a map of another kind must not keep a
+                // later map of the same base name from creating the clip it connects.
+                const bool connects = port || map->kind == MapKind::Bump;
+                const bool create = connects && isNewClip(importer, path);
+                if (port) {
+                    connectTextureMap(material, port, imageCounter, create, path, *map);
+                    ++imageCounter;
+                } else if (map->kind == MapKind::Bump) {
+                    connectBumpMap(material, create, path, *map);
+                    setValue(ToAscii(material.GetFullName()) + ".Bumpmap_generator.factor",
+                             CValue(map->bumpFactor * 100.0f));
+                }
+                if (!found) {
+                    char warning[kPathSize * 2];
+                    formatBounded(warning, sizeof warning, loadText(IDS_MAP_NOT_FOUND), mapKindText(map->kind),
+                                  record.name.c_str(), map->fileName);
+                    importer.addWarning(warning);
+                }
+            }
+        }
+        progress.send(DialogMessage::Progress, 0, static_cast<intptr_t>(i));
+    }
+    progress.send(DialogMessage::Phase, 0, 0);
+    progress.send(DialogMessage::Progress, 0, static_cast<intptr_t>(importer.progressTotal));
+}
+
+void clearSceneMaterial() {
+    XSI::CRefArray items = activeMaterialLibrary().GetItems();
+    for (XSI::LONG i = 0; i < items.GetCount(); ++i)
+        if (XSI::SIObject(items[i]).GetName() == text("Scene_Material")) {
+            runCommand("DisconnectAndDeleteShaders",
+                       {text("Sources.Materials.DefaultLib.Scene_Material.Phong,Sources.Materials.DefaultLib.Scene_Material")});
+            return;
+        }
+}
+
+}  // namespace qf

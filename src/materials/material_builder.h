@@ -1,0 +1,36 @@
+// Host materials from the MTL records that the meshes use: Phong materials with their colours,
+// image clips for the texture maps and bump generators for the bump maps.
+#pragma once
+#include <string>
+
+#include "host/sdk/xsi_sdk.h"
+#include "materials/map_lookup.h"
+#include "model/import_model.h"
+#include "run/messages.h"
+
+namespace qf {
+
+// The wanted name of a material (prefix and record name) is cut to this many characters.
+constexpr size_t kMaterialWantedSize = 256;
+
+void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui);
+void markUsedMaterials(ObjImporter& importer);
+
+// The host-safe form of a name: outer quotes dropped, every byte but ASCII letters and digits
+// turned into '_', and '_' put before a leading digit. Cut to size-1 bytes.
+void sanitizeName(char* text, size_t size);
+std::string sanitizeName(std::string text);
+
+// Makes the name unique among the items of the active material library: wood, wood_1, wood_2...
+void makeUniqueMaterialName(XSI::CString& name);
+// Creates a Phong material under the sanitised, unique form of wanted (rewritten with it).
+XSI::Material createHostMaterial(char* wanted, size_t size);
+
+// True when no clip of the map's base name was asked for yet in this run (and records it).
+// Turns the path's '\' into '/'.
+bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]);
+
+// The material library's "Scene_Material" loses its shaders, if there is one.
+void clearSceneMaterial();
+
+}  // namespace qf

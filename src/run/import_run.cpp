@@ -1,0 +1,122 @@
+#include "run/import_run.h"
+
+#include "host/mesh_builder.h"
+#include "host/sdk/xsi_sdk.h"
+#include "materials/material_builder.h"
+#include "model/fixed_text.h"
+#include "obj/input_source.h"
+#include "run/config_file.h"
+#include "run/run_paths.h"
+#include "run/string_table.h"
+
+namespace qf {
+
+using XSI::CValue;
+
+namespace {
+
+XSI::CValue commandValue(const char* command, std::initializer_list<CValue> arguments) {
+    XSI::CValueArray args;
+    for (const CValue& a : arguments) args.Add(a);
+    CValue out;
+    XSI::Application().ExecuteCommand(XSI::AsciiString(command), args, out);
+    return out;
+}
+
+}  // namespace
+
+intptr_t ProgressDialogLogic::handle(DialogLink& self, DialogMessage code, uintptr_t wParam, intptr_t lParam) {
+    switch (code) {
+    case DialogMessage::Phase:
+        phase = wParam ? loadText(int(wParam)) : "";
+        break;
+    case DialogMessage::Progress:
+        fraction = importer_.progressTotal ? double(uint64_t(lParam)) / double(importer_.progressTotal) : 0.0;
+        break;
+    case DialogMessage::Count:
+        (wParam == 0 ? vertices : polygons) = lParam;
+        break;
+    case DialogMessage::CurrentObject:
+        currentObject = reinterpret_cast<const char*>(lParam);
+        break;
+    case DialogMessage::Fraction:
+        fraction = *reinterpret_cast<const float*>(lParam);
+        break;
+    case DialogMessage::ReadingDone:
+        // The worker waits in this send while the scene is built here, on the dialog's thread.
+        buildMaterials(importer_, self, mapSearch_);
+        buildMeshes(importer_, self);
+        end(1);
+        break;
+    case DialogMessage::ReadingFailed:
+        importer_.aborted = true;
+        end(0);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+int runImport(ObjImporter& importer, const char* objPath, const char* moduleFileName, RunUi& ui,
+              const char* configPath) {
+    if (configPath) copyBounded(importer.configPath, configPath);
+    else configPathBeside(moduleFileName, importer.configPath);
+    setRunPaths(importer, objPath);
+    importer.progressTotal = fileSize(objPath);
+    std::unique_ptr<FileSource> file = FileSource::open(objPath);
+    if (!file) return 0;
+    importer.objFile = file.get();
+
+    XSI::Application app;
+    XSI::Desktop desktop = app.GetDesktop();
+    importer.hostWindow = desktop.GetApplicationWindowHandle();
+    desktop.SuspendWin32ControlsHook();
+    auto finish = [&](int result) {
+        importer.objFile = nullptr;
+        file.reset();
+        desktop.RestoreWin32ControlsHook();
+        if (result) desktop.RedrawUI();
+        return result;
+    };
+
+    if (loadOptions(importer) && importer.options.mapSearchPath[0])
+        addSearchTree(importer, importer.options.mapSearchPath);
+    if (!importer.lineBuffer.allocate(kLineBufferSize)) {
+        importer.setError(IDS_ERROR_CREATING_MESHES);
+        ui.messageBox(importer, importer.errorText);
+        return finish(0);
+    }
+
+    if (ui.optionsDialog(importer) == 0) {
+        // A pre-scan that stopped on a file too big to hold says so; a cancel says nothing.
+        if (importer.errorText[0]) ui.messageBox(importer, importer.errorText);
+        desktop.RedrawUI();
+        return finish(0);
+    }
+
+    int dialogResult = 1;
+    if (importer.countSelectedObjects() == 0) {
+        ui.messageBox(importer, loadText(IDS_NOTHING_TO_IMPORT));
+    } else {
+        if (importer.options.replaceScene) commandValue("NewScene", {CValue(), CValue(false)});
+        const CValue commandLog = commandValue("GetValue", {XSI::AsciiString("preferences.scripting.cmdlog")});
+        if (commandLog == CValue(true))
+            commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), CValue(false)});
+        dialogResult = ui.progressDialog(importer);
+        commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), commandLog});
+    }
+
+    saveOptions(importer);
+    if (dialogResult != 0 && importer.errorText[0] == '\0') {
+        if (!importer.warnings.empty()) ui.warningsDialog(importer);
+        return finish(1);
+    }
+    if (importer.errorText[0]) ui.messageBox(importer, importer.errorText);
+    desktop.RestoreWin32ControlsHook();
+    importer.objFile = nullptr;
+    file.reset();
+    return 0;
+}
+
+}  // namespace qf

@@ -1,0 +1,57 @@
+// The two worker threads of a run and the synchronous message channel they report through.
+#pragma once
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "model/import_model.h"
+#include "run/messages.h"
+
+namespace qf {
+
+// Calls from worker threads, each run on the thread that serves the channel while the worker
+// waits: what a synchronous window message is on Windows.
+class MessageChannel {
+public:
+    // Runs the call on the serving thread and returns its result.
+    intptr_t call(const std::function<intptr_t()>& work);
+    // Runs calls as they come until finished() is true; finished is checked after every call and
+    // at least every poll interval.
+    void serve(const std::function<bool()>& finished);
+    // Makes serve() look at finished() again at once.
+    void wake();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const std::function<intptr_t()>* pending_ = nullptr;
+    intptr_t result_ = 0;
+    bool done_ = false;
+    bool woken_ = false;
+};
+
+// A dialog seen from a worker: every call crosses the channel to the dialog's own link.
+class ChannelLink final : public DialogLink {
+public:
+    ChannelLink(MessageChannel& channel, DialogLink& dialog) : channel_(channel), dialog_(dialog) {}
+    intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override;
+    void addObjectRow(const char* name, int32_t polygons) override;
+    void showMessage(int textId) override;
+    void endDialog(intptr_t result) override;
+
+private:
+    MessageChannel& channel_;
+    DialogLink& dialog_;
+};
+
+// The pre-scan worker's body: pre-scan, the dialog ended when cancelled, then ScanDone.
+void prescanWorkerBody(ObjImporter& importer, DialogLink& dialog);
+// The import worker's body: MTL libraries, then the parse pass unless cancelled meanwhile.
+void importWorkerBody(ObjImporter& importer, DialogLink& dialog);
+
+// Start a worker on its own thread; false with errorText set when no thread can be had.
+bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker);
+bool startImportWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker);
+
+}  // namespace qf

@@ -1,0 +1,186 @@
+#include "qfobjimp/console_ui.h"
+
+#include <csignal>
+#include <sstream>
+#include <thread>
+
+#include "controls/format_thousands.h"
+#include "dialogs/object_selection.h"
+#include "model/fixed_text.h"
+#include "run/string_table.h"
+#include "run/workers.h"
+
+namespace qf {
+
+std::atomic<bool> ConsoleUi::interrupted{false};
+
+namespace {
+
+extern "C" void onInterrupt(int) { ConsoleUi::interrupted = true; }
+
+std::string rangeText(float lo, float hi) {
+    std::ostringstream s;
+    s << lo << " to " << hi;
+    return s.str();
+}
+
+// The options dialog as the pre-scan worker sees it: rows and counts land here, on the main thread.
+class ScanDialog final : public DialogLink {
+public:
+    ScanDialog(const ObjImporter& importer, TerminalProgress& progress) : importer_(importer), progress_(progress) {}
+    intptr_t send(DialogMessage code, uintptr_t, intptr_t lParam) override {
+        if (code == DialogMessage::ScanProgress && importer_.progressTotal)
+            progress_.setFraction(double(uint64_t(lParam)) / double(importer_.progressTotal));
+        if (code == DialogMessage::ScanDone) scanDone = true;
+        return 0;
+    }
+    void addObjectRow(const char*, int32_t) override {}
+    void showMessage(int textId) override { message = loadText(textId); }
+    void endDialog(intptr_t value) override {
+        ended = true;
+        result = value;
+    }
+    bool scanDone = false;
+    bool ended = false;
+    intptr_t result = 1;
+    std::string message;
+
+private:
+    const ObjImporter& importer_;
+    TerminalProgress& progress_;
+};
+
+class ProgressDialog final : public DialogLink {
+public:
+    ProgressDialog(ObjImporter& importer, MapSearchUi& search, TerminalProgress& progress)
+        : logic(importer, search), progress_(progress) {}
+    intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+        const intptr_t r = logic.handle(*this, code, wParam, lParam);
+        if (code == DialogMessage::Phase && !logic.phase.empty()) progress_.setPhase(logic.phase);
+        progress_.setFraction(logic.fraction);
+        return r;
+    }
+    void addObjectRow(const char*, int32_t) override {}
+    void showMessage(int) override {}
+    void endDialog(intptr_t result) override { logic.end(result); }
+    ProgressDialogLogic logic;
+
+private:
+    TerminalProgress& progress_;
+};
+
+}  // namespace
+
+bool applyOptionFlags(const std::vector<std::pair<std::string, std::string>>& flags, ImportOptions& o,
+                      std::string& error) {
+    for (const auto& [flag, value] : flags) {
+        if (flag == "--clusters") o.importAsClusters = true;
+        else if (flag == "--flip-zy") o.flipZY = true;
+        else if (flag == "--no-texcoords") o.textureCoords = false;
+        else if (flag == "--no-materials") o.importMaterials = false;
+        else if (flag == "--no-center-pivots") o.centerPivots = false;
+        else if (flag == "--force-black-ambient") o.forceBlackAmbient = true;
+        else if (flag == "--scale" || flag == "--default-bump") {
+            const bool scale = flag == "--scale";
+            char* end = nullptr;
+            const float f = std::strtof(value.c_str(), &end);
+            const float lo = scale ? kObjectScaleMin : kDefaultBumpMin, hi = scale ? kObjectScaleMax : kDefaultBumpMax;
+            if (value.empty() || !end || *end != '\0' || !(f >= lo && f <= hi)) {
+                error = flag + " takes a number from " + rangeText(lo, hi);
+                return false;
+            }
+            (scale ? o.objectScale : o.defaultBump) = f;
+        }
+    }
+    return true;
+}
+
+void installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
+
+ConsoleUi::ConsoleUi(ConsoleChoices choices, std::ostream& out, std::ostream& err)
+    : choices_(std::move(choices)), out_(out), err_(err) {}
+
+bool ConsoleUi::pollInterrupt(ObjImporter& importer) {
+    if (interrupted && !importer.aborted) {
+        importer.aborted = true;
+        cancelled_ = true;
+    }
+    return false;
+}
+
+int ConsoleUi::optionsDialog(ObjImporter& importer) {
+    progress_.setPhase("scanning the file...");
+    ScanDialog dialog(importer, progress_);
+    MessageChannel channel;
+    ChannelLink link(channel, dialog);
+    std::thread worker;
+    if (!startPrescanWorker(importer, link, worker)) {
+        progress_.finish();
+        return 0;
+    }
+    channel.serve([&] {
+        pollInterrupt(importer);
+        return dialog.scanDone;
+    });
+    worker.join();
+    progress_.finish();
+    if (!dialog.message.empty()) out_ << dialog.message << "\n";
+    if (dialog.ended && dialog.result == 0) return 0;
+
+    // The choices a user makes in the dialog before pressing Import.
+    std::string error;
+    if (!applyOptionFlags(choices_.optionFlags, importer.options, error)) {
+        err_ << "qfobjimp: " << error << "\n";
+        return 0;
+    }
+    if (choices_.materialPrefixGiven) importer.options.useMaterialPrefix = true;
+    if (!importer.options.useMaterialPrefix) importer.options.materialPrefix[0] = '\0';
+    else if (choices_.materialPrefixGiven) copyBounded(importer.options.materialPrefix, choices_.materialPrefix.c_str());
+    importer.options.clusterPrefix[0] = '\0';
+    selectObjects(importer, choices_.select.c_str());
+    return 1;
+}
+
+int ConsoleUi::progressDialog(ObjImporter& importer) {
+    ProgressDialog dialog(importer, *this, progress_);
+    MessageChannel channel;
+    ChannelLink link(channel, dialog);
+    std::thread worker;
+    if (!startImportWorker(importer, link, worker)) {
+        progress_.finish();
+        return 1;  // the run shows the error text
+    }
+    channel.serve([&] {
+        pollInterrupt(importer);
+        return dialog.logic.ended();
+    });
+    // The worker may still send its last messages (the end of a cancelled read): serve them until
+    // it has ended, so that the file is closed only after it.
+    std::atomic<bool> joined{false};
+    std::thread joiner([&] {
+        worker.join();
+        joined = true;
+        channel.wake();
+    });
+    channel.serve([&] { return joined.load(); });
+    joiner.join();
+    progress_.finish();
+    return int(dialog.logic.result());
+}
+
+void ConsoleUi::warningsDialog(ObjImporter& importer) {
+    for (const std::string& w : importer.warnings) out_ << w << "\n";
+}
+
+void ConsoleUi::messageBox(ObjImporter&, const char* text) {
+    // The run's message boxes carry either the error that ended it or a notice.
+    err_ << text << "\n";
+}
+
+int ConsoleUi::askForMap(ObjImporter& importer) {
+    if (nextSearchFolder_ >= choices_.searchFolders.size()) return 0;
+    useChosenSearchFolder(importer, choices_.searchFolders[nextSearchFolder_++].c_str());
+    return 1;
+}
+
+}  // namespace qf
