@@ -1,0 +1,132 @@
+#include "materials/material_builder.h"
+
+#include <gtest/gtest.h>
+
+#include "materials/mtl_reader.h"
+#include "model/fixed_text.h"
+#include "support/scene_access.h"
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+TEST(SanitizeName, HostSafeNames) {
+    EXPECT_EQ(sanitizeName("my mat"), "my_mat");
+    EXPECT_EQ(sanitizeName("3ds"), "_3ds");
+    EXPECT_EQ(sanitizeName("'wood'"), "wood");
+    EXPECT_EQ(sanitizeName("\"wood\""), "wood");
+    EXPECT_EQ(sanitizeName("bois-\xe9t\xe9"), "bois__t_");
+    EXPECT_EQ(sanitizeName("a.b"), "a_b");
+    EXPECT_EQ(sanitizeName(""), "");
+    EXPECT_EQ(sanitizeName("\""), "_");
+    char small[4] = "1ab";
+    sanitizeName(small, sizeof small);
+    EXPECT_STREQ(small, "_1a");
+}
+
+struct LibraryFixture : ::testing::Test {
+    void SetUp() override { test::hostScene().resetAll(); }
+    void addMaterial(const char* name) {
+        XSI::Application app;
+        XSI::MaterialLibrary library(app.GetActiveProject().GetActiveScene().GetActiveMaterialLibrary().GetRef());
+        XSI::Material m(library.CreateMaterial(XSI::AsciiString("Phong"), XSI::AsciiString("Phong")));
+        m.PutName(XSI::AsciiString(name));
+    }
+    std::string unique(const char* name) {
+        XSI::CString text = XSI::AsciiString(name);
+        makeUniqueMaterialName(text);
+        return XSI::ToAscii(text);
+    }
+};
+
+TEST_F(LibraryFixture, UniqueNamesCountOnFromTheirNumber) {
+    EXPECT_EQ(unique("wood"), "wood");
+    addMaterial("wood");
+    addMaterial("wood_1");
+    EXPECT_EQ(unique("wood"), "wood_2");
+    EXPECT_EQ(unique("wood_1"), "wood_2");
+    addMaterial("a__3");
+    EXPECT_EQ(unique("a__3"), "a__3_1");
+    char wanted[kMaterialWantedSize] = "my wood";
+    createHostMaterial(wanted, sizeof wanted);
+    EXPECT_STREQ(wanted, "my_wood");
+    createHostMaterial(wanted, sizeof wanted);
+    EXPECT_STREQ(wanted, "my_wood_1");
+}
+
+TEST_F(LibraryFixture, ClipsAreMadeOncePerBaseNameAndPlacedOnlyWhereNotDefault) {
+    test::TempDir dir;
+    std::string obj = "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\nusemtl b\nf 3 2 1\n";
+    ObjImporter imp;
+    for (const char* mtl : {"newmtl a\nmap_Kd -s 1 1 1 -o 0 0 0 a\\wood.jpg\nmap_Ke wood.tga\n",
+                            "newmtl b\nmap_Kd -s 2 2 b\\wood.png\nmap_Ka 1.tga\n"}) {
+        imp.materials.push_back(std::make_unique<MtlMaterial>());
+        std::string text = mtl;
+        MemorySource source(text.data(), text.size());
+        ObjImporter reader;
+        parseMtlFile(reader, source);
+        imp.materials.back() = std::move(reader.materials[0]);
+    }
+    imp.materials[0]->used = imp.materials[1]->used = true;
+    imp.meshes.push_back(std::make_unique<NamedMesh>());
+    imp.options.importAsClusters = true;
+    Mesh& mesh = imp.meshes.back()->mesh;
+    mesh.allocPolygons(2, 6);
+    const int32_t tri[] = {0, 1, 2};
+    mesh.setPolygonVertices(0, 3, tri, 0);
+    mesh.setPolygonVertices(1, 3, tri, 1);
+    test::RecordingLink link;
+    NoMapSearch noSearch;
+    buildMaterials(imp, link, noSearch);
+    int clips = 0, placements = 0;
+    for (const auto& c : test::hostScene().commands()) {
+        clips += c.rfind("SICreateImageClip", 0) == 0;
+        placements += c.find(".repeats.") != std::string::npos || c.find(".min.") != std::string::npos;
+    }
+    EXPECT_EQ(clips, 2);  // wood (once for both) and _1
+    EXPECT_EQ(placements, 2);
+    EXPECT_TRUE(test::hasCommand("SICreateImageClip(a/wood.jpg, wood, "));
+    EXPECT_TRUE(test::hasCommand("SICreateImageClip(1.tga, _1, "));
+    EXPECT_TRUE(test::hasCommand("SetValue(Sources.Materials.DefaultLib.b.Phong.Image.repeats.x, 2)"));
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips._1, Sources.Materials.DefaultLib.b.Phong.ambient"));
+    EXPECT_FALSE(test::hasCommand("SetValue(Sources.Materials.DefaultLib.b.Phong.Image1"));  // defaults: no call
+    EXPECT_EQ(imp.warnings.size(), 4u);
+    EXPECT_EQ(imp.warnings[1], "Map not found in Material: \"a\" (wood.tga)");
+}
+
+TEST_F(LibraryFixture, ForceBlackAmbientAndUnusedRecords) {
+    ObjImporter imp;
+    imp.options.forceBlackAmbient = true;
+    imp.materials.push_back(std::make_unique<MtlMaterial>());
+    imp.materials.back()->name = "red";
+    imp.materials.push_back(std::make_unique<MtlMaterial>());
+    imp.materials.back()->name = "unused";
+    imp.appendObject("box").selected = true;
+    imp.meshes.push_back(std::make_unique<NamedMesh>());
+    copyBounded(imp.meshes.back()->name, "box");
+    Mesh& mesh = imp.meshes.back()->mesh;
+    mesh.allocPolygons(1, 3);
+    const int32_t tri[] = {0, 1, 2};
+    mesh.setPolygonVertices(0, 3, tri, 0);
+    test::RecordingLink link;
+    NoMapSearch noSearch;
+    buildMaterials(imp, link, noSearch);
+    EXPECT_EQ(imp.hostMaterials.size(), 1u);
+    EXPECT_EQ(test::materialParameter("red", "Phong.ambient.red"), "0");
+    EXPECT_EQ(test::materialParameter("red", "Phong.shiny"), "90");
+    EXPECT_EQ(imp.materials[1]->name, "unused");
+    EXPECT_FALSE(imp.materials[1]->used);
+}
+
+TEST_F(LibraryFixture, SceneMaterialIsClearedOnlyWhenThere) {
+    clearSceneMaterial();
+    EXPECT_TRUE(test::hasCommand("DisconnectAndDeleteShaders"));
+    test::hostScene().resetAll();
+    auto& scene = test::hostScene();
+    for (int id : scene.children(scene.materialLibrary(), XSI::standin::ItemKind::Material)) scene.item(id).deleted = true;
+    clearSceneMaterial();
+    EXPECT_TRUE(scene.commands().empty());
+}
+
+}  // namespace
+}  // namespace qf

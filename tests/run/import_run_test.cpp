@@ -1,0 +1,194 @@
+// Whole runs, as the user starts them, checked on the scene the stand-in host ends up with.
+#include "run/import_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "model/fixed_text.h"
+#include "qfobjimp/console_ui.h"
+#include "support/scene_access.h"
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+using test::hasCommand;
+using test::hostScene;
+using test::materialParameter;
+using test::sceneObject;
+
+struct RunFixture : ::testing::Test {
+    test::TempDir dir;
+    std::ostringstream out, err;
+    ConsoleChoices choices;
+    int result = -1;
+
+    void SetUp() override {
+        hostScene().resetAll();
+        ConsoleUi::interrupted = false;
+    }
+    void TearDown() override { ConsoleUi::interrupted = false; }
+
+    std::string config() const { return dir.path("qf_objimp.cfg"); }
+
+    // Imports the file written under name, with the choices made so far.
+    ObjImporter& run(const std::string& name) {
+        importer = std::make_unique<ObjImporter>();
+        ConsoleUi ui(choices, out, err);
+        result = runImport(*importer, dir.path(name).c_str(), dir.path("qfObjImp.dll").c_str(), ui);
+        return *importer;
+    }
+    std::unique_ptr<ObjImporter> importer;
+};
+
+const char kTwoBoxes[] =
+    "mtllib scene.mtl\n"
+    "g box\nusemtl wood\n"
+    "v 0 0 0\nv 2 0 0\nv 2 2 0\nv 0 2 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+    "f 1/1 2/2 3/3 4/4\n"
+    "g 2nd box\nusemtl metal\n"
+    "v 0 0 4\nv 1 0 4\nv 1 1 4\n"
+    "f -3 -2 -1\n";
+
+const char kSceneMtl[] =
+    "newmtl wood\nKa 0.1 0.2 0.3\nKd 0.5 0.4 0.3\nNs 50\nd 0.25\nmap_Kd tex\\wood.jpg\nmap_bump wood_bump.png\n"
+    "newmtl metal\nKs 0 0 0\nmap_bump -bm 0.5 missing_bump.png\n"
+    "newmtl unused\nKd 1 1 1\n";
+
+TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
+    dir.write("scene.obj", kTwoBoxes);
+    dir.write("scene.mtl", kSceneMtl);
+    dir.write("tex/wood.jpg", "jpg");
+    dir.write("wood_bump.png", "png");
+    run("scene.obj");
+    ASSERT_EQ(result, 1) << err.str();
+
+    EXPECT_EQ(test::sceneObjectNames(), (std::vector<std::string>{"box", "_2nd_box"}));
+    const auto* box = sceneObject("box");
+    ASSERT_TRUE(box && box->built);
+    EXPECT_EQ(box->positions, (std::vector<double>{0, 0, 0, 2, 0, 0, 2, 2, 0, 0, 2, 0}));
+    EXPECT_EQ(box->polygons, (std::vector<std::vector<long>>{{0, 1, 2, 3}}));
+    EXPECT_EQ(box->pivot[0], 1.0);
+    EXPECT_EQ(box->pivot[1], 1.0);
+    auto& scene = hostScene();
+    const auto uvs = scene.children(int(box - &scene.item(0)), XSI::standin::ItemKind::UVProperty);
+    ASSERT_EQ(uvs.size(), 1u);
+    EXPECT_EQ(scene.item(uvs[0]).values, (std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}));
+    const auto* second = sceneObject("_2nd_box");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(scene.children(int(second - &scene.item(0)), XSI::standin::ItemKind::UVProperty).size(), 0u);
+
+    // Materials: the used records only, with their parameters and connections.
+    EXPECT_EQ(test::sceneMaterial("unused"), -1);
+    EXPECT_EQ(materialParameter("wood", "Phong.ambient.green"), "0.2");
+    EXPECT_EQ(materialParameter("wood", "Phong.shiny"), "150");
+    EXPECT_EQ(materialParameter("wood", "Phong.transparency.red"), "0.75");
+    EXPECT_EQ(materialParameter("wood", "Phong.index_of_refraction"), "1.5");
+    EXPECT_EQ(materialParameter("wood", "envmode"), "8449");
+    EXPECT_EQ(materialParameter("wood", "Bumpmap_generator.factor"), "0.2");
+    EXPECT_EQ(materialParameter("metal", "Bumpmap_generator.factor"), "50");
+    EXPECT_EQ(materialParameter("metal", "Phong.specular.red"), "0.9");
+    ASSERT_EQ(box->clusters.size(), 1u);
+    EXPECT_EQ(box->clusters[0].name, "mc_wood");
+    EXPECT_EQ(box->clusters[0].material, "Sources.Materials.DefaultLib.wood");
+    EXPECT_EQ(out.str(), "Bump-Map not found in Material: \"metal\" (missing_bump.png)\n");
+    EXPECT_TRUE(hasCommand("SIConnectShaderToCnxPoint(Clips.wood, Sources.Materials.DefaultLib.wood.Phong.diffuse"));
+    EXPECT_TRUE(hasCommand("SICreateImageClip(" + dir.root() + "/tex/wood.jpg, wood, "));
+    EXPECT_TRUE(hasCommand("DisconnectAndDeleteShaders(Sources.Materials.DefaultLib.Scene_Material.Phong"));
+    EXPECT_EQ(hostScene().commands().back(), "SetValue(preferences.scripting.cmdlog, true)");
+}
+
+TEST_F(RunFixture, ClustersScaleFlipAndPrefix) {
+    dir.write("scene.obj", kTwoBoxes);
+    dir.write("scene.mtl", kSceneMtl);
+    choices.optionFlags = {{"--clusters", ""}, {"--flip-zy", ""}, {"--scale", "2"}, {"--no-center-pivots", ""}};
+    choices.materialPrefixGiven = true;
+    choices.materialPrefix = "_scene";
+    run("scene.obj");
+    ASSERT_EQ(result, 1) << err.str();
+    EXPECT_EQ(test::sceneObjectNames(), std::vector<std::string>{"scene"});
+    const auto* mesh = sceneObject("scene");
+    ASSERT_TRUE(mesh);
+    ASSERT_EQ(mesh->positions.size(), 21u);
+    EXPECT_EQ(std::vector<double>(mesh->positions.begin() + 18, mesh->positions.end()),
+              (std::vector<double>{2, 8, -2}));  // v 1 1 4 scaled by 2, Y and Z swapped
+    EXPECT_EQ(mesh->pivot[0], 0.0);
+    std::vector<std::string> clusters;
+    for (const auto& c : mesh->clusters)
+        clusters.push_back(c.name + ":" + std::to_string(c.polygons.size()) + (c.material.empty() ? "" : "*"));
+    EXPECT_EQ(clusters, (std::vector<std::string>{"box:1", "_2nd_box:1", "mc__scenewood:1*", "mc__scenemetal:1*"}));
+    EXPECT_NE(test::sceneMaterial("_scenewood"), -1);
+}
+
+TEST_F(RunFixture, CommandLogOffDuringTheImportAndOptionsSavedOnlyWhenConfirmed) {
+    dir.write("a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    hostScene().preferences()["preferences.scripting.cmdlog"] = "false";
+    run("a.obj");
+    ASSERT_EQ(result, 1);
+    EXPECT_EQ(hostScene().preferences()["preferences.scripting.cmdlog"], "false");
+    EXPECT_FALSE(hasCommand("SetValue(preferences.scripting.cmdlog, true)"));
+    EXPECT_EQ(test::readFile(config()).size(), 29u);
+
+    // Cancelled in the options dialog: nothing built, no NewScene, no options file.
+    std::remove(config().c_str());
+    hostScene().resetAll();
+    ConsoleUi::interrupted = true;
+    run("a.obj");
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(hasCommand("NewScene"));
+    EXPECT_FALSE(hasCommand("GetValue"));
+    EXPECT_TRUE(test::readFile(config()).empty());
+}
+
+TEST_F(RunFixture, NothingSelectedShowsTheMessageAndStillSavesTheOptions) {
+    dir.write("a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
+    choices.select = "zzz";
+    run("a.obj");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(err.str(), "nothing found to import...\n");
+    EXPECT_FALSE(hasCommand("NewScene"));
+    EXPECT_EQ(test::readFile(config()).size(), 29u);
+}
+
+TEST_F(RunFixture, ErrorsEndTheRunWithTheirText) {
+    dir.write("bad.obj", "v 0 0 0\ng a\nf 1 2 3\n");
+    run("bad.obj");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(err.str(), "invalid vertex index\n");
+    EXPECT_TRUE(test::sceneObjectNames().empty());
+    EXPECT_EQ(hostScene().commands().back(), "SetValue(preferences.scripting.cmdlog, true)");
+}
+
+TEST_F(RunFixture, ARefusedBuildKeepsEarlierMeshesAndSkipsTheClosingSteps) {
+    dir.write("r.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\ng b\nf 1 2\ng c\nf 3 2 1\n");
+    run("r.obj");
+    EXPECT_EQ(result, 1);  // the run still ends through its normal path
+    EXPECT_EQ(test::sceneObjectNames(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_FALSE(sceneObject("b")->built);
+    ASSERT_EQ(hostScene().logLines().size(), 1u);
+    EXPECT_EQ(hostScene().logLines()[0].first, "Error generating mesh: a polygon has fewer than 3 vertices");
+    EXPECT_EQ(hostScene().logLines()[0].second, 8);
+    EXPECT_FALSE(hasCommand("FrameAll"));
+}
+
+TEST_F(RunFixture, MissingMapsAreSoughtInTheOfferedFoldersAndTheLastOneIsSaved) {
+    dir.write("m.obj", "mtllib m.mtl\nusemtl a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    dir.write("m.mtl", "newmtl a\nmap_Kd deep.png\nmap_Ka other.png\n");
+    dir.write("maps/one/empty.txt", "");
+    dir.write("maps/two/sub/deep.png", "png");
+    choices.searchFolders = {dir.path("maps/one"), dir.path("maps/two")};
+    run("m.obj");
+    ASSERT_EQ(result, 1);
+    EXPECT_TRUE(hasCommand("SICreateImageClip(" + dir.path("maps/two/sub/deep.png")));
+    EXPECT_EQ(out.str(), "Ambient-Map not found in Material: \"a\" (other.png)\n");
+    EXPECT_EQ(std::string(importer->options.mapSearchPath), dir.path("maps/two"));
+    // The next run starts with the saved folder's tree.
+    hostScene().resetAll();
+    choices.searchFolders.clear();
+    run("m.obj");
+    EXPECT_TRUE(hasCommand("SICreateImageClip(" + dir.path("maps/two/sub/deep.png")));
+}
+
+}  // namespace
+}  // namespace qf
