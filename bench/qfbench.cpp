@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "dialogs/object_selection.h"
+#include "host/sdk/host_scene.h"
+#include "qfobjimp/console_ui.h"
+#include "run/import_run.h"
 #include "materials/mtl_reader.h"
 #include "model/import_model.h"
 #include "obj/obj_parser.h"
@@ -95,6 +98,18 @@ uint64_t importFile(const std::string& path) {
         bytes += (mesh.polygonSizes.size() + mesh.polygonMaterials.size() + mesh.polygonTexCoordCounts.size()) * 4;
     }
     return bytes;
+}
+
+// The whole run into the stand-in host scene, as qfobjimp import does it (without writing JSON).
+uint64_t importIntoScene(const std::string& path, const std::string& configPath) {
+    XSI::standin::HostScene::instance().resetAll();
+    std::ostream none(nullptr);
+    ConsoleUi ui(ConsoleChoices{}, none, none);
+    ObjImporter importer;
+    const int result = runImport(importer, path.c_str(), "qfbench", ui, configPath.c_str());
+    if (!result) std::fprintf(stderr, "import failed: %s\n", importer.errorText);
+    return XSI::standin::HostScene::instance().children(XSI::standin::HostScene::instance().root(),
+                                                         XSI::standin::ItemKind::Object).size();
 }
 
 #if defined(QF_HAVE_TINYOBJLOADER)
@@ -178,6 +193,9 @@ int main(int argc, char** argv) {
         report("pre-scan", pre, bytes);
         Measurement full = measure([&] { return importFile(path); }, runs);
         report("pre-scan + MTL + parse", full, bytes);
+        Measurement whole = measure([&] { return importIntoScene(path, dir + "/qf_objimp.cfg"); }, runs);
+        report("whole import into the scene", whole, bytes);
+        std::printf("  whole import / (pre-scan + parse): %.2fx\n", whole.seconds / full.seconds);
 #if defined(QF_HAVE_TINYOBJLOADER)
         Measurement tiny = measure([&] { tinyobjLoad(path); return uint64_t(0); }, runs);
         report("tinyobjloader LoadObj", tiny, bytes);

@@ -78,6 +78,10 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
     dialog.send(DialogMessage::Progress, 0, 0);
     XSI::Application app;
     XSI::Model root = app.GetActiveSceneRoot();
+    // Host material of each record, looked up once for all meshes.
+    std::vector<size_t> hostIndex(importer.materials.size());
+    if (assignMaterials)
+        for (size_t m = 0; m < hostIndex.size(); ++m) hostIndex[m] = hostMaterialIndex(importer, int32_t(m));
 
     for (const auto& named : importer.meshes) {
         const Mesh& mesh = named->mesh;
@@ -125,12 +129,18 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                 XSI::ClusterProperty uv(polygonMesh.GetClusterPropertyBuilder().AddUV());
                 XSI::CLongArray nodes;
                 accessor.GetNodeIndices(nodes);
-                const std::vector<float> corners = nodeValues(mesh);
-                std::vector<float> values(size_t(nodes.GetCount()) * 3, 0.0f);
-                for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) {
-                    const size_t corner = size_t(nodes[n]);
-                    if (corner * 3 + 2 < corners.size())
-                        std::memcpy(&values[size_t(n) * 3], &corners[corner * 3], 3 * sizeof(float));
+                std::vector<float> values = nodeValues(mesh);
+                // The host numbers nodes in corner order; reorder only if it ever does otherwise.
+                bool cornerOrder = size_t(nodes.GetCount()) * 3 == values.size();
+                for (XSI::LONG n = 0; cornerOrder && n < nodes.GetCount(); ++n) cornerOrder = nodes[n] == n;
+                if (!cornerOrder) {
+                    std::vector<float> byNode(size_t(nodes.GetCount()) * 3, 0.0f);
+                    for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) {
+                        const size_t corner = size_t(nodes[n]);
+                        if (corner * 3 + 2 < values.size())
+                            std::memcpy(&byNode[size_t(n) * 3], &values[corner * 3], 3 * sizeof(float));
+                    }
+                    values.swap(byNode);
                 }
                 uv.SetValues(values.data(), nodes.GetCount(), 0);
             }
@@ -157,16 +167,29 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
 
         if (assignMaterials) {
             progress.step();
-            for (size_t m = 0; m < importer.materials.size(); ++m) {
-                if (!importer.materials[m]->used) continue;
-                XSI::CLongArray polygons;
-                mesh.collectPolygonsWithMaterial(int32_t(m), polygons, 0);
-                if (polygons.GetCount() == 0) continue;
-                const size_t h = hostMaterialIndex(importer, int32_t(m));
+            // The polygons of every material in one pass (in ascending order within each), instead
+            // of one pass over the polygons per material.
+            const size_t materialCount = importer.materials.size();
+            std::vector<int32_t> first(materialCount + 1, 0);
+            for (int32_t p = 0; p < mesh.polygonCount; ++p) {
+                const int32_t m = mesh.polygonMaterials[size_t(p)];
+                if (m >= 0 && size_t(m) < materialCount) ++first[size_t(m) + 1];
+            }
+            for (size_t m = 0; m < materialCount; ++m) first[m + 1] += first[m];
+            std::vector<XSI::LONG> byMaterial(static_cast<size_t>(first[materialCount]));
+            std::vector<int32_t> fill(first.begin(), first.end() - 1);
+            for (int32_t p = 0; p < mesh.polygonCount; ++p) {
+                const int32_t m = mesh.polygonMaterials[size_t(p)];
+                if (m >= 0 && size_t(m) < materialCount) byMaterial[size_t(fill[size_t(m)]++)] = p;
+            }
+            for (size_t m = 0; m < materialCount; ++m) {
+                const int32_t count = first[m + 1] - first[m];
+                if (!importer.materials[m]->used || count == 0) continue;
+                const size_t h = hostIndex[m];
                 if (h >= importer.hostMaterials.size()) continue;
                 CString clusterName = text("mc_") + importer.hostMaterials[h].GetName();
-                builder.SetPolygonsMaterial(importer.hostMaterials[h].GetRef(), polygons.GetCount(),
-                                            polygons.GetArray(), clusterName);
+                builder.SetPolygonsMaterial(importer.hostMaterials[h].GetRef(), count, &byMaterial[size_t(first[m])],
+                                            clusterName);
             }
         }
 

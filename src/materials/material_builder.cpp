@@ -1,6 +1,7 @@
 #include "materials/material_builder.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include "materials/mtl_material.h"
 #include "materials/paths.h"
@@ -97,6 +98,13 @@ XSI::CStatus connectBumpMap(const XSI::Material& material, bool create, const ch
     return status;
 }
 
+std::string foldedName(const char* name) {
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return folded;
+}
+
 }  // namespace
 
 std::string sanitizeName(std::string name) {
@@ -163,18 +171,17 @@ bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]) {
 }
 
 void markUsedMaterials(ObjImporter& importer) {
-    for (size_t m = 0; m < importer.materials.size(); ++m) {
-        for (const auto& named : importer.meshes) {
-            bool counts = importer.options.importAsClusters;
-            for (const auto& o : importer.objects)
-                if (!counts && o->selected && equalsNoCase(o->name, named->name)) counts = true;
-            if (!counts) continue;
-            const Mesh& mesh = named->mesh;
-            for (int32_t p = 0; p < mesh.polygonCount; ++p)
-                if (mesh.polygonMaterials[size_t(p)] == int32_t(m)) {
-                    importer.materials[m]->used = true;
-                    break;
-                }
+    // Names of the selected objects ignoring case, so that each mesh is looked up once.
+    std::unordered_set<std::string> selected;
+    for (const auto& o : importer.objects)
+        if (o->selected) selected.insert(foldedName(o->name));
+    const size_t count = importer.materials.size();
+    for (const auto& named : importer.meshes) {
+        if (!importer.options.importAsClusters && !selected.count(foldedName(named->name))) continue;
+        const Mesh& mesh = named->mesh;
+        for (int32_t p = 0; p < mesh.polygonCount; ++p) {
+            const int32_t m = mesh.polygonMaterials[size_t(p)];
+            if (m >= 0 && size_t(m) < count) importer.materials[size_t(m)]->used = true;
         }
     }
 }

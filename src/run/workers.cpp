@@ -10,45 +10,79 @@
 
 namespace qf {
 
+namespace {
+
+// Both sides wait for the other with a short spin before they sleep: a parse of many groups sends
+// hundreds of thousands of messages, and a sleep and wake-up for each would cost more than the
+// parse itself.
+constexpr int kSpinRounds = 4000;
+
+inline void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+template <typename Ready>
+bool spinUntil(Ready ready) {
+    for (int i = 0; i < kSpinRounds; ++i) {
+        if (ready()) return true;
+        relax();
+    }
+    return ready();
+}
+
+}  // namespace
+
+bool MessageChannel::hasWork() const {
+    return pending_.load(std::memory_order_acquire) != nullptr && !done_.load(std::memory_order_acquire);
+}
+
 intptr_t MessageChannel::call(const std::function<intptr_t()>& work) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return pending_ == nullptr; });  // one sender at a time
-    pending_ = &work;
-    done_ = false;
+    std::lock_guard<std::mutex> one(senders_);
+    done_.store(false, std::memory_order_release);
+    pending_.store(&work, std::memory_order_release);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+    }
     changed_.notify_all();
-    changed_.wait(lock, [&] { return done_; });
+    auto finished = [&] { return done_.load(std::memory_order_acquire); };
+    if (!spinUntil(finished)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, finished);
+    }
     const intptr_t result = result_;
-    pending_ = nullptr;
-    done_ = false;
-    changed_.notify_all();
+    pending_.store(nullptr, std::memory_order_release);
     return result;
 }
 
 void MessageChannel::serve(const std::function<bool()>& finished) {
-    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        if (pending_ && !done_) {
-            const std::function<intptr_t()>* work = pending_;
-            lock.unlock();
-            const intptr_t result = (*work)();
-            lock.lock();
-            result_ = result;
-            done_ = true;
+        if (hasWork()) {
+            result_ = (*pending_.load(std::memory_order_acquire))();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                done_.store(true, std::memory_order_release);
+            }
             changed_.notify_all();
             continue;
         }
-        woken_ = false;
-        lock.unlock();
-        const bool stop = finished();
-        lock.lock();
-        if (stop) return;
-        changed_.wait_for(lock, std::chrono::milliseconds(50), [&] { return (pending_ && !done_) || woken_; });
+        woken_.store(false, std::memory_order_release);
+        if (finished()) return;
+        auto ready = [&] { return hasWork() || woken_.load(std::memory_order_acquire); };
+        if (spinUntil(ready)) continue;
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, std::chrono::milliseconds(50), ready);
     }
 }
 
 void MessageChannel::wake() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    woken_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        woken_.store(true, std::memory_order_release);
+    }
     changed_.notify_all();
 }
 

@@ -1,5 +1,6 @@
 // The two worker threads of a run and the synchronous message channel they report through.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -23,12 +24,14 @@ public:
     void wake();
 
 private:
-    std::mutex mutex_;
+    bool hasWork() const;
+    std::mutex senders_;  // one call at a time
+    std::mutex mutex_;    // only for sleeping and waking
     std::condition_variable changed_;
-    const std::function<intptr_t()>* pending_ = nullptr;
+    std::atomic<const std::function<intptr_t()>*> pending_{nullptr};
+    std::atomic<bool> done_{false};
+    std::atomic<bool> woken_{false};
     intptr_t result_ = 0;
-    bool done_ = false;
-    bool woken_ = false;
 };
 
 // A dialog seen from a worker: every call crosses the channel to the dialog's own link.

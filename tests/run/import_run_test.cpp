@@ -68,7 +68,7 @@ TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
     const auto* box = sceneObject("box");
     ASSERT_TRUE(box && box->built);
     EXPECT_EQ(box->positions, (std::vector<double>{0, 0, 0, 2, 0, 0, 2, 2, 0, 0, 2, 0}));
-    EXPECT_EQ(box->polygons, (std::vector<std::vector<long>>{{0, 1, 2, 3}}));
+    EXPECT_EQ(box->polygonList(), (std::vector<std::vector<long>>{{0, 1, 2, 3}}));
     EXPECT_EQ(box->pivot[0], 1.0);
     EXPECT_EQ(box->pivot[1], 1.0);
     auto& scene = hostScene();

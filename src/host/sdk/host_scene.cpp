@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <unordered_set>
 
 #include "host/sdk/json_writer.h"
 
@@ -21,6 +22,16 @@ std::vector<std::string> splitList(const std::string& list) {
 }
 
 }  // namespace
+
+std::vector<std::vector<long>> Item::polygonList() const {
+    std::vector<std::vector<long>> list;
+    size_t at = 0;
+    for (long size : polygonSizes) {
+        list.emplace_back(polygonIndices.begin() + std::ptrdiff_t(at), polygonIndices.begin() + std::ptrdiff_t(at + size_t(size)));
+        at += size_t(size);
+    }
+    return list;
+}
 
 HostScene& HostScene::instance() {
     static HostScene scene;
@@ -41,6 +52,8 @@ void HostScene::resetAll() {
 
 void HostScene::reset() {
     items_.clear();
+    childrenOf_.clear();
+    fullNamesValid_ = false;
     pending_.clear();
     root_ = add(ItemKind::Root, "Scene_Root", -1);
     project_ = add(ItemKind::Project, "Project", -1);
@@ -57,7 +70,12 @@ int HostScene::add(ItemKind kind, const std::string& name, int parent) {
     item.name = name;
     item.parent = parent;
     items_.push_back(std::move(item));
-    return static_cast<int>(items_.size() - 1);
+    const int id = static_cast<int>(items_.size() - 1);
+    const size_t slot = size_t(parent + 1);
+    if (childrenOf_.size() <= size_t(id + 1)) childrenOf_.resize(size_t(id + 2));
+    childrenOf_[slot].push_back(id);
+    if (fullNamesValid_) byFullName_.emplace(fullName(id), id);
+    return id;
 }
 
 std::string HostScene::fullName(int id) const {
@@ -83,34 +101,44 @@ std::string HostScene::fullName(int id) const {
 
 std::vector<int> HostScene::children(int parent, ItemKind kind) const {
     std::vector<int> out;
-    for (size_t i = 0; i < items_.size(); ++i)
-        if (items_[i].parent == parent && items_[i].kind == kind && !items_[i].deleted) out.push_back(int(i));
+    const size_t slot = size_t(parent + 1);
+    if (slot >= childrenOf_.size()) return out;
+    for (int id : childrenOf_[slot]) {
+        const Item& it = items_[size_t(id)];
+        // An item moved to another parent stays listed under its first one: check it still belongs.
+        if (it.parent == parent && it.kind == kind && !it.deleted) out.push_back(id);
+    }
     return out;
 }
 
 int HostScene::resolve(const std::string& path, std::string& rest) const {
-    int best = -1;
-    size_t bestLength = 0;
-    for (size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i].deleted) continue;
-        const std::string full = fullName(int(i));
-        if (full.empty() || full.size() < bestLength) continue;
-        if (path == full || (path.size() > full.size() && path.compare(0, full.size(), full) == 0 &&
-                             path[full.size()] == '.')) {
-            best = int(i);
-            bestLength = full.size();
-        }
+    if (!fullNamesValid_) {
+        byFullName_.clear();
+        for (size_t i = 0; i < items_.size(); ++i)
+            if (!items_[i].deleted) byFullName_.emplace(fullName(int(i)), int(i));
+        fullNamesValid_ = true;
     }
-    rest = best >= 0 && path.size() > bestLength ? path.substr(bestLength + 1) : "";
-    return best;
+    // The longest start of the path, cut at a point, that names an item.
+    for (size_t length = path.size();;) {
+        auto found = byFullName_.find(path.substr(0, length));
+        if (found != byFullName_.end()) {
+            rest = length < path.size() ? path.substr(length + 1) : "";
+            return found->second;
+        }
+        const size_t dot = path.rfind('.', length - 1);
+        if (length == 0 || dot == std::string::npos || dot == 0) break;
+        length = dot;
+    }
+    rest.clear();
+    return -1;
 }
 
 std::string HostScene::uniqueName(const std::string& wanted, int parent) const {
-    auto taken = [&](const std::string& name) {
-        for (const Item& it : items_)
-            if (!it.deleted && it.parent == parent && it.name == name) return true;
-        return false;
-    };
+    std::unordered_set<std::string> names;
+    if (size_t(parent + 1) < childrenOf_.size())
+        for (int id : childrenOf_[size_t(parent + 1)])
+            if (!items_[size_t(id)].deleted && items_[size_t(id)].parent == parent) names.insert(items_[size_t(id)].name);
+    auto taken = [&](const std::string& name) { return names.count(name) != 0; };
     if (!taken(wanted)) return wanted;
     for (int n = 1;; ++n)
         if (!taken(wanted + std::to_string(n))) return wanted + std::to_string(n);
@@ -159,9 +187,10 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
             for (const auto& p : item(id).parameters)
                 if (p.first == rest) out = AsciiString(p.second.c_str());
     } else if (name == "TranslatePivot") {
-        for (int id : children(root_, ItemKind::Object))
-            if (item(id).name == arg(0))
-                for (int k = 0; k < 3; ++k) item(id).pivot[k] = std::atof(arg(k + 1).c_str());
+        std::string rest;
+        const int id = resolve(arg(0), rest);
+        if (id >= 0 && rest.empty() && items_[size_t(id)].kind == ItemKind::Object)
+            for (int k = 0; k < 3; ++k) items_[size_t(id)].pivot[k] = std::atof(arg(k + 1).c_str());
     } else if (name == "DisconnectAndDeleteShaders") {
         for (const std::string& full : splitList(arg(0))) {
             std::string rest;
@@ -169,6 +198,7 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
             if (id < 0 || !rest.empty()) continue;
             if (item(id).kind == ItemKind::Shader || item(id).kind == ItemKind::BumpGenerator) item(id).deleted = true;
             else item(id).connections.clear();
+            namesChanged();
         }
     } else if (name == "SICreateImageClip") {
         const int clip = add(ItemKind::ImageClip, uniqueName(arg(1), -1), -1);
@@ -184,8 +214,12 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
         std::string sourceRest;
         const int source = resolve(arg(0), sourceRest);
         if (source >= 0 && sourceRest.empty() && item(source).kind == ItemKind::BumpGenerator &&
-            item(target).kind == ItemKind::Material)
+            item(target).kind == ItemKind::Material) {
             item(source).parent = target;
+            if (childrenOf_.size() <= size_t(target + 1)) childrenOf_.resize(size_t(target + 2));
+            childrenOf_[size_t(target + 1)].push_back(source);
+            namesChanged();
+        }
     } else if (name == "CopyPaste") {
         const std::string source = arg(1);
         if (source.size() >= 7 && source.compare(source.size() - 7, 7, ".Preset") == 0) {
@@ -239,7 +273,7 @@ void HostScene::writeJson(std::ostream& os) const {
         json.key("vertices");
         triples(o.positions);
         json.key("polygons").beginArray();
-        for (const auto& p : o.polygons) longs(p);
+        for (const auto& p : o.polygonList()) longs(p);
         json.endArray();
         json.key("uvs").beginArray();
         for (int uv : children(id, ItemKind::UVProperty)) {

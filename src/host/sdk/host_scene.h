@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/sdk/xsi_sdk.h"
@@ -33,8 +34,9 @@ struct Item {
     int parent = -1;
     bool deleted = false;
     // Objects: the built mesh.
-    std::vector<double> positions;            // 3 per vertex
-    std::vector<std::vector<long>> polygons;  // vertex indices per polygon
+    std::vector<double> positions;     // 3 per vertex
+    std::vector<long> polygonSizes;    // corners per polygon
+    std::vector<long> polygonIndices;  // vertex index of every corner, polygon after polygon
     double pivot[3] = {0, 0, 0};
     bool built = false;
     std::vector<ClusterData> clusters;
@@ -45,13 +47,18 @@ struct Item {
     std::vector<Connection> connections;
     // Image clips.
     std::string file;
+    // Objects: their mesh under construction in pending(), while there is one.
+    int pending = -1;
+
+    std::vector<std::vector<long>> polygonList() const;
 };
 
 // A mesh under construction in a CMeshBuilder.
 struct PendingMesh {
     int object = -1;
     std::vector<double> positions;
-    std::vector<std::vector<long>> polygons;
+    std::vector<long> polygonSizes;
+    std::vector<long> polygonIndices;
 };
 
 class HostScene {
@@ -66,6 +73,9 @@ public:
 
     int add(ItemKind kind, const std::string& name, int parent);
     Item& item(int id) { return items_.at(static_cast<size_t>(id)); }
+    // To be called after an item was renamed, moved or deleted: full names may have changed.
+    void namesChanged() { fullNamesValid_ = false; }
+    const Item& item(int id) const { return items_.at(static_cast<size_t>(id)); }
     bool valid(int id) const { return id >= 0 && size_t(id) < items_.size() && !items_[size_t(id)].deleted; }
     std::string fullName(int id) const;
     std::vector<int> children(int parent, ItemKind kind) const;
@@ -103,6 +113,10 @@ private:
     std::string uniqueName(const std::string& wanted, int parent) const;
 
     std::vector<Item> items_;
+    std::vector<std::vector<int>> childrenOf_;  // by parent id; entry 0 holds the items without one
+    // Full names to items, rebuilt when a name may have changed since.
+    mutable std::unordered_map<std::string, int> byFullName_;
+    mutable bool fullNamesValid_ = false;
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;
     std::vector<std::string> calls_;
     std::vector<std::string> commands_;

@@ -31,9 +31,9 @@ std::string numberText(T value) {
 int validItem(const CRef& ref) { return scene().valid(ref.item()) ? ref.item() : -1; }
 
 standin::PendingMesh* pendingOf(int object) {
-    for (auto& p : scene().pending())
-        if (p.object == object) return &p;
-    return nullptr;
+    if (!scene().valid(object)) return nullptr;
+    const int pending = scene().item(object).pending;
+    return pending >= 0 ? &scene().pending()[size_t(pending)] : nullptr;
 }
 
 }  // namespace
@@ -119,6 +119,7 @@ CStatus SIObject::PutName(const CString& text) {
     record("SIObject::PutName " + name(text));
     if (id < 0) return CStatus::InvalidArgument;
     scene().item(id).name = name(text);
+    scene().namesChanged();
     return CStatus::OK;
 }
 
@@ -190,20 +191,17 @@ CStatus X3DObject::AddPolygonMesh(const CString& wanted, X3DObject& out, CMeshBu
     const int parent = validItem(ref_);
     if (parent < 0) return CStatus::InvalidArgument;
     // The host keeps names unique among siblings by numbering a repeated one.
+    std::string rest;
     std::string objectName = name(wanted);
-    auto taken = [&](const std::string& n) {
-        for (int id : scene().children(parent, ItemKind::Object))
-            if (scene().item(id).name == n) return true;
-        return false;
-    };
-    if (taken(objectName))
+    if (scene().resolve(objectName, rest) >= 0 && rest.empty())
         for (int n = 1;; ++n)
-            if (!taken(objectName + std::to_string(n))) {
+            if (scene().resolve(objectName + std::to_string(n), rest) < 0 || !rest.empty()) {
                 objectName += std::to_string(n);
                 break;
             }
     const int object = scene().add(ItemKind::Object, objectName, parent);
-    scene().pending().push_back({object, {}, {}});
+    scene().item(object).pending = int(scene().pending().size());
+    scene().pending().push_back({object, {}, {}, {}});
     out = X3DObject(CRef(object));
     outBuilder = CMeshBuilder(CRef(object));
     return CStatus::OK;
@@ -253,9 +251,9 @@ CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
     const int id = validItem(ref_);
     out.Clear();
     if (id < 0) return CStatus::InvalidArgument;
-    LONG node = 0;
-    for (const auto& polygon : scene().item(id).polygons)
-        for (size_t k = 0; k < polygon.size(); ++k) out.Add(node++);
+    const size_t corners = scene().item(id).polygonIndices.size();
+    out.Resize(LONG(corners));
+    for (size_t node = 0; node < corners; ++node) out[LONG(node)] = LONG(node);
     return CStatus::OK;
 }
 
@@ -309,12 +307,13 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     record("CMeshBuilder::AddPolygons " + std::to_string(count));
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
-    size_t at = 0;
+    size_t corners = 0;
     for (LONG p = 0; p < count; ++p) {
         const LONG n = sizes[p] > 0 ? sizes[p] : 0;
-        mesh->polygons.emplace_back(indices + at, indices + at + size_t(n));
-        at += size_t(n);
+        mesh->polygonSizes.push_back(n);
+        corners += size_t(n);
     }
+    mesh->polygonIndices.insert(mesh->polygonIndices.end(), indices, indices + corners);
     return CStatus::OK;
 }
 
@@ -326,18 +325,17 @@ CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
     const long vertices = long(mesh->positions.size() / 3);
     std::wstring problem;
     if (scene().isRefused(object.name)) problem = L"the mesh was refused";
-    for (const auto& polygon : mesh->polygons) {
-        if (!problem.empty()) break;
-        if (polygon.size() < 3) problem = L"a polygon has fewer than 3 vertices";
-        for (long v : polygon)
-            if (v < 0 || v >= vertices) problem = L"a polygon uses a vertex that does not exist";
-    }
+    for (long size : mesh->polygonSizes)
+        if (problem.empty() && size < 3) problem = L"a polygon has fewer than 3 vertices";
+    for (long v : mesh->polygonIndices)
+        if (problem.empty() && (v < 0 || v >= vertices)) problem = L"a polygon uses a vertex that does not exist";
     if (!problem.empty()) return CErrorDescriptor(CStatus::Fail, problem);
     object.positions = std::move(mesh->positions);
-    object.polygons = std::move(mesh->polygons);
+    object.polygonSizes = std::move(mesh->polygonSizes);
+    object.polygonIndices = std::move(mesh->polygonIndices);
     object.built = true;
-    mesh->positions.clear();
-    mesh->polygons.clear();
+    object.pending = -1;
+    *mesh = standin::PendingMesh{};
     return CErrorDescriptor(CStatus::OK);
 }
 
