@@ -16,8 +16,9 @@ struct CliRun {
     std::string out;
 };
 
-CliRun run(const std::string& arguments) {
-    std::string command = std::string(QF_CLI_PATH) + " " + arguments + " 2>&1";
+// Runs the tool and reads what it prints: both streams, or standard error alone.
+CliRun run(const std::string& arguments, bool errorsOnly = false) {
+    std::string command = std::string(QF_CLI_PATH) + " " + arguments + (errorsOnly ? " 2>&1 >/dev/null" : " 2>&1");
     FILE* pipe = popen(command.c_str(), "r");
     CliRun r{-1, {}};
     if (!pipe) return r;
@@ -95,6 +96,35 @@ TEST(Cli, ConfigSetWritesTheOptionsFileAndShowReadsIt) {
     EXPECT_NE(shown.out.find("scale                 2.5"), std::string::npos) << shown.out;
     EXPECT_EQ(run("config --config '" + cfg + "' set scale 0").exitCode, 2);
     EXPECT_EQ(run("config --config '" + cfg + "' set colour blue").exitCode, 2);
+}
+
+TEST(Cli, ImportWritesTheSceneAndPrintsTheWarnings) {
+    test::TempDir dir;
+    const std::string example = std::string(QF_TEST_DATA) + "/../../examples/toy_car/toy_car.obj";
+    const std::string scene = dir.path("scene.json"), cfg = dir.path("opts.cfg");
+    CliRun r = run("import '" + example + "' --config '" + cfg + "' --scene '" + scene + "' --select 'wheel*'");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "");  // the glass with its missing map is not chosen
+    const std::string json = test::readFile(scene);
+    EXPECT_NE(json.find("\"name\":\"wheel_front_left\""), std::string::npos);
+    EXPECT_EQ(json.find("\"name\":\"body\""), std::string::npos);
+    EXPECT_NE(json.find("\"commands\":[\"NewScene(, false)\""), std::string::npos);
+    EXPECT_EQ(test::readFile(cfg).size(), 29u);
+
+    CliRun all = run("import '" + example + "' --config '" + cfg + "'");
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.out, "Diffuse-Map not found in Material: \"glass\" (textures/glass_tint.png)\n");
+}
+
+TEST(Cli, ImportErrorsGoToStandardErrorWithExitCodeOne) {
+    test::TempDir dir;
+    const std::string cfg = dir.path("opts.cfg");
+    CliRun bad = run("import '" + dir.write("bad.obj", "v 0 0 0\nf 1 2 3\n") + "' --config '" + cfg + "'", true);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.out, "invalid vertex index\n");
+    EXPECT_EQ(run("import /no/such.obj").exitCode, 1);
+    EXPECT_EQ(run("import '" + dir.path("bad.obj") + "' --scale 0").exitCode, 2);
+    EXPECT_EQ(run("import '" + dir.path("bad.obj") + "' --scale").exitCode, 2);
 }
 
 }  // namespace
