@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
-packages=(build-essential cmake g++ libgtest-dev clang libclang-rt-14-dev libtinyobjloader-dev)
+packages=(build-essential cmake g++ libgtest-dev googletest clang libclang-rt-14-dev libtinyobjloader-dev
+          g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -28,9 +28,15 @@ void splitFileName(char* path, bool strip, char* out, size_t outSize) {
         if (char* dot = std::strchr(out, '.')) *dot = '\0';
 }
 
+const char* lastSeparator(const char* path) {
+    // The last of either kind: a path typed with both must not lose its last folder.
+    const char* back = std::strrchr(path, '\\');
+    const char* forward = std::strrchr(path, '/');
+    return (back && forward) ? (back > forward ? back : forward) : (back ? back : forward);
+}
+
 void splitDirectory(const char* path, char* out, size_t outSize) {
-    const char* cut = std::strrchr(path, '\\');
-    if (!cut) cut = std::strrchr(path, '/');
+    const char* cut = lastSeparator(path);
     if (!cut || outSize == 0) {
         if (outSize) out[0] = '\0';
         return;

@@ -23,8 +23,10 @@ void toForwardSlashes(char* path);
 // path ends with '/'. With strip, cut at its first '.'. Backslashes of path become '/' first.
 void splitFileName(char* path, bool strip, char* out, size_t outSize);
 
-// The directory part, up to and including the last '\' (or the last '/' without one); empty
-// when there is neither.
+// The last '\' or '/' of a path, whichever comes later; null when it has neither.
+const char* lastSeparator(const char* path);
+
+// The directory part, up to and including the last '\' or '/'; empty when there is neither.
 void splitDirectory(const char* path, char* out, size_t outSize);
 
 // base + relative, normalised. 0 when it worked, -1 when the relative directory holds a ':' out

@@ -62,9 +62,17 @@ double parseReal(const char* begin, const char* end, bool& consumed) {
         ++digits;
         if (digits < end && (*digits == '-' || *digits == '+')) return 0.0;
     }
-    // Hexadecimal numbers are rare enough to leave to the C library.
+    // Hexadecimal numbers: from_chars reads them without their prefix. Every platform then gives
+    // the same value (some C libraries' strtod does not read them at all).
     const char* q = (digits < end && *digits == '-') ? digits + 1 : digits;
-    if (end - q >= 2 && q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) return parseRealClassic(begin, end, consumed);
+    if (end - q >= 2 && q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) {
+        double hex = 0.0;
+        auto r = std::from_chars(q + 2, end, hex, std::chars_format::hex);
+        consumed = true;  // "0x" with no digits still reads as the number 0
+        if (r.ec == std::errc::result_out_of_range) return parseRealClassic(begin, end, consumed);
+        if (r.ec != std::errc() || (q + 2 < end && (q[2] == '-' || q[2] == '+'))) hex = 0.0;
+        return (q != digits) ? -hex : hex;
+    }
 
     double value = 0.0;
     auto result = std::from_chars(digits, end, value, std::chars_format::general);

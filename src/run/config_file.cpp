@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "materials/paths.h"
 #include "model/fixed_text.h"
 #include "obj/input_source.h"
 
@@ -48,9 +49,7 @@ void writeFloat(unsigned char* p, float f) {
 
 void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]) {
     copyBounded(path, moduleFileName);
-    char* cut = std::strrchr(path, '\\');
-    if (!cut) cut = std::strrchr(path, '/');
-    if (cut) cut[1] = '\0';
+    if (const char* cut = lastSeparator(path)) path[cut - path + 1] = '\0';
     else path[0] = '\0';
     const size_t used = std::strlen(path);
     copyBounded(path + used, sizeof path - used, kConfigFileName);

@@ -87,3 +87,17 @@ TEST(Paths, FileExistsOnlyForFiles) {
 
 }  // namespace
 }  // namespace qf
+
+namespace qf {
+namespace {
+
+TEST(Paths, MixedSeparatorsCutAtTheLastOfEither) {
+    char out[kPathSize];
+    splitDirectory("C:\\models/car/a.obj", out, sizeof out);
+    EXPECT_STREQ(out, "C:\\models/car/");
+    splitDirectory("C:/models\\car\\a.obj", out, sizeof out);
+    EXPECT_STREQ(out, "C:/models\\car\\");
+}
+
+}  // namespace
+}  // namespace qf

@@ -55,7 +55,20 @@ TEST(ParseReal, AgreesWithStrtodOnHandPickedTexts) {
                            "1.7976931348623157e308", "1.7976931348623159e308", "  \t3.25", "\v7",
                            "0.1000000000000000055511151231257827", "123456789012345678901234567890",
                            "1_000",    "1.2.3",   "e5",        ".",        "-.",        "00012",   "1e0001"};
-    for (const char* t : texts) expectSameAsStrtod(t);
+    for (const char* t : texts) {
+#if defined(_WIN32)
+        // Windows C libraries read these differently from the C standard; the expectations below
+        // hold on every platform.
+        const std::string text = t;
+        if (text == "-+1" || text == "-." || text.find("0x") != std::string::npos) continue;
+#endif
+        expectSameAsStrtod(t);
+    }
+    EXPECT_EQ(parseReal("0x1p3"), 8.0);
+    EXPECT_EQ(parseReal("-0x1A"), -26.0);
+    EXPECT_EQ(parseReal("0x"), 0.0);
+    EXPECT_FALSE(std::signbit(parseReal("-+1")));
+    EXPECT_FALSE(std::signbit(parseReal("-.")));
 }
 
 TEST(ParseReal, AgreesWithStrtodOnRandomNumbers) {

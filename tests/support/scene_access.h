@@ -44,9 +44,16 @@ inline std::string materialParameter(const std::string& material, const std::str
     return "";
 }
 
+// Whether a command starting with prefix was run; separators of paths do not count.
 inline bool hasCommand(const std::string& prefix) {
+    auto slashed = [](std::string text) {
+        for (char& c : text)
+            if (c == '\\') c = '/';
+        return text;
+    };
+    const std::string wanted = slashed(prefix);
     for (const auto& c : hostScene().commands())
-        if (c.rfind(prefix, 0) == 0) return true;
+        if (slashed(c).rfind(wanted, 0) == 0) return true;
     return false;
 }
 

@@ -61,4 +61,12 @@ private:
 
 std::string readFile(const std::string& path);
 
+// The path with '/' for every '\\': the importer writes found paths with '/' (or the platform's
+// separator where it joins a search folder), so tests compare them this way.
+inline std::string slashed(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
 }  // namespace qf::test

@@ -28,7 +28,7 @@ struct Connection {
     std::string source;  // what was connected: "Clips.<name>" or a shader's name
 };
 
-struct Item {
+struct XSI_SDK_API Item {
     ItemKind kind = ItemKind::Root;
     std::string name;
     int parent = -1;
@@ -61,7 +61,7 @@ struct PendingMesh {
     std::vector<long> polygonIndices;
 };
 
-class HostScene {
+class XSI_SDK_API HostScene {
 public:
     // The one scene of the process, as the host has one.
     static HostScene& instance();

@@ -4,9 +4,11 @@
 #include <ostream>
 #include <string_view>
 
+#include "host/sdk/xsi_sdk.h"
+
 namespace qf {
 
-class JsonWriter {
+class XSI_SDK_API JsonWriter {
 public:
     explicit JsonWriter(std::ostream& out) : out_(out) {}
     JsonWriter& beginObject();
@@ -29,6 +31,6 @@ private:
 
 // Bytes of the names are the host's single-byte code page: bytes above 127 are written as
 // \u00XX so that the output is always valid JSON.
-void writeJsonString(std::ostream& out, std::string_view text);
+XSI_SDK_API void writeJsonString(std::ostream& out, std::string_view text);
 
 }  // namespace qf

@@ -1,0 +1,195 @@
+#include "controls/win32/skin_core.h"
+
+#include <commctrl.h>
+
+#include "controls/skin_metrics.h"
+
+namespace qf {
+
+namespace {
+
+// Process-wide skin objects, made on first use and deleted when the process ends.
+struct SkinObjects {
+    HBRUSH brushes[kPaletteSize] = {};
+    HFONT fonts[kFontSlots] = {};
+    ~SkinObjects() {
+        for (HBRUSH& b : brushes)
+            if (b) DeleteObject(b);
+        for (HFONT& f : fonts)
+            if (f) DeleteObject(f);
+    }
+};
+
+SkinObjects& skinObjects() {
+    static SkinObjects objects;
+    return objects;
+}
+
+using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
+SetLayeredWindowAttributesFn layeredAttributes() {
+    static SetLayeredWindowAttributesFn fn = [] {
+        HMODULE user32 = LoadLibraryA("USER32.dll");
+        return user32 ? reinterpret_cast<SetLayeredWindowAttributesFn>(
+                            reinterpret_cast<void*>(GetProcAddress(user32, "SetLayeredWindowAttributes")))
+                      : nullptr;
+    }();
+    return fn;
+}
+
+// The controls of the library that have no face of their own yet keep their state block and
+// paint the face colour.
+LRESULT CALLBACK PlainControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return CreateStateBlock(window, 64) ? 0 : -1;
+    case WM_DESTROY:
+        FreeStateBlock(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        RECT client;
+        GetClientRect(window, &client);
+        FillSolidRect(dc, client, GetSkinColor(kFace));
+        EndPaint(window, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+struct ClassEntry {
+    const char* name;
+    UINT style;
+    WNDPROC proc;
+};
+
+constexpr UINT kRedraw = CS_HREDRAW | CS_VREDRAW;
+
+const ClassEntry kClasses[15] = {
+    {"qfStatic", kRedraw, PlainControlProc},
+    {"qfGroupBox", kRedraw, PlainControlProc},
+    {"qfButton", kRedraw, PlainControlProc},
+    {"qfArrowButton", kRedraw, PlainControlProc},
+    {"qfCheckBox", kRedraw, PlainControlProc},
+    {"qfSpinButton", kRedraw, PlainControlProc},
+    {"qfSpinner", kRedraw, PlainControlProc},
+    {"qfListBox", kRedraw | CS_DBLCLKS, PlainControlProc},
+    {"qfComboBox", kRedraw | CS_DBLCLKS, PlainControlProc},
+    {"qfScrollBar", kRedraw | CS_DBLCLKS, PlainControlProc},
+    {"qfInplaceEdit", kRedraw | CS_DBLCLKS | CS_SAVEBITS, PlainControlProc},
+    {"qfMenu", kRedraw | CS_DBLCLKS | CS_SAVEBITS, PlainControlProc},
+    {"qfTreeCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
+    {"qfListCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
+    {"qfProgressCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
+};
+
+}  // namespace
+
+const char* const kSkinClassNames[15] = {
+    "qfStatic",   "qfGroupBox",  "qfButton",      "qfArrowButton", "qfCheckBox",
+    "qfSpinButton", "qfSpinner", "qfListBox",     "qfComboBox",    "qfScrollBar",
+    "qfInplaceEdit", "qfMenu",   "qfTreeCtrl",    "qfListCtrl",    "qfProgressCtrl",
+};
+
+int RegisterSkinControls(HINSTANCE module) {
+    for (const ClassEntry& entry : kClasses) {
+        WNDCLASSA wc = {};
+        wc.style = entry.style;
+        wc.lpfnWndProc = entry.proc;
+        wc.cbWndExtra = 8;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.lpszClassName = entry.name;
+        if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+            MessageBoxA(nullptr, "Failed to Create", entry.name, MB_ICONEXCLAMATION);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+COLORREF GetSkinColor(int index) { return paletteColor(index); }
+
+HBRUSH GetSkinBrush(int index) {
+    if (index < 0 || index >= kPaletteSize) return nullptr;
+    HBRUSH& brush = skinObjects().brushes[index];
+    if (!brush) brush = CreateSolidBrush(paletteColor(index));
+    return brush;
+}
+
+HFONT GetSkinFont(int index) {
+    if (index < 0 || index >= kFontSlots) return nullptr;
+    HFONT& font = skinObjects().fonts[index];
+    if (font) return font;
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    if (!stock) stock = GetStockObject(SYSTEM_FONT);
+    LOGFONTA lf = {};
+    GetObjectA(stock, sizeof lf, &lf);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    lf.lfHeight = skinFontHeight(index, dpi);
+    font = CreateFontIndirectA(&lf);
+    return font;
+}
+
+bool SetWindowOpacity(HWND window, int percent) {
+    SetLayeredWindowAttributesFn setAttributes = layeredAttributes();
+    if (!setAttributes) return false;
+    SetWindowLongPtrA(window, GWL_EXSTYLE, GetWindowLongPtrA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    return setAttributes(window, 0, static_cast<BYTE>(opacityAlpha(percent)), LWA_ALPHA) != FALSE;
+}
+
+void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour) {
+    SetBkColor(dc, colour);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+void FillSolidRect(HDC dc, int x, int y, int width, int height, COLORREF colour) {
+    const RECT rect{x, y, x + width, y + height};
+    FillSolidRect(dc, rect, colour);
+}
+
+void Draw3dRect(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    FillSolidRect(dc, r.left, r.top, w - 1, 1, topLeft);
+    FillSolidRect(dc, r.left, r.top, 1, h - 1, topLeft);
+    FillSolidRect(dc, r.right - 1, r.top, 1, h, bottomRight);
+    FillSolidRect(dc, r.left, r.bottom - 1, w, 1, bottomRight);
+}
+
+void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled) {
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    if (enabled) {
+        SetTextColor(dc, GetSkinColor(kText));
+        DrawTextA(dc, text, -1, &rect, format);
+    } else {
+        RECT shifted = rect;
+        OffsetRect(&shifted, 1, 1);
+        SetTextColor(dc, GetSkinColor(kLightEdge));
+        DrawTextA(dc, text, -1, &shifted, format);
+        SetTextColor(dc, GetSkinColor(kDarkEdge));
+        DrawTextA(dc, text, -1, &rect, format);
+    }
+    SetBkMode(dc, oldMode);
+}
+
+void* CreateStateBlock(HWND window, size_t bytes) {
+    void* block = LocalAlloc(LPTR, bytes);
+    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(block));
+    return block;
+}
+
+void* StateBlockOf(HWND window) { return reinterpret_cast<void*>(GetWindowLongPtrA(window, 0)); }
+
+void FreeStateBlock(HWND window) {
+    if (void* block = StateBlockOf(window)) LocalFree(LocalHandle(block));
+    SetWindowLongPtrA(window, 0, 0);
+}
+
+}  // namespace qf

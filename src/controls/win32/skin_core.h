@@ -1,0 +1,35 @@
+// The skinned control library's shared base: window classes, palette brushes, fonts and the two
+// drawing primitives every control paints with.
+#pragma once
+#include <windows.h>
+
+namespace qf {
+
+// Registers the fifteen window classes of the library; 1 when all are there, 0 at a failure
+// (after a message box that names the class). Registering again succeeds.
+int RegisterSkinControls(HINSTANCE module);
+
+// The class names in the order they are registered.
+extern const char* const kSkinClassNames[15];
+
+COLORREF GetSkinColor(int index);
+HBRUSH GetSkinBrush(int index);
+HFONT GetSkinFont(int index);
+
+// Makes the window translucent (percent, at most 100) where the system can; false otherwise.
+bool SetWindowOpacity(HWND window, int percent);
+
+void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
+void FillSolidRect(HDC dc, int x, int y, int width, int height, COLORREF colour);
+void Draw3dRect(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight);
+
+// Text in the skin's colours: once in the text colour, or, disabled, etched in two passes.
+void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled);
+
+// The state block of a control: made zero-filled on WM_CREATE, freed on WM_DESTROY, kept in
+// window extra slot 0.
+void* CreateStateBlock(HWND window, size_t bytes);
+void* StateBlockOf(HWND window);
+void FreeStateBlock(HWND window);
+
+}  // namespace qf

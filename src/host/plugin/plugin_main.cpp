@@ -1,0 +1,31 @@
+// The plug-in library's load routine: the module handle and the skinned window classes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controls/win32/skin_core.h"
+#include "resources/string_table.h"
+
+namespace qf {
+
+HINSTANCE g_module = nullptr;
+
+namespace {
+bool g_controlsReady = false;
+}
+
+}  // namespace qf
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    qf::g_module = module;
+    if (reason != DLL_PROCESS_ATTACH || qf::g_controlsReady) return TRUE;
+    INITCOMMONCONTROLSEX common = {sizeof common, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&common);
+    if (!qf::RegisterSkinControls(module)) {
+        char text[256] = {};
+        LoadStringA(module, IDS_CONTROLS_FAILED, text, sizeof text);
+        MessageBoxA(nullptr, text, "qf::ObjImp", MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    qf::g_controlsReady = true;
+    return TRUE;
+}
