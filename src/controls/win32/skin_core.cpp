@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "controls/skin_metrics.h"
+#include "controls/win32/simple_controls.h"
 
 namespace qf {
 
@@ -71,11 +72,11 @@ struct ClassEntry {
 constexpr UINT kRedraw = CS_HREDRAW | CS_VREDRAW;
 
 const ClassEntry kClasses[15] = {
-    {"qfStatic", kRedraw, PlainControlProc},
-    {"qfGroupBox", kRedraw, PlainControlProc},
-    {"qfButton", kRedraw, PlainControlProc},
-    {"qfArrowButton", kRedraw, PlainControlProc},
-    {"qfCheckBox", kRedraw, PlainControlProc},
+    {"qfStatic", kRedraw, StaticProc},
+    {"qfGroupBox", kRedraw, GroupBoxProc},
+    {"qfButton", kRedraw, ButtonProc},
+    {"qfArrowButton", kRedraw, ArrowButtonProc},
+    {"qfCheckBox", kRedraw, CheckBoxProc},
     {"qfSpinButton", kRedraw, PlainControlProc},
     {"qfSpinner", kRedraw, PlainControlProc},
     {"qfListBox", kRedraw | CS_DBLCLKS, PlainControlProc},
@@ -85,7 +86,7 @@ const ClassEntry kClasses[15] = {
     {"qfMenu", kRedraw | CS_DBLCLKS | CS_SAVEBITS, PlainControlProc},
     {"qfTreeCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
     {"qfListCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
-    {"qfProgressCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
+    {"qfProgressCtrl", kRedraw | CS_DBLCLKS, ProgressProc},
 };
 
 }  // namespace

@@ -1,0 +1,669 @@
+#include "controls/win32/simple_controls.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "controls/skin_metrics.h"
+#include "controls/win32/skin_core.h"
+
+#define GET_X_LPARAM_(lp) (static_cast<int>(static_cast<short>(LOWORD(lp))))
+#define GET_Y_LPARAM_(lp) (static_cast<int>(static_cast<short>(HIWORD(lp))))
+
+namespace qf {
+
+namespace {
+
+struct ButtonState {
+    LONG hover, pressed;
+};
+struct ArrowState {
+    LONG isThumb, isUp, hover, pressed;
+};
+struct CheckState {
+    LONG checked, pressed;
+};
+struct ProgressState {
+    COLORREF colour;
+    float fraction;
+};
+
+template <typename T>
+T* stateOf(HWND w) {
+    return static_cast<T*>(StateBlockOf(w));
+}
+
+HFONT fontFor(HWND w) { return GetSkinFont((GetWindowLongPtrA(w, GWLP_USERDATA) & 1) ? 1 : 0); }
+
+bool pointInClient(HWND w, LPARAM lParam) {
+    RECT r;
+    GetClientRect(w, &r);
+    const POINT p{GET_X_LPARAM_(lParam), GET_Y_LPARAM_(lParam)};
+    return PtInRect(&r, p) != FALSE;
+}
+
+void notifyParent(HWND w, WORD code) {
+    SendMessageA(GetParent(w), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w), code), reinterpret_cast<LPARAM>(w));
+}
+
+void redraw(HWND w) { InvalidateRect(w, nullptr, TRUE); }
+
+void raisedOrSunken(HDC dc, const RECT& r, bool sunken) {
+    Draw3dRect(dc, r, GetSkinColor(sunken ? kDarkEdge : kLightEdge), GetSkinColor(sunken ? kLightEdge : kDarkEdge));
+}
+
+// Press, release and hover of the push buttons; the arrow differs in focus and capture.
+LRESULT pushButtonMouse(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& pressed, bool takesFocus,
+                        bool captures) {
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        const LONG inside = pointInClient(w, lParam) ? 1 : 0;
+        if (inside != hover) {
+            hover = inside;
+            redraw(w);
+        }
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        if (takesFocus) SetFocus(w);
+        if (captures) SetCapture(w);
+        notifyParent(w, 2);
+        pressed = 1;
+        hover = pointInClient(w, lParam) ? 1 : 0;
+        redraw(w);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == w) ReleaseCapture();
+        notifyParent(w, (pressed && pointInClient(w, lParam)) ? BN_CLICKED : 3);
+        pressed = 0;
+        redraw(w);
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+int textOf(HWND w, char* buffer, int size) { return GetWindowTextA(w, buffer, size); }
+
+void paintGroupBox(HWND w, HDC dc) {
+    char text[63] = {};
+    textOf(w, text, sizeof text);
+    RECT client;
+    GetClientRect(w, &client);
+    const int width = client.right;
+    HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    FillSolidRect(dc, 5, 0, width - 10, extent.cy, GetSkinColor(kFace));
+    SIZE x{};
+    GetTextExtentPoint32A(dc, "X", 1, &x);
+    RECT frame = client;
+    frame.top += x.cy / 2;
+    Draw3dRect(dc, frame, GetSkinColor(kFace), GetSkinColor(kFace));
+    RECT inner = frame;
+    inner.right -= 1;
+    inner.bottom -= 1;
+    Draw3dRect(dc, inner, GetSkinColor(kDarkEdge), GetSkinColor(kDarkEdge));
+    OffsetRect(&inner, 1, 1);
+    Draw3dRect(dc, inner, GetSkinColor(kLightEdge), GetSkinColor(kLightEdge));
+    if (text[0]) {
+        RECT title{width / 2 - extent.cx / 2, 0, 0, extent.cy};
+        title.right = title.left + extent.cx;
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, GetSkinColor(kFace));
+        SetTextColor(dc, captionColor(GetSkinColor(kFace)));
+        DrawTextA(dc, text, -1, &title, 0);
+    }
+    SelectObject(dc, oldFont);
+}
+
+void paintStatic(HWND w, HDC dc, int limit, bool userColour) {
+    char text[1024] = {};
+    textOf(w, text, std::min<int>(limit, sizeof text));
+    RECT r;
+    GetClientRect(w, &r);
+    FillSolidRect(dc, r, GetSkinColor(kFace));
+    const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
+    UINT format = DT_VCENTER | ((style & SS_TYPEMASK) == SS_RIGHT ? DT_RIGHT : (style & SS_TYPEMASK) == SS_CENTER ? DT_CENTER : DT_LEFT);
+    if (!std::strchr(text, '\n')) format |= DT_SINGLELINE;
+    HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
+    if (IsWindowEnabled(w)) {
+        const LONG_PTR user = GetWindowLongPtrA(w, GWLP_USERDATA);
+        SetTextColor(dc, (userColour && user != 0 && user != 1) ? COLORREF(user) : GetSkinColor(kText));
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, GetSkinColor(kFace));
+        DrawTextA(dc, text, -1, &r, format);
+    } else {
+        DrawSkinText(dc, text, r, format, false);
+    }
+    SelectObject(dc, oldFont);
+}
+
+// The square of a check box: 13 x 13, placed by the button styles.
+RECT checkSquare(HWND w) {
+    RECT c;
+    GetClientRect(w, &c);
+    const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
+    RECT s;
+    s.left = (style & BS_LEFTTEXT) ? c.right - 13 : c.left;
+    if ((style & BS_VCENTER) == BS_TOP) s.top = c.top + 1;
+    else if ((style & BS_VCENTER) == BS_BOTTOM) s.top = c.bottom - 16;
+    else s.top = std::max<LONG>(c.top, ((c.bottom - c.top - 13) >> 1) - 1);
+    s.right = s.left + 13;
+    s.bottom = s.top + 13;
+    return s;
+}
+
+void paintCheckSquare(HWND w, HDC dc, bool checked, bool pressed) {
+    const bool enabled = IsWindowEnabled(w) != FALSE;
+    RECT s = checkSquare(w);
+    FillSolidRect(dc, s, GetSkinColor(pressed ? 16 : enabled ? kField : kFace));
+    Draw3dRect(dc, s, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge));
+    InflateRect(&s, -1, -1);
+    Draw3dRect(dc, s, RGB(0, 0, 0), GetSkinColor(kFace));
+    if (!checked) return;
+    HPEN pen = CreatePen(PS_SOLID, 1, GetSkinColor(enabled ? kText : kDarkEdge));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    for (int i = 0; i < 3; ++i) {
+        MoveToEx(dc, s.left + 2, s.top + 4 + i, nullptr);
+        LineTo(dc, s.left + 4, s.top + 6 + i);
+        LineTo(dc, s.left + 9, s.top + 1 + i);
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+void paintCheckLabel(HWND w, HDC dc) {
+    char text[64] = {};
+    textOf(w, text, sizeof text);
+    RECT c;
+    GetClientRect(w, &c);
+    const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
+    HGDIOBJ oldFont = SelectObject(dc, GetSkinFont(0));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    RECT r = c;
+    if (style & BS_LEFTTEXT) r.right -= 18;
+    else r.left += 18;
+    if ((style & BS_VCENTER) != BS_TOP) {
+        r.top = (style & BS_VCENTER) == BS_BOTTOM ? c.bottom - extent.cy - 3 : ((c.bottom - extent.cy) >> 1) - 1;
+        r.bottom = r.top + extent.cy;
+    }
+    UINT format = DT_LEFT;
+    if ((style & BS_CENTER) == BS_CENTER) format = DT_CENTER;
+    else if (style & BS_RIGHT) format = DT_RIGHT;
+    DrawSkinText(dc, text, r, format, IsWindowEnabled(w) != FALSE);
+    SelectObject(dc, oldFont);
+}
+
+// Previous procedures of the subclassed standard controls, one per kind.
+WNDPROC g_checkBoxBase = nullptr, g_editBase = nullptr, g_groupBoxBase = nullptr, g_staticBase = nullptr;
+
+LRESULT CALLBACK SkinnedCheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<CheckState*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    const bool pushLike = (GetWindowLongPtrA(w, GWL_STYLE) & BS_PUSHLIKE) != 0;
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_CHAR:
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        state->pressed = 1;
+        SetFocus(w);
+        SetCapture(w);
+        const RECT s = checkSquare(w);
+        InvalidateRect(w, &s, TRUE);
+        return 0;
+    }
+    case WM_LBUTTONUP: {
+        if (GetCapture() == w) ReleaseCapture();
+        if (pointInClient(w, lParam)) {
+            state->checked = !state->checked;
+            notifyParent(w, BN_CLICKED);
+        }
+        state->pressed = 0;
+        const RECT s = checkSquare(w);
+        InvalidateRect(w, &s, TRUE);
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        return 0;
+    case WM_ENABLE:
+        redraw(w);
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(w, &r);
+        FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kFace));
+        return 1;
+    }
+    case WM_PAINT: {
+        if (!GetUpdateRect(w, nullptr, FALSE)) return 0;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        if (!pushLike) {
+            paintCheckSquare(w, dc, state->checked, state->pressed);
+            paintCheckLabel(w, dc);
+        }
+        EndPaint(w, &ps);
+        return 0;
+    }
+    case BM_GETCHECK:
+        return state->checked;
+    case BM_SETCHECK: {
+        const LONG checked = wParam == BST_CHECKED ? 1 : 0;
+        if (checked != state->checked) {
+            state->checked = checked;
+            if (pushLike) redraw(w);
+            else {
+                const RECT s = checkSquare(w);
+                InvalidateRect(w, &s, TRUE);
+            }
+        }
+        return 0;
+    }
+    default:
+        return CallWindowProcA(g_checkBoxBase, w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK SkinnedEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCPAINT) {
+        HDC dc = GetDC(w);
+        RECT window, client;
+        GetWindowRect(w, &window);
+        MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&window), 2);
+        GetClientRect(w, &client);
+        Draw3dRect(dc, window, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge));
+        InflateRect(&window, -1, -1);
+        Draw3dRect(dc, window, RGB(0, 0, 0), GetSkinColor(kFace));
+        ReleaseDC(w, dc);
+        return 0;
+    }
+    if (message == WM_CHAR && (wParam == VK_RETURN || wParam == VK_ESCAPE))
+        SendMessageA(GetParent(w), message, wParam, lParam);
+    return CallWindowProcA(g_editBase, w, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SkinnedGroupBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: {
+        const LRESULT r = CallWindowProcA(g_groupBoxBase, w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        paintGroupBox(w, dc);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return CallWindowProcA(g_groupBoxBase, w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK SkinnedStaticProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: {
+        const LRESULT r = CallWindowProcA(g_staticBase, w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ENABLE:
+        redraw(w);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        paintStatic(w, dc, 256, true);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return CallWindowProcA(g_staticBase, w, message, wParam, lParam);
+    }
+}
+
+void subclass(HWND control, WNDPROC proc, WNDPROC& base) {
+    const WNDPROC previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+    if (previous != proc) base = previous;
+}
+
+void unsubclass(HWND control, WNDPROC base) {
+    if (base) SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
+}
+
+}  // namespace
+
+LRESULT CALLBACK ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* s = stateOf<ButtonState>(w);
+    switch (message) {
+    case WM_CREATE:
+        return CreateStateBlock(w, sizeof(ButtonState)) ? 0 : -1;
+    case WM_DESTROY:
+        FreeStateBlock(w);
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return pushButtonMouse(w, message, lParam, s->hover, s->pressed, true, true);
+    case BM_GETSTATE:
+        return (IsWindowEnabled(w) && s->pressed && s->hover) ? BST_PUSHED : 0;
+    case WM_ENABLE:
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(w, &r);
+        FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kFace));
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT r;
+        GetClientRect(w, &r);
+        const bool pushed = IsWindowEnabled(w) && s->pressed && s->hover;
+        raisedOrSunken(dc, r, pushed);
+        char text[128] = {};
+        textOf(w, text, sizeof text);
+        InflateRect(&r, -1, -3);
+        HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
+        DrawSkinText(dc, text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, IsWindowEnabled(w) != FALSE);
+        SelectObject(dc, oldFont);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK ArrowButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* s = stateOf<ArrowState>(w);
+    switch (message) {
+    case WM_CREATE: {
+        auto* state = static_cast<ArrowState*>(CreateStateBlock(w, sizeof(ArrowState)));
+        if (!state) return -1;
+        char text[16] = {};
+        textOf(w, text, sizeof text);
+        state->isThumb = std::strcmp(text, "THUMB") == 0;
+        state->isUp = std::strcmp(text, "UP") == 0;
+        return 0;
+    }
+    case WM_DESTROY:
+        FreeStateBlock(w);
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return pushButtonMouse(w, message, lParam, s->hover, s->pressed, false, !s->isThumb);
+    case BM_GETSTATE:
+        return (IsWindowEnabled(w) && s->pressed && s->hover) ? BST_PUSHED : 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT r;
+        GetClientRect(w, &r);
+        FillSolidRect(dc, r, GetSkinColor(kFace));
+        const bool pushed = IsWindowEnabled(w) && s->pressed && s->hover;
+        raisedOrSunken(dc, r, !s->isThumb && pushed);
+        if (!s->isThumb) {
+            HPEN pen = CreatePen(PS_SOLID, 1, GetSkinColor(IsWindowEnabled(w) ? kText : kDarkEdge));
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            const int cx = r.right / 2, cy = (r.bottom - 3) / 2 + (pushed ? 1 : 0);
+            for (int row = 0; row < 3; ++row) {
+                const int y = s->isUp ? cy + 2 - row : cy + row;
+                MoveToEx(dc, cx - 2 + row, y, nullptr);
+                LineTo(dc, cx + 3 - row, y);
+            }
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+        }
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK CheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* s = stateOf<CheckState>(w);
+    switch (message) {
+    case WM_CREATE:
+        return CreateStateBlock(w, sizeof(CheckState)) ? 0 : -1;
+    case WM_DESTROY:
+        FreeStateBlock(w);
+        return 0;
+    case BM_GETCHECK:
+        return s->checked;
+    case BM_SETCHECK: {
+        const LONG checked = wParam == BST_CHECKED ? 1 : 0;
+        if (checked != s->checked) {
+            s->checked = checked;
+            redraw(w);
+        }
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        SetFocus(w);
+        s->pressed = 1;
+        SetCapture(w);
+        redraw(w);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == w) ReleaseCapture();
+        if (pointInClient(w, lParam)) {
+            s->checked = s->checked == 1 ? 0 : 1;
+            SetFocus(w);
+            notifyParent(w, BN_CLICKED);
+        }
+        s->pressed = 0;
+        redraw(w);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_F2) SendMessageA(GetParent(w), CKBM_BEGINRENAME, 0, 0);
+        return 1;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == INPLACE_DONE) {
+            SetWindowTextA(w, reinterpret_cast<const char*>(lParam));
+            SendMessageA(GetParent(w), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w), CKBN_RENAMED), lParam);
+        }
+        return 0;
+    case WM_RBUTTONUP: {
+        POINT p{GET_X_LPARAM_(lParam), GET_Y_LPARAM_(lParam)};
+        MapWindowPoints(w, GetParent(w), &p, 1);
+        SendMessageA(GetParent(w), WM_RBUTTONUP, wParam, MAKELPARAM(p.x, p.y));
+        return 0;
+    }
+    case WM_SETTEXT: {
+        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT r;
+        GetClientRect(w, &r);
+        const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
+        if (style & BS_PUSHLIKE) {
+            const bool down = s->pressed || s->checked;
+            FillSolidRect(dc, r, GetSkinColor(down ? kHighlight : kFace));
+            raisedOrSunken(dc, r, down);
+            char text[64] = {};
+            textOf(w, text, sizeof text);
+            RECT t = r;
+            OffsetRect(&t, down ? 1 : 0, 2 + (down ? 1 : 0));
+            InflateRect(&t, -3, 0);
+            HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
+            DrawSkinText(dc, text, t, DT_VCENTER | ((style & BS_LEFT) && !(style & BS_RIGHT) ? 0 : DT_CENTER),
+                         IsWindowEnabled(w) != FALSE);
+            SelectObject(dc, oldFont);
+        } else {
+            FillSolidRect(dc, r, GetSkinColor(kFace));
+            paintCheckSquare(w, dc, s->checked, s->pressed);
+        }
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK StaticProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: {
+        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ENABLE:
+        redraw(w);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        paintStatic(w, dc, 1024, false);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK GroupBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: {
+        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT r;
+        GetClientRect(w, &r);
+        FillSolidRect(dc, r, GetSkinColor(kFace));
+        paintGroupBox(w, dc);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK ProgressProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* s = stateOf<ProgressState>(w);
+    auto paintBar = [&](HDC dc) {
+        RECT r;
+        GetClientRect(w, &r);
+        RECT frame = r;
+        frame.right -= 1;
+        Draw3dRect(dc, frame, GetSkinColor(15), GetSkinColor(16));
+        RECT bar{r.left + 2, r.top + 2, r.right - 3, r.bottom - 2};
+        FillSolidRect(dc, bar, GetSkinColor(kFace));
+        const int filled = static_cast<int>(static_cast<float>(bar.right - bar.left) * s->fraction);
+        if (filled > 0) FillSolidRect(dc, bar.left, bar.top, filled, bar.bottom - bar.top, s->colour);
+    };
+    switch (message) {
+    case WM_CREATE: {
+        auto* state = static_cast<ProgressState*>(CreateStateBlock(w, sizeof(ProgressState)));
+        if (!state) return -1;
+        state->colour = RGB(0, 0, 128);
+        return 0;
+    }
+    case WM_DESTROY:
+        FreeStateBlock(w);
+        return 0;
+    case PRGM_SETCOLOR:
+        s->colour = static_cast<COLORREF>(lParam);
+        InvalidateRect(w, nullptr, FALSE);
+        return 1;
+    case PRGM_SETFRACTION: {
+        const float* value = reinterpret_cast<const float*>(lParam);
+        float f = value ? *value : 0.0f;
+        if (!(f >= 0.0f)) f = 0.0f;  // also NaN
+        s->fraction = f > 1.0f ? 1.0f : f;
+        HDC dc = GetDC(w);
+        paintBar(dc);
+        ReleaseDC(w, dc);
+        return 1;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        paintBar(dc);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+}
+
+void SkinCheckBoxSubclass(HWND control) {
+    if (!GetWindowLongPtrA(control, GWLP_USERDATA)) {
+        auto* state = static_cast<CheckState*>(LocalAlloc(LPTR, sizeof(CheckState)));
+        if (!state) return;
+        state->checked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    }
+    subclass(control, SkinnedCheckBoxProc, g_checkBoxBase);
+}
+void UnskinCheckBox(HWND control) { unsubclass(control, g_checkBoxBase); }
+
+void SkinEditSubclass(HWND control) {
+    subclass(control, SkinnedEditProc, g_editBase);
+    SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
+}
+void UnskinEdit(HWND control) { unsubclass(control, g_editBase); }
+void SkinGroupBoxSubclass(HWND control) { subclass(control, SkinnedGroupBoxProc, g_groupBoxBase); }
+void UnskinGroupBox(HWND control) { unsubclass(control, g_groupBoxBase); }
+void SkinStaticSubclass(HWND control) { subclass(control, SkinnedStaticProc, g_staticBase); }
+void UnskinStatic(HWND control) { unsubclass(control, g_staticBase); }
+
+void DrawOwnerDrawButton(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    raisedOrSunken(dc, r, selected);
+    InflateRect(&r, -1, -1);
+    FillSolidRect(dc, r, GetSkinColor(kFace));
+    InflateRect(&r, -1, 0);
+    if (selected) OffsetRect(&r, 1, 1);
+    char text[64] = {};
+    GetWindowTextA(item.hwndItem, text, sizeof text);
+    const bool enabled = (item.itemState & ODS_DISABLED) == 0;
+    UINT format = DT_VCENTER | DT_SINGLELINE;
+    const LONG_PTR style = GetWindowLongPtrA(item.hwndItem, GWL_STYLE);
+    if (!enabled && (style & BS_CENTER) == BS_RIGHT) format |= DT_RIGHT;
+    else if (!enabled && (style & BS_CENTER) == BS_LEFT) format |= DT_LEFT;
+    else format |= DT_CENTER;
+    HGDIOBJ oldFont = SelectObject(dc, GetSkinFont(0));
+    DrawSkinText(dc, text, r, format, enabled);
+    SelectObject(dc, oldFont);
+}
+
+}  // namespace qf

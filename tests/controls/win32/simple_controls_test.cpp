@@ -1,0 +1,124 @@
+// The simple skinned controls driven by messages in a test window (run under Wine).
+#include "controls/win32/simple_controls.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "controls/skin_metrics.h"
+#include "controls/win32/dialog_frame.h"
+#include "controls/win32/skin_core.h"
+
+namespace qf {
+namespace {
+
+std::vector<std::pair<int, int>> g_commands;  // (id, code) received by the parent
+
+LRESULT CALLBACK ParentProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) g_commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+    return DefWindowProcA(w, message, wParam, lParam);
+}
+
+struct ControlFixture : ::testing::Test {
+    HWND parent = nullptr;
+    void SetUp() override {
+        ASSERT_EQ(RegisterSkinControls(GetModuleHandleA(nullptr)), 1);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "qfTestParent";
+        RegisterClassA(&wc);
+        parent = CreateWindowA("qfTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+        g_commands.clear();
+    }
+    void TearDown() override { DestroyWindow(parent); }
+    HWND make(const char* cls, const char* text, DWORD style, int id, int w = 80, int h = 20) {
+        return CreateWindowA(cls, text, WS_CHILD | WS_VISIBLE | style, 10, 10, w, h, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    }
+};
+
+TEST_F(ControlFixture, ButtonPressedAndReleasedOutsideSendsTwoThenThree) {
+    HWND b = make("qfButton", "OK", 0, 7);
+    SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(SendMessageA(b, BM_GETSTATE, 0, 0), BST_PUSHED);
+    SendMessageA(b, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 5));
+    EXPECT_EQ(SendMessageA(b, BM_GETSTATE, 0, 0), 0);
+    SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(200, 5));
+    EXPECT_EQ(g_commands, (std::vector<std::pair<int, int>>{{7, 2}, {7, 3}}));
+    g_commands.clear();
+    SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(6, 6));
+    EXPECT_EQ(g_commands, (std::vector<std::pair<int, int>>{{7, 2}, {7, BN_CLICKED}}));
+}
+
+TEST_F(ControlFixture, CheckBoxToggleAndSetCheck) {
+    HWND c = make("qfCheckBox", "Box", BS_PUSHLIKE, 8);
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 0);
+    SendMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 1);
+    EXPECT_EQ(g_commands, (std::vector<std::pair<int, int>>{{8, BN_CLICKED}}));
+    SendMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));  // released outside: no toggle
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 1);
+    SendMessageA(c, BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 0);
+}
+
+TEST_F(ControlFixture, SkinnedStandardCheckBoxIgnoresTheKeyboard) {
+    HWND c = make("BUTTON", "Flip", BS_AUTOCHECKBOX, 9, 120, 16);
+    SkinCheckBoxSubclass(c);
+    SendMessageA(c, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageA(c, WM_CHAR, ' ', 0);
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 0);
+    SendMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 1);
+    EXPECT_EQ(g_commands, (std::vector<std::pair<int, int>>{{9, BN_CLICKED}}));
+    UnskinCheckBox(c);
+}
+
+TEST_F(ControlFixture, ProgressBarFractionIsClamped) {
+    HWND p = make("qfProgressCtrl", "", 0, 10, 104, 14);
+    SendMessageA(p, PRGM_SETCOLOR, 0, RGB(255, 0, 0));
+    const float over = 1.5f, under = -0.2f, half = 0.5f;
+    EXPECT_EQ(SendMessageA(p, PRGM_SETFRACTION, 0, reinterpret_cast<LPARAM>(&over)), 1);
+    HDC dc = GetDC(p);
+    EXPECT_EQ(GetPixel(dc, 98, 7), RGB(255, 0, 0));  // bar area ends at right - 3
+    SendMessageA(p, PRGM_SETFRACTION, 0, reinterpret_cast<LPARAM>(&under));
+    EXPECT_EQ(GetPixel(dc, 3, 7), GetSkinColor(kFace));
+    SendMessageA(p, PRGM_SETFRACTION, 0, reinterpret_cast<LPARAM>(&half));
+    EXPECT_EQ(GetPixel(dc, 40, 7), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 60, 7), GetSkinColor(kFace));
+    EXPECT_EQ(GetPixel(dc, 0, 0), GetSkinColor(15));  // frame
+    ReleaseDC(p, dc);
+}
+
+TEST_F(ControlFixture, FrameRegionFollowsTheOutline) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "qfTestFrame";
+    RegisterClassA(&wc);
+    HWND frame = CreateWindowA("qfTestFrame", "", WS_POPUP, 0, 0, 340, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShapeSkinnedWindow(frame, true);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(frame, region), ERROR);
+    EXPECT_TRUE(PtInRegion(region, 50, 5));     // caption tab
+    EXPECT_FALSE(PtInRegion(region, 160, 3));   // above the ridge, beside the tab
+    EXPECT_TRUE(PtInRegion(region, 150, 10));   // ridge
+    EXPECT_TRUE(PtInRegion(region, 170, 100));  // body
+    EXPECT_TRUE(PtInRegion(region, 250, 197));  // logo tab
+    EXPECT_FALSE(PtInRegion(region, 10, 197));  // below the body, left of the logo
+    DeleteObject(region);
+    const POINT inside{100, 100}, onFrame{3, 100};
+    EXPECT_FALSE(IsOnSkinnedFrame(frame, inside, true));
+    EXPECT_TRUE(IsOnSkinnedFrame(frame, onFrame, true));
+    DestroyWindow(frame);
+}
+
+}  // namespace
+}  // namespace qf
