@@ -1,11 +1,12 @@
 // A skinned window with one of each control of the library, to look at under Wine:
-//   skin_demo [--close-after MILLISECONDS]
+//   skin_demo [--close-after MILLISECONDS] [--message TEXT]
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "controls/win32/dialog_frame.h"
+#include "controls/win32/message_box.h"
 #include "controls/win32/simple_controls.h"
 #include "controls/win32/skin_core.h"
 
@@ -113,8 +114,12 @@ int main(int argc, char** argv) {
     CenterOnOwnerMonitor(frame, nullptr);
     ShowWindow(frame, SW_SHOW);
     UpdateWindow(frame);
-    for (int i = 1; i + 1 < argc; ++i)
+    const char* message = nullptr;
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--close-after") == 0) SetTimer(frame, 1, UINT(std::atoi(argv[i + 1])), nullptr);
+        if (std::strcmp(argv[i], "--message") == 0) message = argv[i + 1];
+    }
+    if (message) SkinMessageBox(frame, message, MB_ICONEXCLAMATION);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
