@@ -10,6 +10,8 @@ namespace qf {
 
 namespace {
 
+SIZE clientSize(HWND window);
+
 enum BitmapSlot { kCaptionLeft = 0, kRidgeCap = 2, kTopRight = 3, kBottomLeft = 4, kBottomRight = 5, kSizeGrip = 6,
                   kLogoTab = 7 };
 
@@ -177,6 +179,32 @@ void CenterOnOwnerMonitor(HWND window, HWND owner) {
                                          {bounds.left, bounds.top, bounds.right, bounds.bottom},
                                          own.right - own.left, own.bottom - own.top);
     SetWindowPos(window, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace qf
+
+namespace qf {
+
+bool HandleSkinnedResize(HWND window, POINT p, bool withLogo, bool buttonDown) {
+    const SIZE size = clientSize(window);
+    const ResizeHit hit = resizeHit(size.cx, size.cy, withLogo, {p.x, p.y}, buttonDown);
+    if (hit == ResizeHit::None) return false;
+    POINT screen = p;
+    ClientToScreen(window, &screen);
+    const LPARAM at = MAKELPARAM(screen.x, screen.y);
+    if (hit == ResizeHit::Caption) {
+        PostMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, at);
+        return true;
+    }
+    const LPCSTR cursor = hit == ResizeHit::BottomRight ? reinterpret_cast<LPCSTR>(IDC_SIZENWSE)
+                          : hit == ResizeHit::Right     ? reinterpret_cast<LPCSTR>(IDC_SIZEWE)
+                                                        : reinterpret_cast<LPCSTR>(IDC_SIZENS);
+    SetCursor(LoadCursorA(nullptr, cursor));
+    if (buttonDown) {
+        const WPARAM code = hit == ResizeHit::BottomRight ? HTBOTTOMRIGHT : hit == ResizeHit::Right ? HTRIGHT : HTBOTTOM;
+        SendMessageA(window, WM_NCLBUTTONDOWN, code, at);
+    }
+    return true;
 }
 
 }  // namespace qf

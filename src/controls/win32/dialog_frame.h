@@ -24,4 +24,8 @@ bool IsOnSkinnedFrame(HWND window, POINT clientPoint, bool withLogo);
 bool DragSkinnedFrame(HWND window, POINT clientPoint, bool withLogo);
 void CenterOnOwnerMonitor(HWND window, HWND owner);
 
+// Resizable dialogs: on a button press, starts the move (caption) or the sizing loop (corner,
+// right or bottom edge) and returns true; on a mouse move, sets the sizing cursor over an edge.
+bool HandleSkinnedResize(HWND window, POINT clientPoint, bool withLogo, bool buttonDown);
+
 }  // namespace qf

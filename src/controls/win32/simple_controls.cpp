@@ -509,8 +509,20 @@ LRESULT CALLBACK CheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
             OffsetRect(&t, down ? 1 : 0, 2 + (down ? 1 : 0));
             InflateRect(&t, -3, 0);
             HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
-            DrawSkinText(dc, text, t, DT_VCENTER | ((style & BS_LEFT) && !(style & BS_RIGHT) ? 0 : DT_CENTER),
-                         IsWindowEnabled(w) != FALSE);
+            const bool enabled = IsWindowEnabled(w) != FALSE;
+            if (std::strcmp(text, "2n") == 0) {
+                // A power of two: the "2" ends at the centre, the "n" follows it, raised.
+                SIZE two{};
+                GetTextExtentPoint32A(dc, "2", 1, &two);
+                const int centre = (t.left + t.right) / 2 - (GetDeviceCaps(dc, LOGPIXELSX) < 120 ? 1 : 0);
+                RECT base{centre - two.cx, t.top, centre, t.bottom};
+                RECT power{centre, t.top - 3, t.right, t.bottom - 3};
+                DrawSkinText(dc, "2", base, DT_VCENTER | DT_SINGLELINE, enabled);
+                DrawSkinText(dc, "n", power, DT_VCENTER | DT_SINGLELINE, enabled);
+            } else {
+                DrawSkinText(dc, text, t, DT_VCENTER | ((style & BS_LEFT) && !(style & BS_RIGHT) ? 0 : DT_CENTER),
+                             enabled);
+            }
             SelectObject(dc, oldFont);
         } else {
             FillSolidRect(dc, r, GetSkinColor(kFace));

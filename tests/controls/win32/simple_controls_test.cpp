@@ -81,6 +81,20 @@ TEST_F(ControlFixture, SkinnedStandardCheckBoxIgnoresTheKeyboard) {
     UnskinCheckBox(c);
 }
 
+TEST_F(ControlFixture, CheckMarkIsDrawnInTheSquare) {
+    HWND c = make("BUTTON", "", BS_AUTOCHECKBOX, 11, 40, 15);
+    SkinCheckBoxSubclass(c);
+    SendMessageA(c, BM_SETCHECK, BST_CHECKED, 0);
+    RedrawWindow(c, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(c);
+    // The square's top is ((15 - 13) >> 1) - 1 = 0; one pixel in, the mark's stroke passes (x+4, y+6).
+    EXPECT_EQ(GetPixel(dc, 1 + 4, 1 + 6), GetSkinColor(kText));
+    EXPECT_EQ(GetPixel(dc, 0, 5), GetSkinColor(kDarkEdge));  // sunken frame, left edge
+    EXPECT_EQ(GetPixel(dc, 1 + 9, 1 + 8), GetSkinColor(kField));  // field, away from the mark
+    ReleaseDC(c, dc);
+    UnskinCheckBox(c);
+}
+
 TEST_F(ControlFixture, ProgressBarFractionIsClamped) {
     HWND p = make("qfProgressCtrl", "", 0, 10, 104, 14);
     SendMessageA(p, PRGM_SETCOLOR, 0, RGB(255, 0, 0));
