@@ -195,6 +195,61 @@ void paintCheckLabel(HWND w, HDC dc) {
     SelectObject(dc, oldFont);
 }
 
+LRESULT callBase(WNDPROC base, HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    return base ? CallWindowProcA(base, w, message, wParam, lParam) : DefWindowProcA(w, message, wParam, lParam);
+}
+
+// Labels and group frames, as library classes (base null) or as skins over standard controls.
+LRESULT labelMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC base, int limit, bool userColour) {
+    switch (message) {
+    case WM_SETTEXT: {
+        const LRESULT r = callBase(base, w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ENABLE:
+        redraw(w);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        paintStatic(w, dc, limit, userColour);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return callBase(base, w, message, wParam, lParam);
+    }
+}
+
+LRESULT groupMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC base) {
+    switch (message) {
+    case WM_SETTEXT: {
+        const LRESULT r = callBase(base, w, message, wParam, lParam);
+        redraw(w);
+        return r;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        if (!base) {  // the library's own class paints its whole face
+            RECT r;
+            GetClientRect(w, &r);
+            FillSolidRect(dc, r, GetSkinColor(kFace));
+        }
+        paintGroupBox(w, dc);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        return callBase(base, w, message, wParam, lParam);
+    }
+}
+
 // Previous procedures of the subclassed standard controls, one per kind.
 WNDPROC g_checkBoxBase = nullptr, g_editBase = nullptr, g_groupBoxBase = nullptr, g_staticBase = nullptr;
 
@@ -286,48 +341,11 @@ LRESULT CALLBACK SkinnedEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT CALLBACK SkinnedGroupBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETTEXT: {
-        const LRESULT r = CallWindowProcA(g_groupBoxBase, w, message, wParam, lParam);
-        redraw(w);
-        return r;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        paintGroupBox(w, dc);
-        EndPaint(w, &ps);
-        return 0;
-    }
-    default:
-        return CallWindowProcA(g_groupBoxBase, w, message, wParam, lParam);
-    }
+    return groupMessage(w, message, wParam, lParam, g_groupBoxBase);
 }
 
 LRESULT CALLBACK SkinnedStaticProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETTEXT: {
-        const LRESULT r = CallWindowProcA(g_staticBase, w, message, wParam, lParam);
-        redraw(w);
-        return r;
-    }
-    case WM_ENABLE:
-        redraw(w);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        paintStatic(w, dc, 256, true);
-        EndPaint(w, &ps);
-        return 0;
-    }
-    default:
-        return CallWindowProcA(g_staticBase, w, message, wParam, lParam);
-    }
+    return labelMessage(w, message, wParam, lParam, g_staticBase, 256, true);
 }
 
 void subclass(HWND control, WNDPROC proc, WNDPROC& base) {
@@ -537,51 +555,11 @@ LRESULT CALLBACK CheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT CALLBACK StaticProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETTEXT: {
-        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
-        redraw(w);
-        return r;
-    }
-    case WM_ENABLE:
-        redraw(w);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        paintStatic(w, dc, 1024, false);
-        EndPaint(w, &ps);
-        return 0;
-    }
-    default:
-        return DefWindowProcA(w, message, wParam, lParam);
-    }
+    return labelMessage(w, message, wParam, lParam, nullptr, 1024, false);
 }
 
 LRESULT CALLBACK GroupBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETTEXT: {
-        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
-        redraw(w);
-        return r;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        RECT r;
-        GetClientRect(w, &r);
-        FillSolidRect(dc, r, GetSkinColor(kFace));
-        paintGroupBox(w, dc);
-        EndPaint(w, &ps);
-        return 0;
-    }
-    default:
-        return DefWindowProcA(w, message, wParam, lParam);
-    }
+    return groupMessage(w, message, wParam, lParam, nullptr);
 }
 
 LRESULT CALLBACK ProgressProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
