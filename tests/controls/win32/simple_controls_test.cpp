@@ -134,5 +134,34 @@ TEST_F(ControlFixture, FrameRegionFollowsTheOutline) {
     DestroyWindow(frame);
 }
 
+TEST_F(ControlFixture, FramePaintsItsStripsAndBorders) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "qfTestPainted";
+    RegisterClassA(&wc);
+    HWND frame = CreateWindowA("qfTestPainted", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    HDC screen = GetDC(frame);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 300, 200);
+    ReleaseDC(frame, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PaintSkinnedFrame(frame, dc, true, " Title ", true);  // no module: the bitmaps are left out
+    EXPECT_EQ(GetPixel(dc, 200, 8), RGB(110, 110, 110));   // caption strip lines
+    EXPECT_EQ(GetPixel(dc, 200, 19), RGB(21, 21, 21));
+    EXPECT_EQ(GetPixel(dc, 0, 100), RGB(110, 110, 110));   // side borders
+    EXPECT_EQ(GetPixel(dc, 294, 100), RGB(110, 110, 110));
+    EXPECT_EQ(GetPixel(dc, 298, 100), RGB(21, 21, 21));
+    EXPECT_EQ(GetPixel(dc, 100, 182 + 1), RGB(110, 110, 110));  // bottom strip starts at H - 18
+    EXPECT_EQ(GetPixel(dc, 100, 100), GetSkinColor(kFace));    // interior
+    EXPECT_EQ(GetPixel(dc, 50, 30), GetSkinColor(kDarkEdge));  // etched frame, outer line
+    EXPECT_EQ(GetPixel(dc, 50, 31), GetSkinColor(kLightEdge));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    DestroyWindow(frame);
+}
+
 }  // namespace
 }  // namespace qf
