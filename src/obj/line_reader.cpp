@@ -214,15 +214,37 @@ int splitTokens(char* line, const char** tokens, int capacity) {
     }
 }
 
+namespace {
+
+// Character classes of the tokenizer, looked up instead of compared: it runs over every byte of
+// the vertex and face lines.
+enum CharClass : unsigned char { kOrdinary = 0, kBlank = 1, kEnd = 2 };
+
+struct CharClasses {
+    unsigned char of[256] = {};
+    constexpr CharClasses() {
+        of[static_cast<unsigned char>(' ')] = kBlank;
+        of[static_cast<unsigned char>('\t')] = kBlank;
+        of[0] = kEnd;
+        of[static_cast<unsigned char>('\n')] = kEnd;
+        of[static_cast<unsigned char>('\r')] = kEnd;
+    }
+};
+constexpr CharClasses kClasses;
+
+inline unsigned char classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
+
+}  // namespace
+
 int splitTokenSpans(const char* line, TokenSpan* spans, int capacity) {
     int count = 0;
     const char* p = line;
     while (count < capacity - 1) {
-        while (*p == ' ' || *p == '\t') ++p;
-        if (isLineEnd(*p)) break;
+        while (classOf(*p) == kBlank) ++p;
+        if (classOf(*p) == kEnd) break;
         if (*p == '"') return -1;
         const char* begin = p;
-        while (!isSeparator(*p)) ++p;
+        while (classOf(*p) == kOrdinary) ++p;
         spans[count++] = {begin, p};
     }
     return count;
