@@ -51,8 +51,9 @@ size_t hostMaterialIndex(const ObjImporter& importer, int32_t m) {
     return none;
 }
 
-std::vector<float> nodeValues(const Mesh& mesh) {
-    std::vector<float> values(size_t(mesh.vertexIndexFill) * 3, 0.0f);
+void nodeValues(const Mesh& mesh, FixedArray<float>& values) {
+    // Zeroed memory from the system: the corners without texture keep (0, 0, 0).
+    if (!values.allocate(size_t(mesh.vertexIndexFill) * 3)) return;
     // Texture indices are stored only for the polygons that have them: walk both in step.
     size_t corner = 0, texture = 0;
     for (int32_t p = 0; p < mesh.polygonCount; ++p) {
@@ -66,7 +67,6 @@ std::vector<float> nodeValues(const Mesh& mesh) {
             values[corner * 3 + 1] = mesh.texCoords[size_t(t) * 3 + 1];
         }
     }
-    return values;
 }
 
 bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
@@ -129,20 +129,22 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                 XSI::ClusterProperty uv(polygonMesh.GetClusterPropertyBuilder().AddUV());
                 XSI::CLongArray nodes;
                 accessor.GetNodeIndices(nodes);
-                std::vector<float> values = nodeValues(mesh);
+                FixedArray<float> values;
+                nodeValues(mesh, values);
                 // The host numbers nodes in corner order; reorder only if it ever does otherwise.
                 bool cornerOrder = size_t(nodes.GetCount()) * 3 == values.size();
                 for (XSI::LONG n = 0; cornerOrder && n < nodes.GetCount(); ++n) cornerOrder = nodes[n] == n;
-                if (!cornerOrder) {
+                if (cornerOrder) {
+                    uv.SetValues(values.data(), nodes.GetCount(), 0);
+                } else {
                     std::vector<float> byNode(size_t(nodes.GetCount()) * 3, 0.0f);
                     for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) {
                         const size_t corner = size_t(nodes[n]);
                         if (corner * 3 + 2 < values.size())
                             std::memcpy(&byNode[size_t(n) * 3], &values[corner * 3], 3 * sizeof(float));
                     }
-                    values.swap(byNode);
+                    uv.SetValues(byNode.data(), nodes.GetCount(), 0);
                 }
-                uv.SetValues(values.data(), nodes.GetCount(), 0);
             }
         }
 

@@ -17,7 +17,7 @@ size_t hostMaterialIndex(const ObjImporter& importer, int32_t m);
 
 // Texture vertices (u, v, 0) of every polygon corner, in corner order; corners of polygons that
 // have no texture references get (0, 0, 0).
-std::vector<float> nodeValues(const Mesh& mesh);
+void nodeValues(const Mesh& mesh, FixedArray<float>& values);
 
 // Steps the progress bar reserves per mesh.
 int stepsPerMesh(const ObjImporter& importer);

@@ -15,6 +15,8 @@ public:
     void Add(const T& item) { items_.push_back(item); }
     void Resize(LONG size) { items_.resize(size > 0 ? static_cast<size_t>(size) : 0); }
     void Clear() { items_.clear(); }
+    // Room for count items without adding them (the stand-in's own helper).
+    void Reserve(LONG count) { items_.reserve(count > 0 ? static_cast<size_t>(count) : 0); }
     T& operator[](LONG i) { return items_[static_cast<size_t>(i)]; }
     const T& operator[](LONG i) const { return items_[static_cast<size_t>(i)]; }
     const T* GetArray() const { return items_.data(); }

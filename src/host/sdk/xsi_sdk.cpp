@@ -166,6 +166,10 @@ CStatus ClusterProperty::SetValues(const float* values, LONG count, LONG offset)
     if (id < 0 || count < 0 || offset < 0) return CStatus::InvalidArgument;
     auto& stored = scene().item(id).values;
     const size_t end = (size_t(offset) + size_t(count)) * 3;
+    if (offset == 0 && stored.size() <= end) {
+        stored.assign(values, values + end);  // the usual whole set, without clearing first
+        return CStatus::OK;
+    }
     if (stored.size() < end) stored.resize(end, 0.0f);
     std::copy(values, values + size_t(count) * 3, stored.begin() + std::ptrdiff_t(offset) * 3);
     return CStatus::OK;
@@ -252,8 +256,8 @@ CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
     out.Clear();
     if (id < 0) return CStatus::InvalidArgument;
     const size_t corners = scene().item(id).polygonIndices.size();
-    out.Resize(LONG(corners));
-    for (size_t node = 0; node < corners; ++node) out[LONG(node)] = LONG(node);
+    out.Reserve(LONG(corners));
+    for (size_t node = 0; node < corners; ++node) out.Add(LONG(node));
     return CStatus::OK;
 }
 
