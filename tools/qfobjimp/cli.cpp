@@ -158,6 +158,13 @@ std::string describeOpenFailure(const std::string& path) {
     return std::strerror(errno);
 }
 
+// Prints the error that ended the passes, if there is one.
+bool reportedError(const ObjImporter& importer, const std::string& path, std::ostream& err) {
+    if (!importer.errorText[0]) return false;
+    err << "qfobjimp: " << path << ": " << importer.errorText << "\n";
+    return true;
+}
+
 // Opens the OBJ file of a verb and readies the importer for the passes; false after a message.
 bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr<FileSource>& file,
                  std::ostream& err) {
@@ -192,10 +199,7 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     ConsoleLink link(progress, importer);
     prescanObj(importer, link);
     progress.finish();
-    if (importer.errorText[0]) {
-        err << "qfobjimp: " << path << ": " << importer.errorText << "\n";
-        return 1;
-    }
+    if (reportedError(importer, path, err)) return 1;
 
     if (args.json) {
         JsonWriter json(out);
@@ -273,10 +277,7 @@ int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
         link.message = loadText(IDS_NOTHING_TO_IMPORT);
     }
     progress.finish();
-    if (importer.errorText[0]) {
-        err << "qfobjimp: " << path << ": " << importer.errorText << "\n";
-        return 1;
-    }
+    if (reportedError(importer, path, err)) return 1;
 
     if (args.json) {
         JsonWriter json(out);

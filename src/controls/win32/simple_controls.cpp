@@ -82,6 +82,28 @@ LRESULT pushButtonMouse(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& 
     }
 }
 
+// What qfButton and qfArrowButton share: the state block's end, the mouse, and BM_GETSTATE.
+// Returns true with result when it handled the message.
+bool handlePushButton(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& pressed, bool takesFocus,
+                      bool captures, LRESULT& result) {
+    switch (message) {
+    case WM_DESTROY:
+        FreeStateBlock(w);
+        result = 0;
+        return true;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        result = pushButtonMouse(w, message, lParam, hover, pressed, takesFocus, captures);
+        return true;
+    case BM_GETSTATE:
+        result = (IsWindowEnabled(w) && pressed && hover) ? BST_PUSHED : 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
 int textOf(HWND w, char* buffer, int size) { return GetWindowTextA(w, buffer, size); }
 
 void paintGroupBox(HWND w, HDC dc) {
@@ -362,18 +384,11 @@ void unsubclass(HWND control, WNDPROC base) {
 
 LRESULT CALLBACK ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* s = stateOf<ButtonState>(w);
+    LRESULT result = 0;
+    if (s && handlePushButton(w, message, lParam, s->hover, s->pressed, true, true, result)) return result;
     switch (message) {
     case WM_CREATE:
         return CreateStateBlock(w, sizeof(ButtonState)) ? 0 : -1;
-    case WM_DESTROY:
-        FreeStateBlock(w);
-        return 0;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        return pushButtonMouse(w, message, lParam, s->hover, s->pressed, true, true);
-    case BM_GETSTATE:
-        return (IsWindowEnabled(w) && s->pressed && s->hover) ? BST_PUSHED : 0;
     case WM_ENABLE:
         RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         return 0;
@@ -406,6 +421,8 @@ LRESULT CALLBACK ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) 
 
 LRESULT CALLBACK ArrowButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* s = stateOf<ArrowState>(w);
+    LRESULT result = 0;
+    if (s && handlePushButton(w, message, lParam, s->hover, s->pressed, false, !s->isThumb, result)) return result;
     switch (message) {
     case WM_CREATE: {
         auto* state = static_cast<ArrowState*>(CreateStateBlock(w, sizeof(ArrowState)));
@@ -416,15 +433,6 @@ LRESULT CALLBACK ArrowButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
         state->isUp = std::strcmp(text, "UP") == 0;
         return 0;
     }
-    case WM_DESTROY:
-        FreeStateBlock(w);
-        return 0;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        return pushButtonMouse(w, message, lParam, s->hover, s->pressed, false, !s->isThumb);
-    case BM_GETSTATE:
-        return (IsWindowEnabled(w) && s->pressed && s->hover) ? BST_PUSHED : 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
