@@ -15,16 +15,17 @@
 #include <vector>
 
 #include "dialogs/object_selection.h"
-#include "host/sdk/host_scene.h"
-#include "qfobjimp/console_ui.h"
-#include "run/import_run.h"
+#include "host/host_scene.h"
 #include "materials/mtl_reader.h"
 #include "model/import_model.h"
-#include "obj/obj_parser.h"
-#include "run/run_paths.h"
 #include "obj/input_source.h"
+#include "obj/obj_parser.h"
 #include "obj/prescan.h"
 #include "obj_generator.h"
+#include "qfobjimp/console_ui.h"
+#include "run/import_run.h"
+#include "run/run_paths.h"
+#include "run/workers.h"
 
 #if defined(QF_HAVE_TINYOBJLOADER)
 #include <tiny_obj_loader.h>
@@ -87,8 +88,7 @@ uint64_t importFile(const std::string& path) {
     SilentLink link;
     prescanObj(importer, link);
     selectObjects(importer, "*");
-    readMaterialLibraries(importer, link);
-    runParse(importer, link);
+    importWorkerBody(importer, link);
     if (importer.aborted) std::fprintf(stderr, "import failed: %s\n", importer.errorText);
     uint64_t bytes = (uint64_t(importer.vertexTotal) + uint64_t(importer.texCoordTotal)) * 12;
     for (const auto& m : importer.meshes) {

@@ -6,9 +6,9 @@
 
 #include "materials/paths.h"
 #include "model/fixed_text.h"
+#include "model/string_table.h"
 #include "obj/line_reader.h"
 #include "obj/numbers.h"
-#include "run/string_table.h"
 
 namespace qf {
 

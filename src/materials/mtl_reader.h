@@ -3,16 +3,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "materials/mtl_material.h"
 #include "model/import_model.h"
+#include "model/messages.h"
+#include "model/mtl_material.h"
 #include "obj/input_source.h"
-#include "run/messages.h"
 
 namespace qf {
 
-// Material names are cut to this field in the MTL reader and in the OBJ parse pass alike, so a
-// long name still finds its record.
-constexpr size_t kMaterialNameSize = 128;
 // Words per MTL line (one more entry holds the end marker).
 constexpr int kMtlTokenCapacity = 30;
 

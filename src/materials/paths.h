@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "run/import_options.h"
+#include "model/import_options.h"
 
 namespace qf {
 

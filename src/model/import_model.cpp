@@ -3,9 +3,9 @@
 #include <cstring>
 #include <limits>
 
-#include "materials/mtl_material.h"
 #include "model/fixed_text.h"
-#include "run/string_table.h"
+#include "model/mtl_material.h"
+#include "model/string_table.h"
 
 namespace qf {
 

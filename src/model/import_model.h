@@ -10,10 +10,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/sdk/xsi_arrays.h"
-#include "host/sdk/xsi_sdk.h"
+#include "host/xsi_arrays.h"
+#include "host/xsi_sdk.h"
 #include "model/fixed_array.h"
-#include "run/import_options.h"
+#include "model/import_options.h"
 
 namespace qf {
 

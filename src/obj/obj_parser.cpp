@@ -8,14 +8,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "materials/mtl_material.h"
-#include "materials/mtl_reader.h"
 #include "model/fixed_text.h"
+#include "model/mtl_material.h"
+#include "model/string_table.h"
 #include "obj/line_reader.h"
 #include "obj/numbers.h"
 #include "obj/obj_statements.h"
 #include "obj/prescan.h"
-#include "run/string_table.h"
 
 namespace qf {
 

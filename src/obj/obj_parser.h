@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "model/import_model.h"
-#include "run/messages.h"
+#include "model/messages.h"
 
 namespace qf {
 

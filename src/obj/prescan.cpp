@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "model/fixed_text.h"
+#include "model/string_table.h"
 #include "obj/line_reader.h"
 #include "obj/obj_statements.h"
-#include "run/string_table.h"
 
 namespace qf {
 

@@ -2,7 +2,7 @@
 // pass will allocate, without storing any coordinate.
 #pragma once
 #include "model/import_model.h"
-#include "run/messages.h"
+#include "model/messages.h"
 
 namespace qf {
 

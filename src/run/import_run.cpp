@@ -1,13 +1,13 @@
 #include "run/import_run.h"
 
-#include "host/mesh_builder.h"
-#include "host/sdk/xsi_sdk.h"
-#include "materials/material_builder.h"
+#include "host/xsi_sdk.h"
 #include "model/fixed_text.h"
+#include "model/string_table.h"
 #include "obj/input_source.h"
 #include "run/config_file.h"
 #include "run/run_paths.h"
-#include "run/string_table.h"
+#include "scene/material_builder.h"
+#include "scene/mesh_builder.h"
 
 namespace qf {
 

@@ -1,8 +1,8 @@
 // One import run from a chosen OBJ file to the built scene, with the user interface behind a
 // seam: the Win32 dialogs in the plug-in, a console in the command-line tool.
 #pragma once
-#include "materials/map_lookup.h"
 #include "model/import_model.h"
+#include "scene/map_lookup.h"
 
 namespace qf {
 

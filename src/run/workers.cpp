@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "materials/mtl_reader.h"
+#include "model/string_table.h"
 #include "obj/obj_parser.h"
 #include "obj/prescan.h"
-#include "run/string_table.h"
 
 namespace qf {
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "model/import_model.h"
-#include "run/messages.h"
+#include "model/messages.h"
 
 namespace qf {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "model/fixed_text.h"
+#include "model/string_table.h"
 #include "obj/line_reader.h"
-#include "run/string_table.h"
 #include "support/test_support.h"
 
 namespace qf {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "materials/mtl_material.h"
 #include "model/fixed_text.h"
+#include "model/mtl_material.h"
 
 namespace qf {
 namespace {

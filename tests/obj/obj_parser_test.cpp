@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "dialogs/object_selection.h"
-#include "materials/mtl_material.h"
 #include "model/fixed_text.h"
-#include "run/string_table.h"
+#include "model/mtl_material.h"
+#include "model/string_table.h"
 #include "support/test_support.h"
 
 namespace qf {

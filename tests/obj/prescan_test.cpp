@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/string_table.h"
+#include "model/string_table.h"
 #include "support/test_support.h"
 
 namespace qf {

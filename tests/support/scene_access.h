@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sdk/host_scene.h"
+#include "host/host_scene.h"
 
 namespace qf::test {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/import_model.h"
+#include "model/messages.h"
 #include "obj/input_source.h"
-#include "run/messages.h"
 
 namespace qf::test {
 

@@ -10,21 +10,22 @@
 #include <vector>
 
 #include "controls/format_thousands.h"
+#include "dialogs/object_selection.h"
+#include "host/host_scene.h"
+#include "host/json_writer.h"
+#include "materials/mtl_reader.h"
 #include "model/fixed_text.h"
 #include "model/import_model.h"
+#include "model/string_table.h"
 #include "obj/input_source.h"
+#include "obj/obj_parser.h"
 #include "obj/prescan.h"
-#include "host/sdk/json_writer.h"
 #include "qfobjimp/console_ui.h"
 #include "qfobjimp/terminal_progress.h"
-#include "host/sdk/host_scene.h"
-#include "run/import_run.h"
-#include "dialogs/object_selection.h"
-#include "materials/mtl_reader.h"
-#include "obj/obj_parser.h"
 #include "run/config_file.h"
+#include "run/import_run.h"
 #include "run/run_paths.h"
-#include "run/string_table.h"
+#include "run/workers.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -271,8 +272,7 @@ int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     progress.setPhase("scanning " + std::filesystem::path(path).filename().string());
     prescanObj(importer, link);
     if (!importer.errorText[0] && selectObjects(importer, args.select.c_str()) > 0) {
-        readMaterialLibraries(importer, link);
-        runParse(importer, link);
+        importWorkerBody(importer, link);
     } else if (!importer.errorText[0]) {
         link.message = loadText(IDS_NOTHING_TO_IMPORT);
     }

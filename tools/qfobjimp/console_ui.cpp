@@ -7,7 +7,7 @@
 #include "controls/format_thousands.h"
 #include "dialogs/object_selection.h"
 #include "model/fixed_text.h"
-#include "run/string_table.h"
+#include "model/string_table.h"
 #include "run/workers.h"
 
 namespace qf {

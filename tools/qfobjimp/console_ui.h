@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/import_options.h"
 #include "qfobjimp/terminal_progress.h"
-#include "run/import_options.h"
 #include "run/import_run.h"
 
 namespace qf {

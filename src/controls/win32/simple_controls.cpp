@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "controls/control_logic.h"
 #include "controls/skin_metrics.h"
 #include "controls/win32/skin_core.h"
 
@@ -14,13 +15,11 @@ namespace qf {
 namespace {
 
 struct ButtonState {
-    LONG hover, pressed;
+    PushState push;
 };
 struct ArrowState {
-    LONG isThumb, isUp, hover, pressed;
-};
-struct CheckState {
-    LONG checked, pressed;
+    PushState push;
+    bool isThumb, isUp;
 };
 struct ProgressState {
     COLORREF colour;
@@ -33,6 +32,9 @@ T* stateOf(HWND w) {
 }
 
 HFONT fontFor(HWND w) { return GetSkinFont((GetWindowLongPtrA(w, GWLP_USERDATA) & 1) ? 1 : 0); }
+
+FrameRect toFrame(const RECT& r) { return {int(r.left), int(r.top), int(r.right), int(r.bottom)}; }
+RECT toRect(const FrameRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool pointInClient(HWND w, LPARAM lParam) {
     RECT r;
@@ -52,29 +54,21 @@ void raisedOrSunken(HDC dc, const RECT& r, bool sunken) {
 }
 
 // Press, release and hover of the push buttons; the arrow differs in focus and capture.
-LRESULT pushButtonMouse(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& pressed, bool takesFocus,
-                        bool captures) {
+LRESULT pushButtonMouse(HWND w, UINT message, LPARAM lParam, PushState& push, bool takesFocus, bool captures) {
     switch (message) {
-    case WM_MOUSEMOVE: {
-        const LONG inside = pointInClient(w, lParam) ? 1 : 0;
-        if (inside != hover) {
-            hover = inside;
-            redraw(w);
-        }
+    case WM_MOUSEMOVE:
+        if (pushMouseMove(push, pointInClient(w, lParam))) redraw(w);
         return 0;
-    }
     case WM_LBUTTONDOWN:
         if (takesFocus) SetFocus(w);
         if (captures) SetCapture(w);
         notifyParent(w, 2);
-        pressed = 1;
-        hover = pointInClient(w, lParam) ? 1 : 0;
+        pushPress(push, pointInClient(w, lParam));
         redraw(w);
         return 0;
     case WM_LBUTTONUP:
         if (GetCapture() == w) ReleaseCapture();
-        notifyParent(w, (pressed && pointInClient(w, lParam)) ? BN_CLICKED : 3);
-        pressed = 0;
+        notifyParent(w, static_cast<WORD>(pushRelease(push, pointInClient(w, lParam))));
         redraw(w);
         return 0;
     default:
@@ -84,8 +78,8 @@ LRESULT pushButtonMouse(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& 
 
 // What qfButton and qfArrowButton share: the state block's end, the mouse, and BM_GETSTATE.
 // Returns true with result when it handled the message.
-bool handlePushButton(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& pressed, bool takesFocus,
-                      bool captures, LRESULT& result) {
+bool handlePushButton(HWND w, UINT message, LPARAM lParam, PushState& push, bool takesFocus, bool captures,
+                      LRESULT& result) {
     switch (message) {
     case WM_DESTROY:
         FreeStateBlock(w);
@@ -94,10 +88,10 @@ bool handlePushButton(HWND w, UINT message, LPARAM lParam, LONG& hover, LONG& pr
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-        result = pushButtonMouse(w, message, lParam, hover, pressed, takesFocus, captures);
+        result = pushButtonMouse(w, message, lParam, push, takesFocus, captures);
         return true;
     case BM_GETSTATE:
-        result = (IsWindowEnabled(w) && pressed && hover) ? BST_PUSHED : 0;
+        result = pushShownPushed(push, IsWindowEnabled(w) != FALSE) ? BST_PUSHED : 0;
         return true;
     default:
         return false;
@@ -115,11 +109,11 @@ void paintGroupBox(HWND w, HDC dc) {
     HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
     SIZE extent{};
     GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-    FillSolidRect(dc, 5, 0, width - 10, extent.cy, GetSkinColor(kFace));
     SIZE x{};
     GetTextExtentPoint32A(dc, "X", 1, &x);
-    RECT frame = client;
-    frame.top += x.cy / 2;
+    const GroupLayout layout = groupLayout(width, client.bottom, extent.cx, extent.cy, x.cy, text[0] != 0);
+    FillSolidRect(dc, toRect(layout.titleBand), GetSkinColor(kFace));
+    RECT frame = toRect(layout.outline);
     Draw3dRect(dc, frame, GetSkinColor(kFace), GetSkinColor(kFace));
     RECT inner = frame;
     inner.right -= 1;
@@ -128,8 +122,7 @@ void paintGroupBox(HWND w, HDC dc) {
     OffsetRect(&inner, 1, 1);
     Draw3dRect(dc, inner, GetSkinColor(kLightEdge), GetSkinColor(kLightEdge));
     if (text[0]) {
-        RECT title{width / 2 - extent.cx / 2, 0, 0, extent.cy};
-        title.right = title.left + extent.cx;
+        RECT title = toRect(layout.title);
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, GetSkinColor(kFace));
         SetTextColor(dc, captionColor(GetSkinColor(kFace)));
@@ -160,19 +153,18 @@ void paintStatic(HWND w, HDC dc, int limit, bool userColour) {
     SelectObject(dc, oldFont);
 }
 
-// The square of a check box: 13 x 13, placed by the button styles.
+CheckAlign checkAlign(LONG_PTR style) {
+    if ((style & BS_VCENTER) == BS_TOP) return CheckAlign::Top;
+    if ((style & BS_VCENTER) == BS_BOTTOM) return CheckAlign::Bottom;
+    return CheckAlign::Centre;
+}
+
+// The square of a check box, placed by the button styles.
 RECT checkSquare(HWND w) {
     RECT c;
     GetClientRect(w, &c);
     const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
-    RECT s;
-    s.left = (style & BS_LEFTTEXT) ? c.right - 13 : c.left;
-    if ((style & BS_VCENTER) == BS_TOP) s.top = c.top + 1;
-    else if ((style & BS_VCENTER) == BS_BOTTOM) s.top = c.bottom - 16;
-    else s.top = std::max<LONG>(c.top, ((c.bottom - c.top - 13) >> 1) - 1);
-    s.right = s.left + 13;
-    s.bottom = s.top + 13;
-    return s;
+    return toRect(checkSquareRect(toFrame(c), (style & BS_LEFTTEXT) != 0, checkAlign(style)));
 }
 
 void paintCheckSquare(HWND w, HDC dc, bool checked, bool pressed) {
@@ -203,13 +195,7 @@ void paintCheckLabel(HWND w, HDC dc) {
     HGDIOBJ oldFont = SelectObject(dc, GetSkinFont(0));
     SIZE extent{};
     GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-    RECT r = c;
-    if (style & BS_LEFTTEXT) r.right -= 18;
-    else r.left += 18;
-    if ((style & BS_VCENTER) != BS_TOP) {
-        r.top = (style & BS_VCENTER) == BS_BOTTOM ? c.bottom - extent.cy - 3 : ((c.bottom - extent.cy) >> 1) - 1;
-        r.bottom = r.top + extent.cy;
-    }
+    RECT r = toRect(checkLabelRect(toFrame(c), (style & BS_LEFTTEXT) != 0, checkAlign(style), extent.cy));
     UINT format = DT_LEFT;
     if ((style & BS_CENTER) == BS_CENTER) format = DT_CENTER;
     else if (style & BS_RIGHT) format = DT_RIGHT;
@@ -284,7 +270,7 @@ LRESULT CALLBACK SkinnedCheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        state->pressed = 1;
+        state->pressed = true;
         SetFocus(w);
         SetCapture(w);
         const RECT s = checkSquare(w);
@@ -293,11 +279,7 @@ LRESULT CALLBACK SkinnedCheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM
     }
     case WM_LBUTTONUP: {
         if (GetCapture() == w) ReleaseCapture();
-        if (pointInClient(w, lParam)) {
-            state->checked = !state->checked;
-            notifyParent(w, BN_CLICKED);
-        }
-        state->pressed = 0;
+        if (checkRelease(*state, pointInClient(w, lParam))) notifyParent(w, BN_CLICKED);
         const RECT s = checkSquare(w);
         InvalidateRect(w, &s, TRUE);
         return 0;
@@ -326,9 +308,9 @@ LRESULT CALLBACK SkinnedCheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     case BM_GETCHECK:
-        return state->checked;
+        return state->checked ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK: {
-        const LONG checked = wParam == BST_CHECKED ? 1 : 0;
+        const bool checked = wParam == BST_CHECKED;
         if (checked != state->checked) {
             state->checked = checked;
             if (pushLike) redraw(w);
@@ -385,7 +367,7 @@ void unsubclass(HWND control, WNDPROC base) {
 LRESULT CALLBACK ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* s = stateOf<ButtonState>(w);
     LRESULT result = 0;
-    if (s && handlePushButton(w, message, lParam, s->hover, s->pressed, true, true, result)) return result;
+    if (s && handlePushButton(w, message, lParam, s->push, true, true, result)) return result;
     switch (message) {
     case WM_CREATE:
         return CreateStateBlock(w, sizeof(ButtonState)) ? 0 : -1;
@@ -403,8 +385,7 @@ LRESULT CALLBACK ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) 
         HDC dc = BeginPaint(w, &ps);
         RECT r;
         GetClientRect(w, &r);
-        const bool pushed = IsWindowEnabled(w) && s->pressed && s->hover;
-        raisedOrSunken(dc, r, pushed);
+        raisedOrSunken(dc, r, pushShownPushed(s->push, IsWindowEnabled(w) != FALSE));
         char text[128] = {};
         textOf(w, text, sizeof text);
         InflateRect(&r, -1, -3);
@@ -422,7 +403,7 @@ LRESULT CALLBACK ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) 
 LRESULT CALLBACK ArrowButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* s = stateOf<ArrowState>(w);
     LRESULT result = 0;
-    if (s && handlePushButton(w, message, lParam, s->hover, s->pressed, false, !s->isThumb, result)) return result;
+    if (s && handlePushButton(w, message, lParam, s->push, false, !s->isThumb, result)) return result;
     switch (message) {
     case WM_CREATE: {
         auto* state = static_cast<ArrowState*>(CreateStateBlock(w, sizeof(ArrowState)));
@@ -441,7 +422,7 @@ LRESULT CALLBACK ArrowButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
         RECT r;
         GetClientRect(w, &r);
         FillSolidRect(dc, r, GetSkinColor(kFace));
-        const bool pushed = IsWindowEnabled(w) && s->pressed && s->hover;
+        const bool pushed = pushShownPushed(s->push, IsWindowEnabled(w) != FALSE);
         raisedOrSunken(dc, r, !s->isThumb && pushed);
         if (!s->isThumb) {
             HPEN pen = CreatePen(PS_SOLID, 1, GetSkinColor(IsWindowEnabled(w) ? kText : kDarkEdge));
@@ -472,9 +453,9 @@ LRESULT CALLBACK CheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         FreeStateBlock(w);
         return 0;
     case BM_GETCHECK:
-        return s->checked;
+        return s->checked ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK: {
-        const LONG checked = wParam == BST_CHECKED ? 1 : 0;
+        const bool checked = wParam == BST_CHECKED;
         if (checked != s->checked) {
             s->checked = checked;
             redraw(w);
@@ -483,18 +464,16 @@ LRESULT CALLBACK CheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_LBUTTONDOWN:
         SetFocus(w);
-        s->pressed = 1;
+        s->pressed = true;
         SetCapture(w);
         redraw(w);
         return 0;
     case WM_LBUTTONUP:
         if (GetCapture() == w) ReleaseCapture();
-        if (pointInClient(w, lParam)) {
-            s->checked = s->checked == 1 ? 0 : 1;
+        if (checkRelease(*s, pointInClient(w, lParam))) {
             SetFocus(w);
             notifyParent(w, BN_CLICKED);
         }
-        s->pressed = 0;
         redraw(w);
         return 0;
     case WM_KEYDOWN:
@@ -580,7 +559,7 @@ LRESULT CALLBACK ProgressProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         Draw3dRect(dc, frame, GetSkinColor(15), GetSkinColor(16));
         RECT bar{r.left + 2, r.top + 2, r.right - 3, r.bottom - 2};
         FillSolidRect(dc, bar, GetSkinColor(kFace));
-        const int filled = static_cast<int>(static_cast<float>(bar.right - bar.left) * s->fraction);
+        const int filled = filledWidth(bar.right - bar.left, s->fraction);
         if (filled > 0) FillSolidRect(dc, bar.left, bar.top, filled, bar.bottom - bar.top, s->colour);
     };
     switch (message) {
@@ -598,10 +577,7 @@ LRESULT CALLBACK ProgressProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         InvalidateRect(w, nullptr, FALSE);
         return 1;
     case PRGM_SETFRACTION: {
-        const float* value = reinterpret_cast<const float*>(lParam);
-        float f = value ? *value : 0.0f;
-        if (!(f >= 0.0f)) f = 0.0f;  // also NaN
-        s->fraction = f > 1.0f ? 1.0f : f;
+        s->fraction = clampFraction(reinterpret_cast<const float*>(lParam));
         HDC dc = GetDC(w);
         paintBar(dc);
         ReleaseDC(w, dc);

@@ -1,11 +1,11 @@
-#include "host/sdk/host_scene.h"
+#include "host/host_scene.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <unordered_set>
 
-#include "host/sdk/json_writer.h"
+#include "host/json_writer.h"
 
 namespace XSI::standin {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "model/import_model.h"
-#include "run/messages.h"
+#include "model/messages.h"
 
 namespace qf {
 

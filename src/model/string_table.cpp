@@ -1,4 +1,4 @@
-#include "run/string_table.h"
+#include "model/string_table.h"
 
 #define QF_QUOTE "\""
 

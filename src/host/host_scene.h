@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/sdk/xsi_sdk.h"
+#include "host/xsi_sdk.h"
 
 namespace XSI::standin {
 

@@ -1,4 +1,4 @@
-#include "materials/material_builder.h"
+#include "scene/material_builder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "materials/map_lookup.h"
+#include "scene/map_lookup.h"
 
 #include <gtest/gtest.h>
 

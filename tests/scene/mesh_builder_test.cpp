@@ -1,8 +1,8 @@
-#include "host/mesh_builder.h"
+#include "scene/mesh_builder.h"
 
 #include <gtest/gtest.h>
 
-#include "materials/mtl_material.h"
+#include "model/mtl_material.h"
 #include "support/scene_access.h"
 #include "support/test_support.h"
 

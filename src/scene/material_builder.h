@@ -3,10 +3,10 @@
 #pragma once
 #include <string>
 
-#include "host/sdk/xsi_sdk.h"
-#include "materials/map_lookup.h"
+#include "host/xsi_sdk.h"
 #include "model/import_model.h"
-#include "run/messages.h"
+#include "model/messages.h"
+#include "scene/map_lookup.h"
 
 namespace qf {
 

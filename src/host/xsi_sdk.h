@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/sdk/xsi_arrays.h"
+#include "host/xsi_arrays.h"
 
 #if defined(_WIN32) && defined(QF_HOSTSDK_SHARED)
 #if defined(QF_HOSTSDK_BUILD)

@@ -1,4 +1,4 @@
-#include "host/sdk/json_writer.h"
+#include "host/json_writer.h"
 
 #include <cmath>
 #include <cstdio>

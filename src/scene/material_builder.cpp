@@ -1,12 +1,12 @@
-#include "materials/material_builder.h"
+#include "scene/material_builder.h"
 
 #include <cstring>
 #include <unordered_set>
 
-#include "materials/mtl_material.h"
 #include "materials/paths.h"
 #include "model/fixed_text.h"
-#include "run/string_table.h"
+#include "model/mtl_material.h"
+#include "model/string_table.h"
 
 namespace qf {
 

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "host/sdk/xsi_sdk.h"
+#include "host/xsi_sdk.h"
 
 namespace qf {
 

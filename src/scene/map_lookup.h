@@ -1,9 +1,9 @@
 // Finding the files of texture maps: beside the MTL library, in the folder of the last find, in the
 // run's search folders, and, failing those, by asking the user for another folder.
 #pragma once
-#include "materials/mtl_material.h"
 #include "model/import_model.h"
-#include "run/messages.h"
+#include "model/messages.h"
+#include "model/mtl_material.h"
 
 namespace qf {
 

@@ -1,4 +1,4 @@
-#include "materials/map_lookup.h"
+#include "scene/map_lookup.h"
 
 #include <cstring>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "host/sdk/xsi_sdk.h"
+#include "host/xsi_sdk.h"
 #include "materials/mtl_reader.h"
 #include "materials/paths.h"
 #include "model/fixed_text.h"

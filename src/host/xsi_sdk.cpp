@@ -1,10 +1,10 @@
-#include "host/sdk/xsi_sdk.h"
+#include "host/xsi_sdk.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 
-#include "host/sdk/host_scene.h"
+#include "host/host_scene.h"
 
 namespace XSI {
 

@@ -1,13 +1,13 @@
-#include "host/mesh_builder.h"
+#include "scene/mesh_builder.h"
 
 #include <cfloat>
 #include <cstring>
 
-#include "host/sdk/xsi_sdk.h"
-#include "materials/material_builder.h"
-#include "materials/mtl_material.h"
+#include "host/xsi_sdk.h"
 #include "model/fixed_text.h"
-#include "run/string_table.h"
+#include "model/mtl_material.h"
+#include "model/string_table.h"
+#include "scene/material_builder.h"
 
 namespace qf {
 

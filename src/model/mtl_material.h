@@ -1,5 +1,7 @@
 // Records of the materials read from MTL libraries.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +20,9 @@ enum class MapKind : int32_t {
 };
 
 constexpr int kMapFileNameSize = 160;
+// Material names are cut to this field in the MTL reader and in the OBJ parse pass alike, so a
+// long name still finds its record.
+constexpr size_t kMaterialNameSize = 128;
 
 struct MtlMap {
     char fileName[kMapFileNameSize] = {};
