@@ -3,7 +3,15 @@
 #include <commctrl.h>
 
 #include "controls/skin_metrics.h"
+#include "controls/win32/combo_box.h"
+#include "controls/win32/inplace_edit.h"
+#include "controls/win32/list_box.h"
+#include "controls/win32/list_ctrl.h"
+#include "controls/win32/popup_menu.h"
+#include "controls/win32/scroll_bar.h"
 #include "controls/win32/simple_controls.h"
+#include "controls/win32/spinner.h"
+#include "controls/win32/tree_ctrl.h"
 
 namespace qf {
 
@@ -38,8 +46,40 @@ SetLayeredWindowAttributesFn layeredAttributes() {
     return fn;
 }
 
-// The controls of the library that have no face of their own yet keep their state block and
-// paint the face colour.
+struct ClassEntry {
+    const char* name;
+    UINT style;
+    WNDPROC proc;
+};
+
+constexpr UINT kRedraw = CS_HREDRAW | CS_VREDRAW;
+
+const ClassEntry kClasses[15] = {
+    {"qfStatic", kRedraw, StaticProc},
+    {"qfGroupBox", kRedraw, GroupBoxProc},
+    {"qfButton", kRedraw, ButtonProc},
+    {"qfArrowButton", kRedraw, ArrowButtonProc},
+    {"qfCheckBox", kRedraw, CheckBoxProc},
+    {"qfSpinButton", kRedraw, SpinButtonProc},
+    {"qfSpinner", kRedraw, SpinnerProc},
+    {"qfListBox", kRedraw | CS_DBLCLKS, ListBoxProc},
+    {"qfComboBox", kRedraw | CS_DBLCLKS, ComboBoxProc},
+    {"qfScrollBar", kRedraw | CS_DBLCLKS, ScrollBarProc},
+    {"qfInplaceEdit", kRedraw | CS_DBLCLKS | CS_SAVEBITS, InplaceEditProc},
+    {"qfMenu", kRedraw | CS_DBLCLKS | CS_SAVEBITS, MenuProc},
+    {"qfTreeCtrl", kRedraw | CS_DBLCLKS, TreeCtrlProc},
+    {"qfListCtrl", kRedraw | CS_DBLCLKS, ListCtrlProc},
+    {"qfProgressCtrl", kRedraw | CS_DBLCLKS, ProgressProc},
+};
+
+}  // namespace
+
+const char* const kSkinClassNames[15] = {
+    "qfStatic",   "qfGroupBox",  "qfButton",      "qfArrowButton", "qfCheckBox",
+    "qfSpinButton", "qfSpinner", "qfListBox",     "qfComboBox",    "qfScrollBar",
+    "qfInplaceEdit", "qfMenu",   "qfTreeCtrl",    "qfListCtrl",    "qfProgressCtrl",
+};
+
 LRESULT CALLBACK PlainControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -62,40 +102,6 @@ LRESULT CALLBACK PlainControlProc(HWND window, UINT message, WPARAM wParam, LPAR
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }
-
-struct ClassEntry {
-    const char* name;
-    UINT style;
-    WNDPROC proc;
-};
-
-constexpr UINT kRedraw = CS_HREDRAW | CS_VREDRAW;
-
-const ClassEntry kClasses[15] = {
-    {"qfStatic", kRedraw, StaticProc},
-    {"qfGroupBox", kRedraw, GroupBoxProc},
-    {"qfButton", kRedraw, ButtonProc},
-    {"qfArrowButton", kRedraw, ArrowButtonProc},
-    {"qfCheckBox", kRedraw, CheckBoxProc},
-    {"qfSpinButton", kRedraw, PlainControlProc},
-    {"qfSpinner", kRedraw, PlainControlProc},
-    {"qfListBox", kRedraw | CS_DBLCLKS, PlainControlProc},
-    {"qfComboBox", kRedraw | CS_DBLCLKS, PlainControlProc},
-    {"qfScrollBar", kRedraw | CS_DBLCLKS, PlainControlProc},
-    {"qfInplaceEdit", kRedraw | CS_DBLCLKS | CS_SAVEBITS, PlainControlProc},
-    {"qfMenu", kRedraw | CS_DBLCLKS | CS_SAVEBITS, PlainControlProc},
-    {"qfTreeCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
-    {"qfListCtrl", kRedraw | CS_DBLCLKS, PlainControlProc},
-    {"qfProgressCtrl", kRedraw | CS_DBLCLKS, ProgressProc},
-};
-
-}  // namespace
-
-const char* const kSkinClassNames[15] = {
-    "qfStatic",   "qfGroupBox",  "qfButton",      "qfArrowButton", "qfCheckBox",
-    "qfSpinButton", "qfSpinner", "qfListBox",     "qfComboBox",    "qfScrollBar",
-    "qfInplaceEdit", "qfMenu",   "qfTreeCtrl",    "qfListCtrl",    "qfProgressCtrl",
-};
 
 int RegisterSkinControls(HINSTANCE module) {
     for (const ClassEntry& entry : kClasses) {

@@ -32,4 +32,7 @@ void* CreateStateBlock(HWND window, size_t bytes);
 void* StateBlockOf(HWND window);
 void FreeStateBlock(HWND window);
 
+// A control without a face of its own: keeps a state block and paints the face colour.
+LRESULT CALLBACK PlainControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 }  // namespace qf
