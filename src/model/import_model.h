@@ -128,6 +128,9 @@ public:
     bool askForMissingMaps = true;
     char missingMapName[kPathSize] = {};
     char errorText[kErrorTextSize] = {};
+    // The line of the OBJ file at which the error of errorText was found; 0 when it belongs to
+    // no line (no memory, no thread, cancelled).
+    uint64_t errorLine = 0;
     // File size in bytes while the file is read; later the step counts of the builders.
     uint64_t progressTotal = 0;
     std::vector<std::string> warnings;
