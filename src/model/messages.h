@@ -1,6 +1,7 @@
 // Codes of the messages that the readers and builders send to the dialog that runs them, and the
 // seam through which they reach it: a window on Windows, a channel or a recorder elsewhere.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace qf {
@@ -17,14 +18,23 @@ enum class DialogMessage : uint32_t {
     CurrentObject = 0x8013,    // lParam: address of a text
 };
 
+// One row of the options dialog's object list: an object with polygons, tied to its record by
+// its place in ObjImporter::objects, never by its name.
+struct ObjectRow {
+    const char* name;
+    int32_t polygons;
+    int32_t record;
+};
+
 // The dialog that a worker reports to. Every call is synchronous: it returns only once the
 // dialog's thread has handled it, so addresses passed in lParam stay valid for the call.
 class DialogLink {
 public:
     virtual ~DialogLink() = default;
     virtual intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) = 0;
-    // The options dialog's object list: one row per object with polygons, check box on.
-    virtual void addObjectRow(const char* name, int32_t polygons) = 0;
+    // Rows of the options dialog's object list, check boxes on; the worker hands them over in
+    // batches, so that a file of many groups costs few calls.
+    virtual void addObjectRows(const ObjectRow* rows, size_t count) = 0;
     // A message box owned by the dialog, with a text of the string table.
     virtual void showMessage(int textId) = 0;
     // Ends the dialog with a result, as a worker does when its reading was cancelled.
@@ -35,7 +45,7 @@ public:
 class SilentLink final : public DialogLink {
 public:
     intptr_t send(DialogMessage, uintptr_t, intptr_t) override { return 0; }
-    void addObjectRow(const char*, int32_t) override {}
+    void addObjectRows(const ObjectRow*, size_t) override {}
     void showMessage(int) override {}
 };
 

@@ -178,8 +178,20 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
 }
 
 void fillObjectList(const ObjImporter& importer, DialogLink& dialog) {
-    for (const auto& o : importer.objects)
-        if (o->polygonCount != 0) dialog.addObjectRow(o->name, o->polygonCount);
+    constexpr size_t kBatch = 512;
+    ObjectRow batch[kBatch];
+    size_t filled = 0;
+    const size_t count = importer.objects.size();
+    for (size_t i = 0; i < count && !importer.aborted; ++i) {
+        const ObjectInfo& o = *importer.objects[i];
+        if (o.polygonCount == 0) continue;
+        batch[filled++] = ObjectRow{o.name, o.polygonCount, static_cast<int32_t>(i)};
+        if (filled == kBatch) {
+            dialog.addObjectRows(batch, filled);
+            filled = 0;
+        }
+    }
+    if (filled && !importer.aborted) dialog.addObjectRows(batch, filled);
 }
 
 }  // namespace qf

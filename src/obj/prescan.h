@@ -11,7 +11,8 @@ namespace qf {
 // Expects objFile at its start and lineBuffer allocated; rewinds objFile when done.
 int prescanObj(ObjImporter& importer, DialogLink& dialog);
 
-// One row per object with polygons, in list order.
+// One row per object with polygons, in list order, each tied to its record; handed over in
+// batches, and no more once the run is cancelled.
 void fillObjectList(const ObjImporter& importer, DialogLink& dialog);
 
 namespace detail {

@@ -90,9 +90,9 @@ intptr_t ChannelLink::send(DialogMessage code, uintptr_t wParam, intptr_t lParam
     return channel_.call([&] { return dialog_.send(code, wParam, lParam); });
 }
 
-void ChannelLink::addObjectRow(const char* name, int32_t polygons) {
+void ChannelLink::addObjectRows(const ObjectRow* rows, size_t count) {
     channel_.call([&] {
-        dialog_.addObjectRow(name, polygons);
+        dialog_.addObjectRows(rows, count);
         return intptr_t(0);
     });
 }

@@ -39,7 +39,7 @@ class ChannelLink final : public DialogLink {
 public:
     ChannelLink(MessageChannel& channel, DialogLink& dialog) : channel_(channel), dialog_(dialog) {}
     intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override;
-    void addObjectRow(const char* name, int32_t polygons) override;
+    void addObjectRows(const ObjectRow* rows, size_t count) override;
     void showMessage(int textId) override;
     void endDialog(intptr_t result) override;
 

@@ -81,7 +81,23 @@ TEST(Prescan, CaseDistinctGroupsAreTwoRecordsAndRowsSkipEmptyOnes) {
     ASSERT_EQ(m.link.rows.size(), 2u);
     EXPECT_EQ(m.link.rows[0], (std::pair<std::string, int32_t>{"Box", 1}));
     EXPECT_EQ(m.link.rows[1].first, "box");
+    EXPECT_EQ(m.link.rowRecords, (std::vector<int32_t>{0, 1}));
     EXPECT_TRUE(m.link.messageBoxes.empty());
+}
+
+TEST(Prescan, RowsOfManyGroupsComeInBatchesAndStopWhenCancelled) {
+    std::string text(kQuad4);
+    for (int i = 0; i < 1500; ++i) text += "g g" + std::to_string(i) + "\nf 1 2 3\n";
+    MemoryImport m(text);
+    m.prescan();
+    ASSERT_EQ(m.link.rows.size(), 1500u);
+    EXPECT_EQ(m.link.rows[1499].first, "g1499");
+    EXPECT_EQ(m.link.rowRecords[1499], 1499);
+
+    m.link.rows.clear();
+    m.importer.aborted = true;
+    fillObjectList(m.importer, m.link);
+    EXPECT_TRUE(m.link.rows.empty());
 }
 
 TEST(Prescan, NothingToImportShowsTheMessage) {

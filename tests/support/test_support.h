@@ -22,11 +22,17 @@ struct SentMessage {
 class RecordingLink : public DialogLink {
 public:
     intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override;
-    void addObjectRow(const char* name, int32_t polygons) override { rows.emplace_back(name, polygons); }
+    void addObjectRows(const ObjectRow* batch, size_t count) override {
+        for (size_t i = 0; i < count; ++i) {
+            rows.emplace_back(batch[i].name, batch[i].polygons);
+            rowRecords.push_back(batch[i].record);
+        }
+    }
     void showMessage(int textId) override { messageBoxes.push_back(textId); }
 
     std::vector<SentMessage> messages;
     std::vector<std::pair<std::string, int32_t>> rows;
+    std::vector<int32_t> rowRecords;
     std::vector<int> messageBoxes;
     std::atomic<bool>* cancelFlag = nullptr;  // set after cancelAfter messages
     size_t cancelAfter = 0;

@@ -143,7 +143,7 @@ public:
         }
         return 0;
     }
-    void addObjectRow(const char*, int32_t) override {}
+    void addObjectRows(const ObjectRow*, size_t) override {}
     void showMessage(int textId) override { message = loadText(textId); }
     std::string message;
 

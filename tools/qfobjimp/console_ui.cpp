@@ -34,7 +34,7 @@ public:
         if (code == DialogMessage::ScanDone) scanDone = true;
         return 0;
     }
-    void addObjectRow(const char*, int32_t) override {}
+    void addObjectRows(const ObjectRow*, size_t) override {}
     void showMessage(int textId) override { message = loadText(textId); }
     void endDialog(intptr_t value) override {
         ended = true;
@@ -60,7 +60,7 @@ public:
         progress_.setFraction(logic.fraction);
         return r;
     }
-    void addObjectRow(const char*, int32_t) override {}
+    void addObjectRows(const ObjectRow*, size_t) override {}
     void showMessage(int) override {}
     void endDialog(intptr_t result) override { logic.end(result); }
     ProgressDialogLogic logic;
