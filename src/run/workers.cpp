@@ -125,9 +125,14 @@ void importWorkerBody(ObjImporter& importer, DialogLink& dialog) {
 
 namespace {
 
-bool startWorker(ObjImporter& importer, std::thread& worker, std::function<void()> body) {
+bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* finished,
+                 std::function<void()> body) {
+    if (finished) finished->store(false);
     try {
-        worker = std::thread(std::move(body));
+        worker = std::thread([finished, body = std::move(body)] {
+            body();
+            if (finished) finished->store(true);
+        });
         return true;
     } catch (const std::system_error&) {
         importer.setError(IDS_CANNOT_CREATE_THREAD);
@@ -137,12 +142,12 @@ bool startWorker(ObjImporter& importer, std::thread& worker, std::function<void(
 
 }  // namespace
 
-bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker) {
-    return startWorker(importer, worker, [&importer, &dialog] { prescanWorkerBody(importer, dialog); });
+bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker, std::atomic<bool>* finished) {
+    return startWorker(importer, worker, finished, [&importer, &dialog] { prescanWorkerBody(importer, dialog); });
 }
 
-bool startImportWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker) {
-    return startWorker(importer, worker, [&importer, &dialog] { importWorkerBody(importer, dialog); });
+bool startImportWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker, std::atomic<bool>* finished) {
+    return startWorker(importer, worker, finished, [&importer, &dialog] { importWorkerBody(importer, dialog); });
 }
 
 }  // namespace qf

@@ -53,8 +53,12 @@ void prescanWorkerBody(ObjImporter& importer, DialogLink& dialog);
 // The import worker's body: MTL libraries, then the parse pass unless cancelled meanwhile.
 void importWorkerBody(ObjImporter& importer, DialogLink& dialog);
 
-// Start a worker on its own thread; false with errorText set when no thread can be had.
-bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker);
-bool startImportWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker);
+// Start a worker on its own thread; false with errorText set when no thread can be had. When
+// given, finished is set once the worker's body has returned: a window thread that must wait for
+// the worker keeps handling the worker's messages until then, and only then joins it.
+bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker,
+                        std::atomic<bool>* finished = nullptr);
+bool startImportWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker,
+                       std::atomic<bool>* finished = nullptr);
 
 }  // namespace qf

@@ -31,8 +31,10 @@ TEST(Workers, PrescanReportsOnTheServingThreadAndEndsWithScanDone) {
     MessageChannel channel;
     ChannelLink link(channel, dialog);
     std::thread worker;
-    ASSERT_TRUE(startPrescanWorker(m.importer, link, worker));
-    channel.serve([&] { return dialog.count(DialogMessage::ScanDone) > 0; });
+    std::atomic<bool> finished{true};
+    ASSERT_TRUE(startPrescanWorker(m.importer, link, worker, &finished));
+    channel.serve([&] { return finished.load(); });  // the flag is set only once the body returned
+    EXPECT_EQ(dialog.count(DialogMessage::ScanDone), 1);
     worker.join();
     for (auto id : dialog.threads) EXPECT_EQ(id, std::this_thread::get_id());
     EXPECT_EQ(dialog.rows.size(), 2u);

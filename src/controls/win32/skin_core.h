@@ -32,6 +32,17 @@ void* CreateStateBlock(HWND window, size_t bytes);
 void* StateBlockOf(HWND window);
 void FreeStateBlock(HWND window);
 
+// Runs the body of a window or dialog procedure so that no exception leaves it: one that is
+// thrown ends in the fallback result.
+template <typename Body>
+LRESULT NoThrow(LRESULT fallback, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return fallback;
+    }
+}
+
 // A control without a face of its own: keeps a state block and paints the face colour.
 LRESULT CALLBACK PlainControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
