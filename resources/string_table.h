@@ -37,9 +37,11 @@
 #define IDS_N_OBJECTS            146
 #define IDS_CANNOT_CREATE_THREAD 147
 #define IDS_CLOSE                148
+#define IDS_COORDINATE_NOT_FINITE 149
+#define IDS_TEXCOORD_NOT_FINITE  150
 
 #define IDS_FIRST 116
-#define IDS_LAST  148
+#define IDS_LAST  150
 
 /* X(id, text). QF_QUOTE stands for a double quote inside a text: the resource compiler and the C
    compiler escape it differently. */
@@ -76,6 +78,8 @@
   X(IDS_ONE_OBJECT, "%d Object") \
   X(IDS_N_OBJECTS, "%d Objects") \
   X(IDS_CANNOT_CREATE_THREAD, "cannot create Import-thread") \
-  X(IDS_CLOSE, "Close")
+  X(IDS_CLOSE, "Close") \
+  X(IDS_COORDINATE_NOT_FINITE, "vertex coordinate is not a finite number (NaN or infinity)") \
+  X(IDS_TEXCOORD_NOT_FINITE, "texture coordinate is not a finite number (NaN or infinity)")
 
 #endif

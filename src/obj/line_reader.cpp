@@ -106,6 +106,7 @@ bool LineReader::readPhysicalLine(Line& line) {
             // Empty lines are never delivered in this mode: skip line-end bytes first.
             for (;;) {
                 while (begin_ < end_ && (window_[begin_] == '\r' || window_[begin_] == '\n')) {
+                    countLineEnd(window_[begin_]);
                     ++begin_;
                     ++consumed_;
                 }
@@ -118,6 +119,8 @@ bool LineReader::readPhysicalLine(Line& line) {
             size_t length = stop ? size_t(stop - start) : end_ - begin_;
             size_t used = length + (stop ? 1 : 0);
             char* text = window_ + begin_;
+            physicalNumber_ = lineEnds_ + 1;
+            if (stop) countLineEnd(*stop);
             begin_ += used;
             consumed_ += used;
             if (ending_ == LineEnding::LineFeed && length > 0 && text[length - 1] == '\r') --length;
@@ -135,6 +138,7 @@ bool LineReader::readPhysicalLine(Line& line) {
 // A physical line longer than the window: collected in its own buffer, cut at kMaxLineLength.
 bool LineReader::readSpilledLine(Line& line) {
     spill_.clear();
+    physicalNumber_ = lineEnds_ + 1;
     bool found = false;
     while (!found) {
         const char* start = window_ + begin_;
@@ -145,6 +149,7 @@ bool LineReader::readSpilledLine(Line& line) {
         begin_ += length + (stop ? 1 : 0);
         consumed_ += length + (stop ? 1 : 0);
         found = stop != nullptr;
+        if (found) countLineEnd(*stop);
         if (!found && !refill()) break;
     }
     if (ending_ == LineEnding::LineFeed && !spill_.empty() && spill_.back() == '\r') spill_.pop_back();
@@ -154,8 +159,18 @@ bool LineReader::readSpilledLine(Line& line) {
     return true;
 }
 
+void LineReader::countLineEnd(char c) {
+    if (c == '\n' && lastEndWasCr_) {
+        lastEndWasCr_ = false;  // the LF of a CR LF pair
+        return;
+    }
+    ++lineEnds_;
+    lastEndWasCr_ = c == '\r';
+}
+
 bool LineReader::readLine(Line& line) {
     if (!readPhysicalLine(line)) return false;
+    lineNumber_ = physicalNumber_;
     if (line.length == 0 || line.text[line.length - 1] != '\\') return true;
     // Continued lines are joined in a buffer of their own: reading on may move the window.
     joined_.assign(line.text, line.text + line.length);

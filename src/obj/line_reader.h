@@ -33,6 +33,8 @@ public:
 
     uint64_t bytesRead() const { return consumed_; }
     LineEnding ending() const { return ending_; }
+    // The 1-based number of the physical line at which the line last read began.
+    uint64_t lineNumber() const { return lineNumber_; }
 
 private:
     bool detectEnding();
@@ -41,6 +43,7 @@ private:
     bool refill();
     const char* findLineEnd(const char* from, size_t n) const;
     bool readSpilledLine(Line& line);
+    void countLineEnd(char c);
 
     InputSource& source_;
     char* window_;
@@ -51,6 +54,10 @@ private:
     bool detected_ = false;
     LineEnding ending_ = LineEnding::LineFeed;
     uint64_t consumed_ = 0;
+    uint64_t lineEnds_ = 0;     // line ends consumed so far (CR LF counts once)
+    bool lastEndWasCr_ = false;  // the last line end consumed was a CR: an LF right after it is its pair
+    uint64_t physicalNumber_ = 0;
+    uint64_t lineNumber_ = 0;
     std::vector<char> spill_;   // a physical line longer than the window
     std::vector<char> joined_;  // a logical line made of continued physical lines
 };

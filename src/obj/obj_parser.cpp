@@ -88,8 +88,21 @@ struct Parser {
           faceVertices(kFaceCapacity),
           faceTexCoords(kFaceCapacity) {}
 
+    // An error found at the line being read; the pass records the line's number.
+    bool failedAtLine = false;
     bool fail(int textId) {
         importer.setError(textId);
+        failedAtLine = true;
+        return false;
+    }
+
+    // Whether one of values 1 to 3 is written as a NaN or an infinity (not a number too big).
+    static bool spellsNonFinite(const TokenSpan* tokens, int count) {
+        for (int i = 1; i < count && i <= 3; ++i) {
+            const char* p = tokens[i].begin;
+            if (p < tokens[i].end && (*p == '+' || *p == '-')) ++p;
+            if (p < tokens[i].end && (*p == 'n' || *p == 'N' || *p == 'i' || *p == 'I')) return true;
+        }
         return false;
     }
 
@@ -121,7 +134,8 @@ struct Parser {
         stored[0] = x;
         stored[1] = flip ? z : y;
         stored[2] = flip ? -y : z;
-        if (!isUsablePosition(stored)) return fail(IDS_COORDINATE_TOO_BIG);
+        if (!isUsablePosition(stored))
+            return fail(spellsNonFinite(tokens, count) ? IDS_COORDINATE_NOT_FINITE : IDS_COORDINATE_TOO_BIG);
         if (clusters && mesh && verticesRead < mesh->vertexCount)
             std::memcpy(mesh->vertices.data() + size_t(verticesRead) * 3, stored, 3 * sizeof(float));
         ++verticesRead;
@@ -441,7 +455,10 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
         default:
             break;
         }
-        if (!ok) return false;
+        if (!ok) {
+            if (parser.failedAtLine) importer.errorLine = reader.lineNumber();
+            return false;
+        }
     }
     parser.trimUnfilledPolygons();
     importer.positions.release();

@@ -114,6 +114,7 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
     LineReader reader(*importer.objFile, importer.lineBuffer.data(), importer.lineBuffer.size());
     Line line;
     uint64_t linesSinceProgress = 0;
+    uint64_t overflowLine = 0;
     try {
         while (reader.readLine(line)) {
             if (++linesSinceProgress > step) {
@@ -156,7 +157,10 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
             default:
                 break;
             }
-            if (state.overflow) break;
+            if (state.overflow) {
+                overflowLine = reader.lineNumber();
+                break;
+            }
         }
     } catch (const std::bad_alloc&) {
         state.overflow = true;
@@ -164,6 +168,7 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
     if (state.overflow) {
         // Counts the model cannot hold: stop before anything is sized from them.
         importer.setError(IDS_ERROR_CREATING_MESHES);
+        importer.errorLine = overflowLine;  // 0 when memory ran out
         importer.aborted = true;
         importer.objFile->rewind();
         return 0;

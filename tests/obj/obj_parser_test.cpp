@@ -167,10 +167,15 @@ TEST(ParsePositions, ScaleFlipAndLimits) {
 
     Import edge("v 1e8 -1e8 0\ng a\nf 1 1 1\n");
     EXPECT_TRUE(edge.run()) << edge.error();
-    for (const char* v : {"v 2e8 0 0", "v 0 0 nan", "v inf 0 0"}) {
+    for (const char* v : {"v 2e8 0 0", "v 0 0 1e400", "v 0 -1e39 0"}) {
         Import big(std::string(v) + "\ng a\nf 1 1 1\n");
         EXPECT_FALSE(big.run()) << v;
         EXPECT_EQ(big.error(), "vertex coordinate too big\nadjust vertex-scale");
+    }
+    for (const char* v : {"v 0 0 nan", "v inf 0 0", "v 0 -INFINITY 0", "v +NaN 1 1"}) {
+        Import notNumber(std::string(v) + "\ng a\nf 1 1 1\n");
+        EXPECT_FALSE(notNumber.run()) << v;
+        EXPECT_STREQ(notNumber.error().c_str(), loadText(IDS_COORDINATE_NOT_FINITE)) << v;
     }
     Import scaled("v 1e8 0 0\ng a\nf 1 1 1\n");
     scaled.option([](ImportOptions& o) { o.objectScale = 2.0f; });
@@ -178,6 +183,33 @@ TEST(ParsePositions, ScaleFlipAndLimits) {
     float ok[3] = {1e8f, -1e8f, 0}, nan[3] = {0, 0, std::nanf("")};
     EXPECT_TRUE(isUsablePosition(ok));
     EXPECT_FALSE(isUsablePosition(nan));
+}
+
+// Errors name the physical line they were found at, whatever the line ends, the read window or
+// the continued lines before them; a continued line is named by the line it began on.
+TEST(ParseErrors, NameTheLineTheyWereFoundAt) {
+    struct Case {
+        std::string file;
+        uint64_t line;
+        int text;
+    };
+    const std::vector<Case> cases = {
+        {"v 0 0 0\n\n# note\ng a\nf 1 2 3\n", 5, IDS_INVALID_VERTEX_INDEX},
+        {"v 0 0 0\r\n\r\n# note\r\ng a\r\nf 1 2 3\r\n", 5, IDS_INVALID_VERTEX_INDEX},
+        {"v 0 0 0\r\r# note\rg a\rf 1 2 3\r", 5, IDS_INVALID_VERTEX_INDEX},
+        {std::string(kQuadA) + "g a\nf 1 \\\n 2 \\\n 9\n", 6, IDS_INVALID_VERTEX_INDEX},
+        {std::string(kQuadA) + "g a\nf 1 \\\n 2 3\nvt 0 0\nf 1/1 2/2 3/5\n", 9, IDS_INVALID_TEXTURE_INDEX},
+        {"g a\nv 0 0 0\nv 1 nan 0\nf 1 2 1\n", 3, IDS_COORDINATE_NOT_FINITE},
+        {"g a\nv 0 0 0\n\n\nv 3e8 0 0\nf 1 2 1\n", 5, IDS_COORDINATE_TOO_BIG},
+    };
+    for (size_t window : {size_t(8), kLineBufferSize}) {
+        for (const Case& c : cases) {
+            Import imp(c.file, window);
+            EXPECT_FALSE(imp.run()) << c.file;
+            EXPECT_STREQ(imp.error().c_str(), loadText(c.text)) << c.file;
+            EXPECT_EQ(imp.importer.errorLine, c.line) << c.file << " window " << window;
+        }
+    }
 }
 
 TEST(ParseMaterials, IndicesAndWarnings) {
@@ -264,6 +296,7 @@ TEST(ParseRun, MessagesAndCancel) {
     runParse(cancelled.importer, cancelled.link);
     EXPECT_TRUE(cancelled.importer.aborted);
     EXPECT_EQ(cancelled.error(), "");
+    EXPECT_EQ(cancelled.importer.errorLine, 0u);
     EXPECT_EQ(cancelled.link.messages.back().code, DialogMessage::ReadingFailed);
 }
 

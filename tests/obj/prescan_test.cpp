@@ -173,10 +173,11 @@ TEST(Prescan, CancelStopsAtTheNextProgressPoint) {
 TEST(Prescan, CountsBeyondTheModelsRangeEndWithTheRunsErrorInsteadOfWrapping) {
     // The limit is the 32-bit range; a lower one stands in for files of many gigabytes.
     const std::string file = "g a\nv 0 0 0\nv 0 0 0\nf 1 2 1 2\nf 1 2 1 2\n";
-    for (int32_t limit : {3, 5, 7}) {
+    for (auto [limit, line] : {std::pair{3, 4}, {5, 5}, {7, 5}}) {
         MemoryImport m(file);
         EXPECT_EQ(detail::prescanObj(m.importer, m.link, limit), 0) << limit;
         EXPECT_STREQ(m.importer.errorText, loadText(IDS_ERROR_CREATING_MESHES));
+        EXPECT_EQ(m.importer.errorLine, uint64_t(line)) << limit;
         EXPECT_TRUE(m.importer.aborted);
         EXPECT_TRUE(m.link.rows.empty());
     }
