@@ -5,10 +5,12 @@
 #include <cstdio>
 
 #include "host/host_scene.h"
+#include "host/host_ui.h"
 
 namespace XSI {
 
 using standin::HostScene;
+using standin::HostUi;
 using standin::ItemKind;
 
 const wchar_t* const siPolygonCluster = L"poly";
@@ -16,6 +18,11 @@ const wchar_t* const siPolygonCluster = L"poly";
 namespace {
 
 HostScene& scene() { return HostScene::instance(); }
+HostUi& ui() { return HostUi::instance(); }
+
+// References to the host's interface (plug-ins, menus, contexts, toolkit objects) rather than to
+// items of the scene.
+bool isInterface(const CRef& ref) { return ref.facet() >= CRef::Facet::Plugin; }
 
 void record(const std::string& call) { scene().recordCall(call); }
 
@@ -28,7 +35,7 @@ std::string numberText(T value) {
     return std::string(buffer, result.ptr);
 }
 
-int validItem(const CRef& ref) { return scene().valid(ref.item()) ? ref.item() : -1; }
+int validItem(const CRef& ref) { return !isInterface(ref) && scene().valid(ref.item()) ? ref.item() : -1; }
 
 standin::PendingMesh* pendingOf(int object) {
     if (!scene().valid(object)) return nullptr;
@@ -72,9 +79,10 @@ bool CString::IsEqualNoCase(const CString& other) const {
 
 CString CStatus::GetDescription() const { return CString(description_); }
 
-bool CRef::IsValid() const { return scene().valid(item_); }
+bool CRef::IsValid() const { return isInterface(*this) ? ui().valid(*this) : scene().valid(item_); }
 
 CString CRef::GetAsText() const {
+    if (isInterface(*this)) return AsciiString(ui().nameOf(*this).c_str());
     std::string full = scene().fullName(item_);
     if (!parameter_.empty()) full += "." + parameter_;
     return AsciiString(full.c_str());
@@ -110,6 +118,7 @@ CValue::operator CRef() const {
 // ---- objects ----
 
 CString SIObject::GetName() const {
+    if (isInterface(ref_)) return AsciiString(ui().nameOf(ref_).c_str());
     const int id = validItem(ref_);
     return AsciiString(id >= 0 ? scene().item(id).name.c_str() : "");
 }
@@ -117,6 +126,12 @@ CString SIObject::GetName() const {
 CStatus SIObject::PutName(const CString& text) {
     const int id = validItem(ref_);
     record("SIObject::PutName " + name(text));
+    if (isInterface(ref_)) {
+        if (auto* plugin = ui().plugin(ref_)) plugin->name = name(text);
+        else if (auto* menu = ui().menu(ref_)) menu->name = name(text);
+        else return CStatus::InvalidArgument;
+        return CStatus::OK;
+    }
     if (id < 0) return CStatus::InvalidArgument;
     scene().item(id).name = name(text);
     scene().namesChanged();
@@ -126,6 +141,8 @@ CStatus SIObject::PutName(const CString& text) {
 CString SIObject::GetFullName() const { return ref_.GetAsText(); }
 
 CRef SIObject::GetParent() const {
+    if (const auto* item = ui().menuItem(ref_)) return CRef(item->menu, CRef::Facet::Menu);
+    if (const auto* menu = ui().menu(ref_)) return menu->plugin >= 0 ? CRef(menu->plugin, CRef::Facet::Plugin) : CRef();
     const int id = validItem(ref_);
     return id >= 0 ? CRef(scene().item(id).parent) : CRef();
 }
@@ -362,14 +379,24 @@ Scene Project::GetActiveScene() const { return Scene(CRef(scene().scene())); }
 
 CStatus Menu::AddCallbackItem(const CString& label, const CString& callback, MenuItem& out) {
     record("Menu::AddCallbackItem " + name(label) + " " + name(callback));
-    out = MenuItem(CRef(scene().add(ItemKind::MenuItem, name(label), ref_.item())));
-    return CStatus::OK;
+    const CRef item = ui().addMenuItem(ref_, name(label), name(callback));
+    out = MenuItem(item);
+    return item.IsValid() ? CStatus::OK : CStatus::InvalidArgument;
 }
 
-void Desktop::RedrawUI() { record("Desktop::RedrawUI"); }
-void Desktop::SuspendWin32ControlsHook() { record("Desktop::SuspendWin32ControlsHook"); }
-void Desktop::RestoreWin32ControlsHook() { record("Desktop::RestoreWin32ControlsHook"); }
-void* Desktop::GetApplicationWindowHandle() { return nullptr; }
+void Desktop::RedrawUI() {
+    record("Desktop::RedrawUI");
+    if (ui().onRedraw) ui().onRedraw();
+}
+void Desktop::SuspendWin32ControlsHook() {
+    record("Desktop::SuspendWin32ControlsHook");
+    ++ui().hookSuspensions;
+}
+void Desktop::RestoreWin32ControlsHook() {
+    record("Desktop::RestoreWin32ControlsHook");
+    --ui().hookSuspensions;
+}
+void* Desktop::GetApplicationWindowHandle() { return ui().applicationWindow; }
 
 Application::Application() : SIObject(CRef(scene().root())) {}
 
@@ -389,51 +416,86 @@ CStatus Application::ExecuteCommand(const CString& command, CValueArray& args, C
     return scene().runCommand(name(command), args, out);
 }
 
-CRef Context::GetSource() const { return ref_; }
+CRef Context::GetSource() const {
+    const CRef* source = ui().contextSource(ref_);
+    return source ? *source : ref_;
+}
 
+// A registrar the host did not make (a test's own) records the calls and keeps nothing.
 CStatus PluginRegistrar::PutAuthor(const CString& v) {
     record("PluginRegistrar::PutAuthor " + name(v));
+    if (auto* plugin = ui().plugin(ref_)) plugin->author = name(v);
     return CStatus::OK;
 }
 CStatus PluginRegistrar::PutEmail(const CString& v) {
     record("PluginRegistrar::PutEmail " + name(v));
+    if (auto* plugin = ui().plugin(ref_)) plugin->email = name(v);
     return CStatus::OK;
 }
 CStatus PluginRegistrar::PutURL(const CString& v) {
     record("PluginRegistrar::PutURL " + name(v));
+    if (auto* plugin = ui().plugin(ref_)) plugin->url = name(v);
     return CStatus::OK;
 }
 CStatus PluginRegistrar::PutVersion(LONG major, LONG minor) {
     record("PluginRegistrar::PutVersion " + std::to_string(major) + "." + std::to_string(minor));
+    if (auto* plugin = ui().plugin(ref_)) {
+        plugin->major = major;
+        plugin->minor = minor;
+    }
     return CStatus::OK;
 }
 CStatus PluginRegistrar::RegisterMenu(siMenuAnchorPoints anchor, const CString& menu, bool submenu, bool dynamic) {
     record("PluginRegistrar::RegisterMenu " + std::to_string(int(anchor)) + " " + name(menu) + " " +
            (submenu ? "true" : "false") + " " + (dynamic ? "true" : "false"));
+    if (auto* plugin = ui().plugin(ref_)) plugin->menus.push_back({int(anchor), name(menu), submenu, dynamic});
     return CStatus::OK;
 }
 
+// The toolkit objects: "XSI.UIToolkit" hands out its "FileBrowser" as a property; a file browser
+// keeps the properties set on it and answers "ShowOpen" through the host.
 CComAPIHandler::CComAPIHandler(const CValue& value) : CBase(CRef(value)) {}
 
 CStatus CComAPIHandler::CreateInstance(const CString& progId) {
     record("CComAPIHandler::CreateInstance " + name(progId));
+    ref_ = ui().addComObject(name(progId));
     return CStatus::OK;
 }
 
 CValue CComAPIHandler::GetProperty(const CString& property) const {
     record("CComAPIHandler::GetProperty " + name(property));
+    auto* object = ui().comObject(ref_);
+    if (!object) return CValue();
+    const std::string key = name(property);
+    auto found = object->properties.find(key);
+    if (found != object->properties.end()) return found->second;
+    if (object->progId == "XSI.UIToolkit" && key == "FileBrowser") {
+        const CValue browser(ui().addComObject("XSI.FileBrowser"));
+        // The object may have moved while the list grew: look it up again.
+        ui().comObject(ref_)->properties[key] = browser;
+        return browser;
+    }
     return CValue();
 }
 
 CStatus CComAPIHandler::PutProperty(const CString& property, const CValue& value) const {
     record("CComAPIHandler::PutProperty " + name(property) + " " + ToAscii(value.GetAsText()));
+    auto* object = ui().comObject(ref_);
+    if (!object) return CStatus::InvalidArgument;
+    object->properties[name(property)] = value;
     return CStatus::OK;
 }
 
 CStatus CComAPIHandler::Call(const CString& method, CValue& ret, const CValueArray&) const {
     record("CComAPIHandler::Call " + name(method));
     ret = CValue();
-    return CStatus::OK;
+    const auto* object = ui().comObject(ref_);
+    if (!object) return CStatus::InvalidArgument;
+    if (object->progId == "XSI.FileBrowser" && name(method) == "ShowOpen") {
+        ui().showOpen(ref_);
+        return CStatus::OK;
+    }
+    return CStatus::Fail;
 }
 
 }  // namespace XSI

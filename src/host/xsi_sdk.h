@@ -18,6 +18,13 @@
 #define XSI_SDK_API
 #endif
 
+// The entry points of a plug-in library, found by the host by name.
+#if defined(_WIN32)
+#define XSIPLUGINCALLBACK extern "C" __declspec(dllexport)
+#else
+#define XSIPLUGINCALLBACK extern "C"
+#endif
+
 namespace XSI {
 
 class XSI_SDK_API CStatus {
@@ -83,7 +90,9 @@ XSI_SDK_API std::string ToAscii(const CString& text);
 // A reference to a host object: an item of the stand-in scene and the facet it is seen through.
 class XSI_SDK_API CRef {
 public:
-    enum class Facet { Object, Primitive, Geometry };
+    // Scene items are seen as themselves, their primitive or their geometry; the other facets
+    // name objects of the host's interface (host_ui.h), which live outside the scene.
+    enum class Facet { Object, Primitive, Geometry, Plugin, Menu, MenuItem, Context, ComObject };
     CRef() = default;
     CRef(int item, Facet facet = Facet::Object) : item_(item), facet_(facet) {}
     // A parameter of an item, named by its path there ("ambient").
