@@ -104,7 +104,7 @@ uint64_t importFile(const std::string& path) {
 uint64_t importIntoScene(const std::string& path, const std::string& configPath) {
     XSI::standin::HostScene::instance().resetAll();
     std::ostream none(nullptr);
-    ConsoleUi ui(ConsoleChoices{}, none, none);
+    ConsoleUi ui(ConsoleChoices{}, none);
     ObjImporter importer;
     const int result = runImport(importer, path.c_str(), "qfbench", ui, configPath.c_str());
     if (!result) std::fprintf(stderr, "import failed: %s\n", importer.errorText);

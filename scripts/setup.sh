@@ -1,8 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
+#   bash scripts/setup.sh              the native build of the tool
+#   bash scripts/setup.sh --tests      and what the tests, the fuzzing and the benchmark use
+#   bash scripts/setup.sh --windows    and the Windows half: mingw-w64, Wine, a virtual X server
+#   bash scripts/setup.sh --all        everything (what scripts/test.sh and CI run)
 set -euo pipefail
-packages=(build-essential cmake g++ libgtest-dev googletest clang libclang-rt-14-dev libtinyobjloader-dev
-          g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick)
+cd "$(dirname "$0")/.."
+tests=0 windows=0
+for arg in "$@"; do
+  case $arg in
+    --tests) tests=1 ;;
+    --windows) windows=1 ;;
+    --all) tests=1 windows=1 ;;
+    *) echo "usage: bash scripts/setup.sh [--tests] [--windows] [--all]" >&2; exit 2 ;;
+  esac
+done
+
+packages=(build-essential cmake g++)
+((tests)) && packages+=(libgtest-dev googletest clang libclang-rt-14-dev libtinyobjloader-dev)
+((windows)) && packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick)
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

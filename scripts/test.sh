@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
+bash scripts/setup.sh --all
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQF_BUILD_TESTS=ON
 cmake --build build -j"$jobs"

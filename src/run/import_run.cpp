@@ -44,9 +44,10 @@ intptr_t ProgressDialogLogic::handle(DialogLink& self, DialogMessage code, uintp
         break;
     case DialogMessage::ReadingDone:
         // The worker waits in this send while the scene is built here, on the dialog's thread.
-        buildMaterials(importer_, self, mapSearch_);
-        buildMeshes(importer_, self);
-        end(1);
+        // A cancel that came meanwhile stops between the phases.
+        if (!importer_.aborted) buildMaterials(importer_, self, mapSearch_);
+        if (!importer_.aborted) buildMeshes(importer_, self);
+        end(importer_.aborted ? 0 : 1);
         break;
     case DialogMessage::ReadingFailed:
         importer_.aborted = true;
@@ -107,7 +108,7 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
         commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), commandLog});
     }
 
-    saveOptions(importer);
+    if (ui.savesOptions()) saveOptions(importer);
     if (dialogResult != 0 && importer.errorText[0] == '\0') {
         if (!importer.warnings.empty()) ui.warningsDialog(importer);
         return finish(1);

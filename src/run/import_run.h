@@ -18,6 +18,9 @@ public:
     virtual void warningsDialog(ObjImporter& importer) = 0;
     virtual void messageBox(ObjImporter& importer, const char* text) = 0;
     virtual MapSearchUi& mapSearch() = 0;
+    // Whether the run keeps its options in the options file once Import was pressed. The
+    // plug-in does; the command-line tool only when asked to.
+    virtual bool savesOptions() const { return true; }
 };
 
 // Runs the import of objPath. The options file lives beside moduleFileName unless configPath is

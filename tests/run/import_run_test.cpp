@@ -20,13 +20,15 @@ using test::sceneObject;
 
 struct RunFixture : ::testing::Test {
     test::TempDir dir;
-    std::ostringstream out, err;
+    std::ostringstream out;
+    std::string err;  // the run's message boxes, one per line
     ConsoleChoices choices;
     int result = -1;
 
     void SetUp() override {
         hostScene().resetAll();
         ConsoleUi::interrupted = false;
+        choices.saveOptions = true;  // as the plug-in saves them
     }
     void TearDown() override { ConsoleUi::interrupted = false; }
 
@@ -35,8 +37,9 @@ struct RunFixture : ::testing::Test {
     // Imports the file written under name, with the choices made so far.
     ObjImporter& run(const std::string& name) {
         importer = std::make_unique<ObjImporter>();
-        ConsoleUi ui(choices, out, err);
+        ConsoleUi ui(choices, out);
         result = runImport(*importer, dir.path(name).c_str(), dir.path("qfObjImp.dll").c_str(), ui);
+        for (const std::string& m : ui.messages()) err += m + "\n";
         return *importer;
     }
     std::unique_ptr<ObjImporter> importer;
@@ -62,7 +65,7 @@ TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
     dir.write("tex/wood.jpg", "jpg");
     dir.write("wood_bump.png", "png");
     run("scene.obj");
-    ASSERT_EQ(result, 1) << err.str();
+    ASSERT_EQ(result, 1) << err;
 
     EXPECT_EQ(test::sceneObjectNames(), (std::vector<std::string>{"box", "_2nd_box"}));
     const auto* box = sceneObject("box");
@@ -102,11 +105,10 @@ TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
 TEST_F(RunFixture, ClustersScaleFlipAndPrefix) {
     dir.write("scene.obj", kTwoBoxes);
     dir.write("scene.mtl", kSceneMtl);
-    choices.optionFlags = {{"--clusters", ""}, {"--flip-zy", ""}, {"--scale", "2"}, {"--no-center-pivots", ""}};
-    choices.materialPrefixGiven = true;
-    choices.materialPrefix = "_scene";
+    choices.optionFlags = {{"--clusters", ""}, {"--flip-zy", ""},       {"--scale", "2"},
+                           {"--no-center-pivots", ""}, {"--material-prefix", "_scene"}};
     run("scene.obj");
-    ASSERT_EQ(result, 1) << err.str();
+    ASSERT_EQ(result, 1) << err;
     EXPECT_EQ(test::sceneObjectNames(), std::vector<std::string>{"scene"});
     const auto* mesh = sceneObject("scene");
     ASSERT_TRUE(mesh);
@@ -146,7 +148,7 @@ TEST_F(RunFixture, NothingSelectedShowsTheMessageAndStillSavesTheOptions) {
     choices.select = "zzz";
     run("a.obj");
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(err.str(), "nothing found to import...\n");
+    EXPECT_EQ(err, "nothing found to import...\n");
     EXPECT_FALSE(hasCommand("NewScene"));
     EXPECT_EQ(test::readFile(config()).size(), 29u);
 }
@@ -155,7 +157,7 @@ TEST_F(RunFixture, ErrorsEndTheRunWithTheirText) {
     dir.write("bad.obj", "v 0 0 0\ng a\nf 1 2 3\n");
     run("bad.obj");
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(err.str(), "invalid vertex index\n");
+    EXPECT_EQ(err, "invalid vertex index\n");
     EXPECT_TRUE(test::sceneObjectNames().empty());
     EXPECT_EQ(hostScene().commands().back(), "SetValue(preferences.scripting.cmdlog, true)");
 }

@@ -1,130 +1,285 @@
-// The tool as a user runs it: the real binary, its output and its exit code.
+// The tool as a user runs it: the real binary, its output streams and its exit code.
 #include <gtest/gtest.h>
 
-#include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <regex>
 #include <string>
+#include <thread>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/test_support.h"
 
 namespace qf {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct CliRun {
-    int exitCode;
+    int exitCode = -1;
     std::string out;
+    std::string err;
 };
 
-// Runs the tool and reads what it prints: both streams, or standard error alone.
-CliRun run(const std::string& arguments, bool errorsOnly = false) {
-    std::string command = std::string(QF_CLI_PATH) + " " + arguments + (errorsOnly ? " 2>&1 >/dev/null" : " 2>&1");
+std::string word(const std::string& s) { return "'" + s + "'"; }
+
+// Runs the tool with the arguments (a shell word list) and keeps both streams apart.
+CliRun run(const std::string& arguments) {
+    static test::TempDir streams;
+    const std::string errFile = streams.path("stderr.txt");
+    const std::string command = std::string(QF_CLI_PATH) + " " + arguments + " 2>" + word(errFile);
+    CliRun r;
     FILE* pipe = popen(command.c_str(), "r");
-    CliRun r{-1, {}};
     if (!pipe) return r;
-    std::array<char, 4096> chunk;
+    char chunk[4096];
     size_t n;
-    while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) r.out.append(chunk.data(), n);
-    int status = pclose(pipe);
+    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) r.out.append(chunk, n);
+    const int status = pclose(pipe);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = test::readFile(errFile);
     return r;
 }
 
 const std::string kSample = std::string(QF_TEST_DATA) + "/two_groups.obj";
+const std::string kExample = std::string(QF_TEST_DATA) + "/../../examples/toy_car/toy_car.obj";
 
-TEST(Cli, ScanListsObjectsTotalsAndLibraries) {
-    CliRun r = run("scan '" + kSample + "'");
-    ASSERT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("wheel"), std::string::npos);
-    EXPECT_NE(r.out.find("front body"), std::string::npos);
-    EXPECT_NE(r.out.find("(no polygons: not listed)"), std::string::npos);
-    EXPECT_NE(r.out.find("Objects: 3"), std::string::npos);
-    EXPECT_NE(r.out.find("Vertices: 7  Texture vertices: 2  Normals: 0"), std::string::npos);
-    EXPECT_NE(r.out.find("\"two groups.mtl\" \"extra.mtl\""), std::string::npos);
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Files left in a folder, by name.
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-TEST(Cli, ScanJsonHasTheDocumentedKeysInListOrder) {
-    CliRun r = run("scan --json '" + kSample + "'");
-    ASSERT_EQ(r.exitCode, 0) << r.out;
+// --- scan ------------------------------------------------------------------------------------
+
+TEST(CliScan, ListsObjectsTotalsAndLibrariesWithEnglishDigitGroups) {
+    CliRun r = run("scan " + word(kSample));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "front body"));
+    EXPECT_TRUE(contains(r.out, "(no polygons: not listed)"));
+    EXPECT_TRUE(contains(r.out, "Objects: 3"));
+    EXPECT_TRUE(contains(r.out, "Vertices: 7  Texture vertices: 2  Normals: 0"));
+    EXPECT_TRUE(contains(r.out, "\"two groups.mtl\" \"extra.mtl\""));
+    const std::string size = std::to_string(fs::file_size(kExample));
+    CliRun example = run("scan " + word(kExample));
+    EXPECT_TRUE(contains(example.out, size.substr(0, size.size() - 3) + "," + size.substr(size.size() - 3) + " bytes"))
+        << example.out;
+}
+
+TEST(CliScan, JsonHasTheDocumentedKeysInListOrderAndEscapesAnyByte) {
+    CliRun r = run("scan --json " + word(kSample));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"vertexTotal\":7,\"normalTotal\":0,\"texCoordTotal\":2,"
               "\"materialLibraries\":[\"two groups.mtl\",\"extra.mtl\"],\"objects\":["
               "{\"name\":\"wheel\",\"vertexCount\":4,\"normalCount\":0,\"texCoordCount\":2,\"polygonCount\":1,\"indexCount\":4},"
               "{\"name\":\"front body\",\"vertexCount\":3,\"normalCount\":0,\"texCoordCount\":0,\"polygonCount\":2,\"indexCount\":6},"
               "{\"name\":\"empty\",\"vertexCount\":0,\"normalCount\":0,\"texCoordCount\":0,\"polygonCount\":0,\"indexCount\":0}]}\n");
-}
-
-TEST(Cli, JsonEscapesNamesOfAnyBytes) {
     test::TempDir dir;
-    std::string file = dir.write("odd.obj", "g \"a\\\\b \\\"q\" \xe9t\xe9\nv 0 0 0\nf 1 1 1\n");
-    CliRun r = run("scan --json '" + file + "'");
-    ASSERT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("\\u00e9t\\u00e9"), std::string::npos) << r.out;
+    std::string odd = dir.write("odd.obj", "g \"a\\\\b \\\"q\" \xe9t\xe9\nv 0 0 0\nf 1 1 1\n");
+    EXPECT_TRUE(contains(run("scan --json " + word(odd)).out, "\\u00e9t\\u00e9"));
 }
 
-TEST(Cli, UnreadableInputsAndBadArgumentsFailClearly) {
-    CliRun missing = run("scan /no/such/file.obj");
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.out.find("cannot read '/no/such/file.obj': no such file"), std::string::npos);
-    CliRun folder = run("scan /tmp");
-    EXPECT_EQ(folder.exitCode, 1);
-    EXPECT_NE(folder.out.find("it is a folder"), std::string::npos);
-    EXPECT_EQ(run("").exitCode, 2);
-    EXPECT_EQ(run("scan").exitCode, 2);
-    EXPECT_EQ(run("scan a.obj --frobnicate").exitCode, 2);
-    EXPECT_EQ(run("explode").exitCode, 2);
+// --- help, version and exit codes -----------------------------------------------------------
+
+TEST(CliInterface, HelpAndVersionGoToStandardOutputAndSucceed) {
+    for (const char* args : {"--help", "-h", "help", "import --help", "help import", "scan -h", "config --help"}) {
+        CliRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << args;
+        EXPECT_TRUE(contains(r.out, "usage: qfobjimp")) << args;
+        EXPECT_EQ(r.err, "") << args;
+    }
+    EXPECT_TRUE(contains(run("import --help").out, "--no-flip-zy"));
+    CliRun version = run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("qfobjimp [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
 }
 
-TEST(Cli, EmptyFileSaysNothingFoundAndSucceeds) {
+TEST(CliInterface, WrongCommandLinesExitTwoWithTheUsageOnStandardError) {
+    const char* wrong[] = {"",
+                           "explode",
+                           "scan",
+                           "scan a.obj --frobnicate",
+                           "scan a.obj --scene out.json",  // a flag of another verb
+                           "config --flip-zy",
+                           "import a.obj --scale",
+                           "import a.obj --scale 0",
+                           "import a.obj --scale=nan",
+                           "import a.obj --flip-zy=on",
+                           "config set scale",
+                           "config frobnicate"};
+    for (const char* args : wrong) {
+        CliRun r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_TRUE(contains(r.err, "usage: qfobjimp")) << args << "\n" << r.err;
+    }
+    EXPECT_TRUE(contains(run("scan a.obj --scene out.json").err, "--scene does not apply to 'scan'"));
+    EXPECT_TRUE(contains(run("import a.obj --scale 0").err, "--scale takes a number from 0.001 to 10000"));
+}
+
+TEST(CliInterface, ConfigShowsTheFileAndMeaningsAndListsWhatSetTakes) {
     test::TempDir dir;
-    CliRun r = run("scan '" + dir.write("empty.obj", "") + "'");
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.out.find("nothing found to import..."), std::string::npos);
-}
-
-TEST(Cli, ConfigSetWritesTheOptionsFileAndShowReadsIt) {
-    test::TempDir dir;
-    std::string cfg = dir.path("opts.cfg");
-    EXPECT_NE(run("config --config '" + cfg + "'").out.find("not found: defaults"), std::string::npos);
-    ASSERT_EQ(run("config --config '" + cfg + "' set scale 2.5").exitCode, 0);
-    ASSERT_EQ(run("config --config '" + cfg + "' set flip-zy on").exitCode, 0);
-    std::string bytes = test::readFile(cfg);
+    const std::string cfg = word(dir.path("opts.cfg"));
+    CliRun fresh = run("config --config " + cfg);
+    EXPECT_TRUE(contains(fresh.out, "options file: " + dir.path("opts.cfg") + " (not there yet"));
+    EXPECT_TRUE(contains(fresh.out, "swap the Y and Z axes"));
+    ASSERT_EQ(run("config --config " + cfg + " set scale 2.5").exitCode, 0);
+    ASSERT_EQ(run("config --config " + cfg + " set flip-zy on").exitCode, 0);
+    const std::string bytes = test::readFile(dir.path("opts.cfg"));
     ASSERT_EQ(bytes.size(), 29u);
     EXPECT_EQ(bytes[10], 1);
     EXPECT_EQ(bytes.substr(14, 4), std::string("\x00\x00\x20\x40", 4));
-    CliRun shown = run("config --config '" + cfg + "'");
-    EXPECT_NE(shown.out.find("scale                 2.5"), std::string::npos) << shown.out;
-    EXPECT_EQ(run("config --config '" + cfg + "' set scale 0").exitCode, 2);
-    EXPECT_EQ(run("config --config '" + cfg + "' set colour blue").exitCode, 2);
+    EXPECT_TRUE(std::regex_search(run("config --config " + cfg).out, std::regex("\n  scale +2\\.5 ")));
+
+    CliRun badValue = run("config --config " + cfg + " set flip-zy maybe");
+    EXPECT_EQ(badValue.exitCode, 2);
+    EXPECT_TRUE(contains(badValue.err, "flip-zy takes on or off"));
+    CliRun badKey = run("config --config " + cfg + " set colour blue");
+    EXPECT_EQ(badKey.exitCode, 2);
+    EXPECT_TRUE(contains(badKey.err, "replace-scene, clusters, flip-zy")) << badKey.err;
+    EXPECT_EQ(run("config --config " + cfg + " set scale 0").exitCode, 2);
+    EXPECT_EQ(test::readFile(dir.path("opts.cfg")), bytes);  // refused settings change nothing
 }
 
-TEST(Cli, ImportWritesTheSceneAndPrintsTheWarnings) {
-    test::TempDir dir;
-    const std::string example = std::string(QF_TEST_DATA) + "/../../examples/toy_car/toy_car.obj";
-    const std::string scene = dir.path("scene.json"), cfg = dir.path("opts.cfg");
-    CliRun r = run("import '" + example + "' --config '" + cfg + "' --scene '" + scene + "' --select 'wheel*'");
-    ASSERT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(r.out, "");  // the glass with its missing map is not chosen
-    const std::string json = test::readFile(scene);
-    EXPECT_NE(json.find("\"name\":\"wheel_front_left\""), std::string::npos);
-    EXPECT_EQ(json.find("\"name\":\"body\""), std::string::npos);
-    EXPECT_NE(json.find("\"commands\":[\"NewScene(, false)\""), std::string::npos);
-    EXPECT_EQ(test::readFile(cfg).size(), 29u);
+// --- options belong to one run --------------------------------------------------------------
 
-    CliRun all = run("import '" + example + "' --config '" + cfg + "'");
-    EXPECT_EQ(all.exitCode, 0);
-    EXPECT_EQ(all.out, "Diffuse-Map not found in Material: \"glass\" (textures/glass_tint.png)\n");
+struct CliImport : ::testing::Test {
+    test::TempDir dir;
+    std::string cfg() const { return dir.path("opts.cfg"); }
+    // Imports the file with the flags into scene.json and returns the run.
+    CliRun import(const std::string& obj, const std::string& flags = "") {
+        return run("import " + word(obj) + " --config " + word(cfg()) + " --scene " +
+                   word(dir.path("scene.json")) + " " + flags);
+    }
+    std::string scene() const { return test::readFile(dir.path("scene.json")); }
+};
+
+TEST_F(CliImport, FlagsApplyToTheirRunOnlyUnlessSaved) {
+    const std::string obj = dir.write("m.obj", "mtllib m.mtl\nusemtl paint\nv 1 2 3\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    dir.write("m.mtl", "newmtl paint\nKd 1 0 0\nmap_Kd paint.png\n");
+    dir.write("maps/paint.png", "png");
+
+    ASSERT_EQ(import(obj, "--flip-zy --material-prefix foo_ --search-path " + word(dir.path("maps"))).exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "[1,3,-2]"));
+    EXPECT_TRUE(contains(scene(), "\"name\":\"foo_paint\""));
+    EXPECT_TRUE(contains(scene(), dir.path("maps/paint.png")));
+    EXPECT_FALSE(fs::exists(cfg()));  // nothing saved
+
+    CliRun next = import(obj);
+    ASSERT_EQ(next.exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "[1,2,3]"));
+    EXPECT_TRUE(contains(scene(), "\"name\":\"paint\""));
+    EXPECT_TRUE(contains(next.out, "Diffuse-Map not found in Material: \"paint\" (paint.png)"));
+
+    // Saved on request: the next run starts from them, and a --no- flag turns one off again.
+    ASSERT_EQ(import(obj, "--flip-zy --save-options").exitCode, 0);
+    EXPECT_EQ(test::readFile(cfg())[10], 1);
+    ASSERT_EQ(import(obj).exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "[1,3,-2]"));
+    ASSERT_EQ(import(obj, "--no-flip-zy").exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "[1,2,3]"));
+    EXPECT_EQ(test::readFile(cfg())[10], 1);
 }
 
-TEST(Cli, ImportErrorsGoToStandardErrorWithExitCodeOne) {
-    test::TempDir dir;
-    const std::string cfg = dir.path("opts.cfg");
-    CliRun bad = run("import '" + dir.write("bad.obj", "v 0 0 0\nf 1 2 3\n") + "' --config '" + cfg + "'", true);
-    EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.out, "invalid vertex index\n");
-    EXPECT_EQ(run("import /no/such.obj").exitCode, 1);
-    EXPECT_EQ(run("import '" + dir.path("bad.obj") + "' --scale 0").exitCode, 2);
-    EXPECT_EQ(run("import '" + dir.path("bad.obj") + "' --scale").exitCode, 2);
+// --- errors: where, and how they end the run ------------------------------------------------
+
+TEST_F(CliImport, ErrorsNameTheFileAndGoToStandardErrorAlone) {
+    const std::string bad = dir.write("bad.obj", "v 0 0 0\nf 1 2 3\n");
+    CliRun r = import(bad);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(std::regex_match(r.err, std::regex(".*bad\\.obj(:[0-9]+)?: invalid vertex index\n"))) << r.err;
+
+    CliRun missing = run("import /no/such/file.obj");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "qfobjimp: cannot read '/no/such/file.obj': no such file\n");
+    EXPECT_TRUE(contains(run("scan /tmp").err, "it is a folder"));
+}
+
+TEST_F(CliImport, AFileWithNothingToImportFailsWithOneMessage) {
+    CliRun empty = import(dir.write("empty.obj", ""));
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, "qfobjimp: " + dir.path("empty.obj") + ": nothing found to import...\n");
+
+    const std::string obj = dir.write("a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\ng wheel\nf 1 2 3\n");
+    CliRun unmatched = import(obj, "--select 'door*'");
+    EXPECT_EQ(unmatched.exitCode, 1);
+    EXPECT_EQ(unmatched.err, "qfobjimp: " + obj + ": no object matches --select 'door*'\n");
+    EXPECT_EQ(run("parse " + word(obj) + " --select zzz").exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.path("scene.json")));
+}
+
+// --- the scene file is written whole or not at all ------------------------------------------
+
+TEST_F(CliImport, AFailedImportLeavesTheEarlierSceneFileAsItWas) {
+    dir.write("scene.json", "earlier");
+    ASSERT_EQ(import(dir.write("bad.obj", "v 0 0 0\nf 1 2 3\n")).exitCode, 1);
+    EXPECT_EQ(scene(), "earlier");
+    EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"bad.obj", "scene.json"}));
+    CliRun unwritable = run("import " + word(kExample) + " --scene " + word(dir.path("no/such/folder/s.json")));
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(contains(unwritable.err, "cannot write")) << unwritable.err;
+}
+
+TEST_F(CliImport, CtrlCCancelsExitsWith130AndKeepsTheEarlierSceneFile) {
+    // Big enough that the import is still running when the signal comes.
+    std::string big = "g grid\n";
+    for (int i = 0; i < 400000; ++i) big += "v " + std::to_string(i) + " 0.5 0.25\n";
+    for (int i = 1; i + 2 < 400000; ++i)
+        big += "f " + std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+    const std::string obj = dir.write("big.obj", big);
+    dir.write("scene.json", "earlier");
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string errFile = dir.path("stderr.txt");
+        freopen(errFile.c_str(), "w", stderr);
+        freopen("/dev/null", "w", stdout);
+        execl(QF_CLI_PATH, QF_CLI_PATH, "import", obj.c_str(), "--config", cfg().c_str(), "--scene",
+              dir.path("scene.json").c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // The handler is in place once the temporary scene file exists.
+    for (int i = 0; i < 5000 && filesIn(dir.root()).size() < 4; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(test::readFile(dir.path("stderr.txt")), "qfobjimp: import cancelled\n");
+    EXPECT_EQ(scene(), "earlier");
+    EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"big.obj", "scene.json", "stderr.txt"}));
+}
+
+// --- after a successful import: the warnings, then one summary line -------------------------
+
+TEST_F(CliImport, ASuccessfulImportEndsWithOneSummaryLine) {
+    CliRun r = import(kExample);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::regex expected(
+        "Diffuse-Map not found in Material: \"glass\" \\(textures/glass_tint\\.png\\)[^\n]*\n"
+        "imported 7 meshes, 53 polygons, 84 vertices, 4 materials, 5 clips, 1 warning in [0-9]+\\.[0-9]{2} s; "
+        "written to " + std::regex_replace(dir.path("scene.json"), std::regex("[.^$|()\\[\\]{}*+?\\\\]"), "\\$&") +
+        "\n");
+    EXPECT_TRUE(std::regex_match(r.out, expected)) << r.out;
+
+    CliRun chosen = import(kExample, "--select 'wheel*'");
+    ASSERT_EQ(chosen.exitCode, 0);
+    EXPECT_TRUE(contains(chosen.out, "imported 4 meshes, 40 polygons, 64 vertices, 2 materials, 3 clips, 0 warnings"));
+    EXPECT_TRUE(contains(scene(), "\"name\":\"wheel_front_left\""));
+    EXPECT_FALSE(contains(scene(), "\"name\":\"body\""));
 }
 
 }  // namespace

@@ -1,15 +1,13 @@
 #include "qfobjimp/cli.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
-#include <optional>
 #include <sstream>
 #include <vector>
 
-#include "controls/format_thousands.h"
 #include "dialogs/object_selection.h"
 #include "host/host_scene.h"
 #include "host/json_writer.h"
@@ -20,7 +18,10 @@
 #include "obj/input_source.h"
 #include "obj/obj_parser.h"
 #include "obj/prescan.h"
+#include "qfobjimp/arguments.h"
 #include "qfobjimp/console_ui.h"
+#include "qfobjimp/number_text.h"
+#include "qfobjimp/output_file.h"
 #include "qfobjimp/terminal_progress.h"
 #include "run/config_file.h"
 #include "run/import_run.h"
@@ -31,95 +32,15 @@
 #include <windows.h>
 #endif
 
+#ifndef QF_VERSION
+#define QF_VERSION "0"
+#endif
+
 namespace qf {
 
 namespace {
 
-const char kUsage[] =
-    "usage: qfobjimp scan FILE.obj [--json]\n"
-    "       qfobjimp parse FILE.obj [--select PATTERN] [OPTIONS] [--json]\n"
-    "       qfobjimp import FILE.obj [--select PATTERN] [OPTIONS] [--scene OUT.json]\n"
-    "       qfobjimp config [--config PATH] [set KEY VALUE]\n"
-    "\n"
-    "scan    lists the objects of an OBJ file with their counts, the file totals and\n"
-    "        the material libraries it names (--json: one JSON object)\n"
-    "parse   reads the file as an import does (materials, then the chosen objects)\n"
-    "        and reports the meshes it would build, or the error that stops it\n"
-    "        --select PATTERN  objects whose names match (* and ?, case ignored; all)\n"
-    "        --clusters --flip-zy --scale S --no-texcoords --no-materials\n"
-    "        --default-bump B\n"
-    "import  runs a whole import into the stand-in host scene, as the plug-in does:\n"
-    "        options file, pre-scan, selection, materials, meshes; prints the warnings,\n"
-    "        or the error on standard error (exit 1); Ctrl-C cancels the import\n"
-    "        --scene OUT.json      writes the scene (objects, materials, clips, commands)\n"
-    "        --no-center-pivots --force-black-ambient --material-prefix TEXT\n"
-    "        --search-path DIR     offered when a texture is missing (repeatable)\n"
-    "        The options are saved to the options file as the plug-in saves them.\n"
-    "config  shows the saved import options, or changes one of them; the options file\n"
-    "        lives beside this program unless --config names another\n";
-
-struct Arguments {
-    std::vector<std::string> positional;
-    bool json = false;
-    std::optional<std::string> configPath;
-    std::string select = "*";
-    std::optional<std::string> scenePath;
-    std::optional<std::string> materialPrefix;
-    std::vector<std::string> searchFolders;
-    // Import options given on the command line, applied over the defaults.
-    std::vector<std::pair<std::string, std::string>> optionFlags;
-    std::string error;
-};
-
-// Flags that set an import option; those with a value take the next argument.
-const struct {
-    const char* flag;
-    bool takesValue;
-} kOptionFlags[] = {{"--clusters", false},          {"--flip-zy", false},    {"--no-texcoords", false},
-                    {"--no-materials", false},      {"--no-center-pivots", false},
-                    {"--force-black-ambient", false}, {"--scale", true},     {"--default-bump", true}};
-
-Arguments parseArguments(int argc, const char* const* argv) {
-    Arguments a;
-    for (int i = 1; i < argc && a.error.empty(); ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) a.error = arg + " needs a value";
-            else out = argv[++i];
-        };
-        bool isOption = false;
-        for (const auto& f : kOptionFlags) {
-            if (arg != f.flag) continue;
-            isOption = true;
-            std::string v;
-            if (f.takesValue) value(v);
-            a.optionFlags.emplace_back(arg, v);
-        }
-        if (isOption) continue;
-        if (arg == "--json") a.json = true;
-        else if (arg == "--select") value(a.select);
-        else if (arg == "--scene") {
-            std::string path;
-            value(path);
-            a.scenePath = path;
-        } else if (arg == "--material-prefix") {
-            std::string prefix;
-            value(prefix);
-            a.materialPrefix = prefix;
-        } else if (arg == "--search-path") {
-            std::string folder;
-            value(folder);
-            a.searchFolders.push_back(folder);
-        }
-        else if (arg == "--config") {
-            std::string path;
-            value(path);
-            a.configPath = path;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") a.error = "unknown option " + arg;
-        else a.positional.push_back(arg);
-    }
-    return a;
-}
+namespace fs = std::filesystem;
 
 // Shows the passes' reports on the terminal: phases and the bar; keeps the message box text.
 class ConsoleLink final : public DialogLink {
@@ -152,33 +73,68 @@ private:
     const ObjImporter& importer_;
 };
 
+// A usage error: what is wrong, the verb's usage line and where to read more; exit code 2.
+int usageError(std::ostream& err, const Arguments& args, const std::string& what) {
+    err << "qfobjimp: " << what << "\n"
+        << usageText(args.verb) << "Try 'qfobjimp " << (args.verb == Verb::None ? "" : args.verbName + " ")
+        << "--help' for more information.\n";
+    return 2;
+}
+
+// The system's texts may hold line breaks (they were written for message boxes): on a console
+// one message is one line.
+std::string oneLine(const char* text) {
+    std::string line;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\n' || *p == '\r') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else if (*p != ' ' || line.empty() || line.back() != ' ') {
+            line += *p;
+        }
+    }
+    return line;
+}
+
+// The error that ended the passes, with the place it belongs to: "model.obj:1234: text" when it
+// was found on a line, "qfobjimp: model.obj: text" otherwise.
+void reportError(std::ostream& err, const std::string& path, const ObjImporter& importer) {
+    if (importer.errorLine != 0) err << path << ":" << importer.errorLine << ": " << oneLine(importer.errorText) << "\n";
+    else err << "qfobjimp: " << path << ": " << oneLine(importer.errorText) << "\n";
+}
+
 std::string describeOpenFailure(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return "no such file";
-    if (std::filesystem::is_directory(path, ec)) return "it is a folder";
+    if (!fs::exists(path, ec)) return "no such file";
+    if (fs::is_directory(path, ec)) return "it is a folder";
     return std::strerror(errno);
 }
 
-// Prints the error that ended the passes, if there is one.
-bool reportedError(const ObjImporter& importer, const std::string& path, std::ostream& err) {
-    if (!importer.errorText[0]) return false;
-    err << "qfobjimp: " << path << ": " << importer.errorText << "\n";
-    return true;
+// True when the path names a file the readers can open; false after a message.
+bool checkReadable(const std::string& path, std::ostream& err) {
+    std::error_code ec;
+    if (!fs::is_directory(path, ec) && FileSource::open(path)) return true;
+    err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
+    return false;
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::string absolute = fs::absolute(path, ec).string();
+    return ec ? path : absolute;
 }
 
 // Opens the OBJ file of a verb and readies the importer for the passes; false after a message.
 bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr<FileSource>& file,
                  std::ostream& err) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(path, ec)) file = FileSource::open(path);
+    if (!fs::is_directory(path, ec)) file = FileSource::open(path);
     if (!file) {
         err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
         return false;
     }
     importer.progressTotal = fileSize(path);
     importer.objFile = file.get();
-    const std::string absolute = std::filesystem::absolute(path, ec).string();
-    setRunPaths(importer, ec ? path.c_str() : absolute.c_str());
+    setRunPaths(importer, absolutePath(path).c_str());
     if (!importer.lineBuffer.allocate(kLineBufferSize)) {
         err << "qfobjimp: out of memory\n";
         return false;
@@ -186,21 +142,36 @@ bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr
     return true;
 }
 
+// The options file of a run: --config, or the one beside the program.
+void setConfigPath(ObjImporter& importer, const Arguments& args, const char* argv0) {
+    if (args.configPath) copyBounded(importer.configPath, args.configPath->c_str());
+    else configPathBeside(executablePath(argv0).c_str(), importer.configPath);
+}
+
+// The one message of a run in which nothing could be imported.
+void reportNothingToImport(std::ostream& err, const std::string& path, const ObjImporter& importer,
+                           const std::string& pattern) {
+    bool listed = false;
+    for (const auto& o : importer.objects) listed = listed || o->polygonCount > 0;
+    if (listed) err << "qfobjimp: " << path << ": no object matches --select '" << pattern << "'\n";
+    else err << "qfobjimp: " << path << ": " << loadText(IDS_NOTHING_TO_IMPORT) << "\n";
+}
+
 int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
-    if (args.positional.size() != 2) {
-        err << "qfobjimp scan: expected one OBJ file\n" << kUsage;
-        return 2;
-    }
-    const std::string& path = args.positional[1];
+    if (args.operands.size() != 1) return usageError(err, args, "scan: expected one OBJ file");
+    const std::string& path = args.operands[0];
     ObjImporter importer;
     std::unique_ptr<FileSource> file;
     if (!openObjFile(path, importer, file, err)) return 1;
     TerminalProgress progress;
-    progress.setPhase("scanning " + std::filesystem::path(path).filename().string());
+    progress.setPhase("scanning " + fs::path(path).filename().string());
     ConsoleLink link(progress, importer);
     prescanObj(importer, link);
     progress.finish();
-    if (reportedError(importer, path, err)) return 1;
+    if (importer.errorText[0]) {
+        reportError(err, path, importer);
+        return 1;
+    }
 
     if (args.json) {
         JsonWriter json(out);
@@ -228,24 +199,24 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
         return 0;
     }
 
-    out << path << ": " << FormatThousands(importer.progressTotal) << " bytes\n";
+    out << path << ": " << withThousands(importer.progressTotal) << " bytes\n";
     if (!link.message.empty()) out << link.message << "\n";
     if (!importer.objects.empty()) {
         out << std::left << std::setw(32) << "Name" << std::right << std::setw(14) << "Polygons"
             << std::setw(14) << "Vertices" << std::setw(14) << "Tex. vertices" << "\n";
         for (const auto& o : importer.objects) {
             out << std::left << std::setw(32) << o->name << std::right << std::setw(14)
-                << FormatThousands(uint64_t(o->polygonCount)) << std::setw(14)
-                << FormatThousands(uint64_t(o->vertexCount)) << std::setw(14)
-                << FormatThousands(uint64_t(o->texCoordCount));
+                << withThousands(uint64_t(o->polygonCount)) << std::setw(14)
+                << withThousands(uint64_t(o->vertexCount)) << std::setw(14)
+                << withThousands(uint64_t(o->texCoordCount));
             if (o->polygonCount == 0) out << "  (no polygons: not listed)";
             out << "\n";
         }
     }
-    out << "Objects: " << importer.objects.size() << "\n";
-    out << "Vertices: " << FormatThousands(uint64_t(importer.vertexTotal))
-        << "  Texture vertices: " << FormatThousands(uint64_t(importer.texCoordTotal))
-        << "  Normals: " << FormatThousands(uint64_t(importer.normalTotal)) << "\n";
+    out << "Objects: " << withThousands(importer.objects.size()) << "\n";
+    out << "Vertices: " << withThousands(uint64_t(importer.vertexTotal))
+        << "  Texture vertices: " << withThousands(uint64_t(importer.texCoordTotal))
+        << "  Normals: " << withThousands(uint64_t(importer.normalTotal)) << "\n";
     out << "Material libraries:";
     if (importer.materialLibraries.empty()) out << " none";
     for (const auto& l : importer.materialLibraries) out << " \"" << l << "\"";
@@ -253,31 +224,32 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
-    if (args.positional.size() != 2) {
-        err << "qfobjimp parse: expected one OBJ file\n" << kUsage;
-        return 2;
-    }
-    const std::string& path = args.positional[1];
+int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
+    if (args.operands.size() != 1) return usageError(err, args, "parse: expected one OBJ file");
+    const std::string& path = args.operands[0];
     ObjImporter importer;
-    std::string optionError;
-    if (!applyOptionFlags(args.optionFlags, importer.options, optionError)) {
-        err << "qfobjimp: " << optionError << "\n";
-        return 2;
-    }
+    setConfigPath(importer, args, argv0);
+    loadOptions(importer);
     std::unique_ptr<FileSource> file;
     if (!openObjFile(path, importer, file, err)) return 1;
+    std::string optionError;
+    if (!applyOptionFlags(args.optionFlags, importer.options, optionError))
+        return usageError(err, args, optionError);
     TerminalProgress progress;
     ConsoleLink link(progress, importer);
-    progress.setPhase("scanning " + std::filesystem::path(path).filename().string());
+    progress.setPhase("scanning " + fs::path(path).filename().string());
     prescanObj(importer, link);
-    if (!importer.errorText[0] && selectObjects(importer, args.select.c_str()) > 0) {
-        importWorkerBody(importer, link);
-    } else if (!importer.errorText[0]) {
-        link.message = loadText(IDS_NOTHING_TO_IMPORT);
-    }
+    const bool chosen = !importer.errorText[0] && selectObjects(importer, args.select.c_str()) > 0;
+    if (chosen) importWorkerBody(importer, link);
     progress.finish();
-    if (reportedError(importer, path, err)) return 1;
+    if (importer.errorText[0]) {
+        reportError(err, path, importer);
+        return 1;
+    }
+    if (!chosen) {
+        reportNothingToImport(err, path, importer, args.select);
+        return 1;
+    }
 
     if (args.json) {
         JsonWriter json(out);
@@ -315,146 +287,177 @@ int parseCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
         return 0;
     }
 
-    if (!link.message.empty()) out << link.message << "\n";
     if (!importer.meshes.empty())
         out << std::left << std::setw(32) << "Mesh" << std::right << std::setw(14) << "Vertices" << std::setw(14)
             << "Polygons" << std::setw(14) << "Corners" << std::setw(14) << "Tex. vertices" << "\n";
     for (const auto& named : importer.meshes) {
         const Mesh& m = named->mesh;
         out << std::left << std::setw(32) << named->name << std::right << std::setw(14)
-            << FormatThousands(uint64_t(m.vertexCount)) << std::setw(14) << FormatThousands(uint64_t(m.polygonCount))
-            << std::setw(14) << FormatThousands(uint64_t(m.vertexIndexFill)) << std::setw(14)
-            << FormatThousands(uint64_t(m.texCoordCount)) << "\n";
+            << withThousands(uint64_t(m.vertexCount)) << std::setw(14) << withThousands(uint64_t(m.polygonCount))
+            << std::setw(14) << withThousands(uint64_t(m.vertexIndexFill)) << std::setw(14)
+            << withThousands(uint64_t(m.texCoordCount)) << "\n";
     }
     if (importer.options.importAsClusters)
         for (const auto& o : importer.objects)
             if (o->clusterPolygons.GetCount() > 0)
-                out << "  cluster " << o->name << ": " << FormatThousands(uint64_t(o->clusterPolygons.GetCount()))
+                out << "  cluster " << o->name << ": " << withThousands(uint64_t(o->clusterPolygons.GetCount()))
                     << " polygons\n";
-    out << "Materials read: " << importer.materials.size() << "\n";
+    out << "Materials read: " << withThousands(importer.materials.size()) << "\n";
     for (const auto& w : importer.warnings) out << "warning: " << w << "\n";
     return 0;
 }
 
+// What a finished import built, in one line.
+std::string summaryLine(const ObjImporter& importer, double seconds, const std::vector<std::string>& written) {
+    const auto& scene = XSI::standin::HostScene::instance();
+    uint64_t meshes = 0, polygons = 0, vertices = 0;
+    for (int id : scene.children(scene.root(), XSI::standin::ItemKind::Object)) {
+        const auto& object = scene.item(id);
+        if (!object.built) continue;
+        ++meshes;
+        polygons += object.polygonSizes.size();
+        vertices += object.positions.size() / 3;
+    }
+    std::ostringstream line;
+    line << "imported " << countOf(meshes, "mesh", "meshes") << ", " << countOf(polygons, "polygon", "polygons")
+         << ", " << countOf(vertices, "vertex", "vertices") << ", "
+         << countOf(importer.hostMaterials.size(), "material", "materials") << ", "
+         << countOf(importer.createdClipNames.size(), "clip", "clips") << ", "
+         << countOf(importer.warnings.size(), "warning", "warnings") << " in " << std::fixed << std::setprecision(2)
+         << seconds << " s";
+    for (size_t i = 0; i < written.size(); ++i) line << (i ? " and " : "; written to ") << written[i];
+    return line.str();
+}
+
 int importCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
-    if (args.positional.size() != 2) {
-        err << "qfobjimp import: expected one OBJ file\n" << kUsage;
-        return 2;
-    }
-    const std::string& path = args.positional[1];
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec) || !FileSource::open(path)) {
-        err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
-        return 1;
-    }
+    const auto started = std::chrono::steady_clock::now();
+    if (args.operands.size() != 1) return usageError(err, args, "import: expected one OBJ file");
+    const std::string& path = args.operands[0];
     {
         ImportOptions check;
         std::string optionError;
-        if (!applyOptionFlags(args.optionFlags, check, optionError)) {
-            err << "qfobjimp: " << optionError << "\n";
-            return 2;
-        }
+        if (!applyOptionFlags(args.optionFlags, check, optionError)) return usageError(err, args, optionError);
     }
+    if (!checkReadable(path, err)) return 1;
+
+    // The output files are opened first, so that a path that cannot be written fails at once
+    // and not after the import.
+    OutputFile sceneFile;
+    std::string error;
+    if (args.scenePath && !sceneFile.open(*args.scenePath, error)) {
+        err << "qfobjimp: " << error << "\n";
+        return 1;
+    }
+
     ConsoleChoices choices;
     choices.select = args.select;
     choices.optionFlags = args.optionFlags;
-    choices.materialPrefixGiven = args.materialPrefix.has_value();
-    if (args.materialPrefix) choices.materialPrefix = *args.materialPrefix;
     choices.searchFolders = args.searchFolders;
-    ConsoleUi ui(choices, out, err);
-    installInterruptHandler();
-
-    const std::string absolute = std::filesystem::absolute(path, ec).string();
+    choices.saveOptions = args.saveOptions;
+    ConsoleUi ui(choices, out);
     ObjImporter importer;
+    installInterruptHandler(&importer.aborted);
+    struct HandlerRelease {
+        ~HandlerRelease() { installInterruptHandler(nullptr); }
+    } release;
+
     const std::string module = executablePath(argv0);
-    const int result = runImport(importer, ec ? path.c_str() : absolute.c_str(), module.c_str(), ui,
+    const int result = runImport(importer, absolutePath(path).c_str(), module.c_str(), ui,
                                  args.configPath ? args.configPath->c_str() : nullptr);
+    if (ui.cancelled()) {
+        err << "qfobjimp: import cancelled\n";
+        return 130;
+    }
+    if (!result) {
+        if (importer.errorText[0]) reportError(err, path, importer);
+        else if (!ui.messages().empty()) err << "qfobjimp: " << oneLine(ui.messages().back().c_str()) << "\n";
+        else err << "qfobjimp: " << path << ": the import failed\n";
+        return 1;
+    }
+    if (importer.countSelectedObjects() == 0) {
+        reportNothingToImport(err, path, importer, args.select);
+        return 1;
+    }
+
+    std::vector<std::string> written;
     if (args.scenePath) {
-        std::ofstream scene(*args.scenePath, std::ios::binary);
-        XSI::standin::HostScene::instance().writeJson(scene);
-        scene << "\n";
-        if (!scene) {
-            err << "qfobjimp: cannot write the scene to '" << *args.scenePath << "'\n";
+        std::ostringstream json;
+        XSI::standin::HostScene::instance().writeJson(json);
+        json << "\n";
+        const std::string text = json.str();
+        std::fwrite(text.data(), 1, text.size(), sceneFile.stream());
+        if (ui.cancelled()) {
+            err << "qfobjimp: import cancelled\n";
+            return 130;
+        }
+        if (!sceneFile.commit(error)) {
+            err << "qfobjimp: " << error << "\n";
             return 1;
         }
+        written.push_back(*args.scenePath);
     }
-    if (ui.cancelled()) return 130;
-    return result ? 0 : 1;
-}
-
-// Option keys of the config verb, by their flag name.
-struct OptionKey {
-    const char* name;
-    bool ImportOptions::*flag;
-    float ImportOptions::*number;
-};
-const OptionKey kOptionKeys[] = {
-    {"replace-scene", &ImportOptions::replaceScene, nullptr},
-    {"clusters", &ImportOptions::importAsClusters, nullptr},
-    {"flip-zy", &ImportOptions::flipZY, nullptr},
-    {"center-pivots", &ImportOptions::centerPivots, nullptr},
-    {"texcoords", &ImportOptions::textureCoords, nullptr},
-    {"materials", &ImportOptions::importMaterials, nullptr},
-    {"material-prefix", &ImportOptions::useMaterialPrefix, nullptr},
-    {"force-black-ambient", &ImportOptions::forceBlackAmbient, nullptr},
-    {"scale", nullptr, &ImportOptions::objectScale},
-    {"default-bump", nullptr, &ImportOptions::defaultBump},
-};
-
-bool parseFlag(const std::string& text, bool& flag) {
-    if (text == "on" || text == "true" || text == "1") flag = true;
-    else if (text == "off" || text == "false" || text == "0") flag = false;
-    else return false;
-    return true;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    out << summaryLine(importer, seconds, written) << "\n";
+    return 0;
 }
 
 int configCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
     ObjImporter importer;
-    if (args.configPath) copyBounded(importer.configPath, args.configPath->c_str());
-    else configPathBeside(executablePath(argv0).c_str(), importer.configPath);
+    setConfigPath(importer, args, argv0);
     bool loaded = loadOptions(importer);
     ImportOptions& o = importer.options;
 
-    if (args.positional.size() == 4 && args.positional[1] == "set") {
-        const std::string& key = args.positional[2];
-        const std::string& value = args.positional[3];
-        bool known = false, valid = false;
+    if (!args.operands.empty() && args.operands[0] == "set") {
+        if (args.operands.size() != 3)
+            return usageError(err, args, "config set: expected a key and a value");
+        const std::string& key = args.operands[1];
+        const std::string& value = args.operands[2];
+        const OptionSetting* setting = findOptionSetting(key);
         if (key == "search-path") {
-            known = valid = value.size() < sizeof o.mapSearchPath;
-            if (valid) copyBounded(o.mapSearchPath, value.c_str());
-        }
-        for (const OptionKey& k : kOptionKeys) {
-            if (key != k.name) continue;
-            known = true;
-            if (k.flag) valid = parseFlag(value, o.*k.flag);
-            else {
-                char* end = nullptr;
-                float f = std::strtof(value.c_str(), &end);
-                float lo = k.number == &ImportOptions::objectScale ? kObjectScaleMin : kDefaultBumpMin;
-                float hi = k.number == &ImportOptions::objectScale ? kObjectScaleMax : kDefaultBumpMax;
-                valid = end && *end == '\0' && !value.empty() && f >= lo && f <= hi;
-                if (valid) o.*k.number = f;
+            if (value.size() >= sizeof o.mapSearchPath) {
+                err << "qfobjimp: config: search-path takes a folder of at most " << sizeof o.mapSearchPath - 1
+                    << " characters\n";
+                return 2;
             }
-        }
-        if (!known || !valid) {
-            err << "qfobjimp config: " << (known ? "invalid value for " : "unknown option ") << key << "\n";
+            copyBounded(o.mapSearchPath, value.c_str());
+        } else if (!setting) {
+            std::string keys;
+            for (const OptionSetting& s : optionSettings()) keys += std::string(s.key) + ", ";
+            err << "qfobjimp: config: unknown option '" << key << "'; the options are " << keys << "search-path\n";
+            return 2;
+        } else if (setting->flag) {
+            if (!parseOnOff(value, o.*setting->flag)) {
+                err << "qfobjimp: config: " << key << " takes on or off, not '" << value << "'\n";
+                return 2;
+            }
+        } else if (!parseSettingNumber(*setting, value, o.*setting->number)) {
+            err << "qfobjimp: config: " << key << " takes a number " << rangeText(*setting) << ", not '" << value
+                << "'\n";
             return 2;
         }
         saveOptions(importer);
+        if (!loadOptions(importer)) {
+            err << "qfobjimp: config: cannot write '" << importer.configPath << "'\n";
+            return 1;
+        }
         loaded = true;
-    } else if (args.positional.size() != 1) {
-        err << kUsage;
-        return 2;
+    } else if (!args.operands.empty()) {
+        return usageError(err, args, "config: unexpected '" + args.operands[0] + "'");
     }
 
-    out << "options file: " << importer.configPath << (loaded ? "" : " (not found: defaults)") << "\n";
-    auto onOff = [](bool b) { return b ? "on" : "off"; };
-    for (const OptionKey& k : kOptionKeys) {
-        out << "  " << std::left << std::setw(22) << k.name;
-        if (k.flag) out << onOff(o.*k.flag) << "\n";
-        else out << o.*k.number << "\n";
+    out << "options file: " << importer.configPath << (loaded ? "" : " (not there yet: the defaults are shown)")
+        << "\n";
+    auto row = [&](const std::string& key, const std::string& value, const std::string& meaning) {
+        out << "  " << std::left << std::setw(21) << key << std::setw(8) << value << meaning << "\n";
+    };
+    for (const OptionSetting& s : optionSettings()) {
+        std::ostringstream value;
+        if (s.flag) value << (o.*s.flag ? "on" : "off");
+        else value << o.*s.number;
+        row(s.key, value.str(), std::string(s.meaning) + (s.number ? " (" + rangeText(s) + ")" : ""));
     }
-    out << "  " << std::left << std::setw(22) << "search-path" << o.mapSearchPath << "\n";
+    row("search-path", o.mapSearchPath[0] ? "" : "(none)", "folder searched, with its sub-folders, for missing textures");
+    if (o.mapSearchPath[0]) out << "    " << o.mapSearchPath << "\n";
     return 0;
 }
 
@@ -467,29 +470,33 @@ std::string executablePath(const char* argv0) {
     if (n > 0 && n < MAX_PATH) return path;
 #else
     std::error_code ec;
-    auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+    auto p = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) return p.string();
 #endif
     return argv0 ? argv0 : "";
 }
 
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    Arguments args = parseArguments(argc, argv);
-    if (!args.error.empty()) {
-        err << "qfobjimp: " << args.error << "\n" << kUsage;
-        return 2;
+    const Arguments args = parseArguments(argc, argv);
+    const bool unknownVerb = args.verb == Verb::None && !args.verbName.empty();
+    if (args.help && !unknownVerb) {
+        out << helpText(args.verb);
+        return 0;
     }
-    if (args.positional.empty() || args.positional[0] == "help") {
-        (args.positional.empty() ? err : out) << kUsage;
-        return args.positional.empty() ? 2 : 0;
+    if (args.version && args.error.empty()) {
+        out << "qfobjimp " << QF_VERSION << "\n";
+        return 0;
     }
-    const std::string& verb = args.positional[0];
-    if (verb == "scan") return scanCommand(args, out, err);
-    if (verb == "parse") return parseCommand(args, out, err);
-    if (verb == "import") return importCommand(args, argc > 0 ? argv[0] : nullptr, out, err);
-    if (verb == "config") return configCommand(args, argc > 0 ? argv[0] : nullptr, out, err);
-    err << "qfobjimp: unknown command '" << verb << "'\n" << kUsage;
-    return 2;
+    if (!args.error.empty()) return usageError(err, args, args.error);
+    const char* argv0 = argc > 0 ? argv[0] : nullptr;
+    switch (args.verb) {
+    case Verb::Scan: return scanCommand(args, out, err);
+    case Verb::Parse: return parseCommand(args, argv0, out, err);
+    case Verb::Import: return importCommand(args, argv0, out, err);
+    case Verb::Config: return configCommand(args, argv0, out, err);
+    case Verb::None: break;
+    }
+    return usageError(err, args, "expected a command");
 }
 
 }  // namespace qf

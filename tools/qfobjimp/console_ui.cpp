@@ -1,13 +1,22 @@
 #include "qfobjimp/console_ui.h"
 
 #include <csignal>
-#include <sstream>
+#include <cstdlib>
 #include <thread>
+
+#if defined(_WIN32)
+#include <io.h>
+#define QF_WRITE _write
+#else
+#include <unistd.h>
+#define QF_WRITE write
+#endif
 
 #include "controls/format_thousands.h"
 #include "dialogs/object_selection.h"
 #include "model/fixed_text.h"
 #include "model/string_table.h"
+#include "qfobjimp/output_file.h"
 #include "run/workers.h"
 
 namespace qf {
@@ -16,12 +25,19 @@ std::atomic<bool> ConsoleUi::interrupted{false};
 
 namespace {
 
-extern "C" void onInterrupt(int) { ConsoleUi::interrupted = true; }
+std::atomic<std::atomic<bool>*> cancelTarget{nullptr};
 
-std::string rangeText(float lo, float hi) {
-    std::ostringstream s;
-    s << lo << " to " << hi;
-    return s.str();
+extern "C" void onInterrupt(int) {
+    if (ConsoleUi::interrupted.exchange(true)) {
+        // Asked twice: stop now, leaving no half-written file behind.
+        removeUnfinishedOutputFiles();
+        const char text[] = "\nqfobjimp: cancelled\n";
+        const auto written = QF_WRITE(2, text, sizeof text - 1);
+        (void)written;
+        std::_Exit(130);
+    }
+    if (std::atomic<bool>* flag = cancelTarget.load()) flag->store(true);
+    std::signal(SIGINT, onInterrupt);  // some systems reset the handler once it ran
 }
 
 // The options dialog as the pre-scan worker sees it: rows and counts land here, on the main thread.
@@ -71,41 +87,15 @@ private:
 
 }  // namespace
 
-bool applyOptionFlags(const std::vector<std::pair<std::string, std::string>>& flags, ImportOptions& o,
-                      std::string& error) {
-    for (const auto& [flag, value] : flags) {
-        if (flag == "--clusters") o.importAsClusters = true;
-        else if (flag == "--flip-zy") o.flipZY = true;
-        else if (flag == "--no-texcoords") o.textureCoords = false;
-        else if (flag == "--no-materials") o.importMaterials = false;
-        else if (flag == "--no-center-pivots") o.centerPivots = false;
-        else if (flag == "--force-black-ambient") o.forceBlackAmbient = true;
-        else if (flag == "--scale" || flag == "--default-bump") {
-            const bool scale = flag == "--scale";
-            char* end = nullptr;
-            const float f = std::strtof(value.c_str(), &end);
-            const float lo = scale ? kObjectScaleMin : kDefaultBumpMin, hi = scale ? kObjectScaleMax : kDefaultBumpMax;
-            if (value.empty() || !end || *end != '\0' || !(f >= lo && f <= hi)) {
-                error = flag + " takes a number from " + rangeText(lo, hi);
-                return false;
-            }
-            (scale ? o.objectScale : o.defaultBump) = f;
-        }
-    }
-    return true;
+void installInterruptHandler(std::atomic<bool>* cancelFlag) {
+    cancelTarget = cancelFlag;
+    std::signal(SIGINT, onInterrupt);
 }
 
-void installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
+ConsoleUi::ConsoleUi(ConsoleChoices choices, std::ostream& out) : choices_(std::move(choices)), out_(out) {}
 
-ConsoleUi::ConsoleUi(ConsoleChoices choices, std::ostream& out, std::ostream& err)
-    : choices_(std::move(choices)), out_(out), err_(err) {}
-
-bool ConsoleUi::pollInterrupt(ObjImporter& importer) {
-    if (interrupted && !importer.aborted) {
-        importer.aborted = true;
-        cancelled_ = true;
-    }
-    return false;
+void ConsoleUi::pollInterrupt(ObjImporter& importer) {
+    if (interrupted) importer.aborted = true;
 }
 
 int ConsoleUi::optionsDialog(ObjImporter& importer) {
@@ -124,18 +114,16 @@ int ConsoleUi::optionsDialog(ObjImporter& importer) {
     });
     worker.join();
     progress_.finish();
-    if (!dialog.message.empty()) out_ << dialog.message << "\n";
-    if (dialog.ended && dialog.result == 0) return 0;
+    if (!dialog.message.empty()) messages_.push_back(dialog.message);
+    if ((dialog.ended && dialog.result == 0) || interrupted) return 0;
 
     // The choices a user makes in the dialog before pressing Import.
     std::string error;
     if (!applyOptionFlags(choices_.optionFlags, importer.options, error)) {
-        err_ << "qfobjimp: " << error << "\n";
+        messages_.push_back(error);
         return 0;
     }
-    if (choices_.materialPrefixGiven) importer.options.useMaterialPrefix = true;
     if (!importer.options.useMaterialPrefix) importer.options.materialPrefix[0] = '\0';
-    else if (choices_.materialPrefixGiven) copyBounded(importer.options.materialPrefix, choices_.materialPrefix.c_str());
     importer.options.clusterPrefix[0] = '\0';
     selectObjects(importer, choices_.select.c_str());
     return 1;
@@ -172,10 +160,7 @@ void ConsoleUi::warningsDialog(ObjImporter& importer) {
     for (const std::string& w : importer.warnings) out_ << w << "\n";
 }
 
-void ConsoleUi::messageBox(ObjImporter&, const char* text) {
-    // The run's message boxes carry either the error that ended it or a notice.
-    err_ << text << "\n";
-}
+void ConsoleUi::messageBox(ObjImporter&, const char* text) { messages_.emplace_back(text); }
 
 int ConsoleUi::askForMap(ObjImporter& importer) {
     if (nextSearchFolder_ >= choices_.searchFolders.size()) return 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/import_options.h"
+#include "qfobjimp/option_settings.h"
 #include "qfobjimp/terminal_progress.h"
 #include "run/import_run.h"
 
@@ -15,44 +16,43 @@ namespace qf {
 // What the user would choose in the options dialog.
 struct ConsoleChoices {
     std::string select = "*";
-    std::vector<std::pair<std::string, std::string>> optionFlags;  // applied over the loaded options
-    bool materialPrefixGiven = false;
-    std::string materialPrefix;
+    OptionFlags optionFlags;                 // applied over the loaded options, for this run only
     std::vector<std::string> searchFolders;  // offered, one per question, when a map is missing
+    bool saveOptions = false;                // keep the run's options in the options file
 };
-
-// Applies option flags (--clusters, --scale 2, ...) to the options; false with a message.
-bool applyOptionFlags(const std::vector<std::pair<std::string, std::string>>& flags, ImportOptions& options,
-                      std::string& error);
 
 class ConsoleUi final : public RunUi, public MapSearchUi {
 public:
-    ConsoleUi(ConsoleChoices choices, std::ostream& out, std::ostream& err);
+    // Warnings go to out; messages are kept for the caller.
+    ConsoleUi(ConsoleChoices choices, std::ostream& out);
     int optionsDialog(ObjImporter& importer) override;
     int progressDialog(ObjImporter& importer) override;
     void warningsDialog(ObjImporter& importer) override;
+    // Kept for the caller, who reports them with the place they belong to.
     void messageBox(ObjImporter& importer, const char* text) override;
     MapSearchUi& mapSearch() override { return *this; }
+    bool savesOptions() const override { return choices_.saveOptions; }
     int askForMap(ObjImporter& importer) override;
 
-    bool cancelled() const { return cancelled_; }
+    bool cancelled() const { return interrupted; }
+    const std::vector<std::string>& messages() const { return messages_; }
 
-    // Set from the interrupt handler: Ctrl-C cancels like "Cancel Import".
+    // Set by Ctrl-C: the import is cancelled as "Cancel Import" cancels it.
     static std::atomic<bool> interrupted;
 
 private:
-    // Passes an interrupt on to the importer; true once the dialog may close.
-    bool pollInterrupt(ObjImporter& importer);
+    void pollInterrupt(ObjImporter& importer);
 
     ConsoleChoices choices_;
     std::ostream& out_;
-    std::ostream& err_;
     TerminalProgress progress_;
     size_t nextSearchFolder_ = 0;
-    bool cancelled_ = false;
+    std::vector<std::string> messages_;
 };
 
-// Installs the Ctrl-C handler that sets ConsoleUi::interrupted.
-void installInterruptHandler();
+// Installs the Ctrl-C handler. The first Ctrl-C sets ConsoleUi::interrupted and the given cancel
+// flag (the importer's, polled by every phase); a second one removes unfinished output files and
+// ends the process at once with exit code 130.
+void installInterruptHandler(std::atomic<bool>* cancelFlag);
 
 }  // namespace qf

@@ -1,0 +1,154 @@
+#include "qfobjimp/output_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Temporary names of the files being written, for a second Ctrl-C that ends the process at once.
+constexpr int kSlots = 4;
+constexpr size_t kSlotSize = 4096;
+char slotPaths[kSlots][kSlotSize];
+std::atomic<bool> slotUsed[kSlots];
+
+int claimSlot(const std::string& temporary) {
+    if (temporary.size() >= kSlotSize) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        bool expected = false;
+        if (!slotUsed[i].compare_exchange_strong(expected, true)) continue;
+        std::memcpy(slotPaths[i], temporary.c_str(), temporary.size() + 1);
+        return i;
+    }
+    return -1;
+}
+
+void releaseSlot(int& slot) {
+    if (slot >= 0) slotUsed[slot] = false;
+    slot = -1;
+}
+
+// Opens a new file of a name no other file has, beside path.
+std::FILE* createTemporary(const std::string& path, std::string& temporary) {
+    const fs::path target(path);
+    const std::string stem = (target.parent_path() / ("." + target.filename().string())).string();
+#if defined(_WIN32)
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = stem + "." + std::to_string(_getpid()) + "-" + std::to_string(serial++) + ".tmp";
+        const int fd = _open(temporary.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd >= 0) return _fdopen(fd, "wb");
+        if (errno != EEXIST) return nullptr;
+    }
+    return nullptr;
+#else
+    std::string name = stem + ".XXXXXX";
+    const int fd = mkstemp(name.data());
+    if (fd < 0) return nullptr;
+    temporary = name;
+    // mkstemp makes the file private; the finished file gets the mode a new file (or the one it
+    // replaces) would have.
+    struct stat existing;
+    mode_t mode;
+    if (::stat(path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(022);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(fd, mode);
+    return fdopen(fd, "wb");
+#endif
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() { discard(); }
+
+bool OutputFile::open(const std::string& path, std::string& error) {
+    discard();
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = "cannot write '" + path + "': it is a folder";
+        return false;
+    }
+    file_ = createTemporary(path, temporary_);
+    if (!file_) {
+        error = "cannot write '" + path + "': " + std::strerror(errno);
+        temporary_.clear();
+        return false;
+    }
+    path_ = path;
+    slot_ = claimSlot(temporary_);
+    // Large blocks: the scene of a big file runs to hundreds of megabytes.
+    std::setvbuf(file_, nullptr, _IOFBF, size_t(1) << 20);
+    return true;
+}
+
+bool OutputFile::commit(std::string& error) {
+    if (!file_) {
+        error = "cannot write '" + path_ + "'";
+        return false;
+    }
+    const bool written = std::ferror(file_) == 0;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!written || !closed) {
+        error = "cannot write '" + path_ + "': " + std::strerror(written ? errno : writeErrno);
+        discard();
+        return false;
+    }
+#if defined(_WIN32)
+    const bool moved = MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    const bool moved = std::rename(temporary_.c_str(), path_.c_str()) == 0;
+#endif
+    if (!moved) {
+        error = "cannot write '" + path_ + "': " + std::strerror(errno);
+        discard();
+        return false;
+    }
+    temporary_.clear();
+    releaseSlot(slot_);
+    return true;
+}
+
+void OutputFile::discard() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    if (!temporary_.empty()) std::remove(temporary_.c_str());
+    temporary_.clear();
+    releaseSlot(slot_);
+}
+
+void removeUnfinishedOutputFiles() {
+    for (int i = 0; i < kSlots; ++i)
+        if (slotUsed[i].load()) {
+#if defined(_WIN32)
+            _unlink(slotPaths[i]);
+#else
+            unlink(slotPaths[i]);
+#endif
+        }
+}
+
+}  // namespace qf
