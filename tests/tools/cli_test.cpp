@@ -26,11 +26,13 @@ struct CliRun {
 
 std::string word(const std::string& s) { return "'" + s + "'"; }
 
-// Runs the tool with the arguments (a shell word list) and keeps both streams apart.
-CliRun run(const std::string& arguments) {
+// Runs the tool with the arguments (a shell word list), in the folder when one is given, and keeps
+// both streams apart.
+CliRun run(const std::string& arguments, const std::string& folder = "") {
     static test::TempDir streams;
     const std::string errFile = streams.path("stderr.txt");
-    const std::string command = std::string(QF_CLI_PATH) + " " + arguments + " 2>" + word(errFile);
+    const std::string command = (folder.empty() ? "" : "cd " + word(folder) + " && ") + QF_CLI_PATH + " " +
+                                arguments + " 2>" + word(errFile);
     CliRun r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -191,11 +193,18 @@ TEST_F(CliImport, FlagsApplyToTheirRunOnlyUnlessSaved) {
 // --- errors: where, and how they end the run ------------------------------------------------
 
 TEST_F(CliImport, ErrorsNameTheFileAndGoToStandardErrorAlone) {
-    const std::string bad = dir.write("bad.obj", "v 0 0 0\nf 1 2 3\n");
+    const std::string bad = dir.write("bad.obj", "# a face past the vertices\nv 0 0 0\n\nf 1 2 3\n");
     CliRun r = import(bad);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(std::regex_match(r.err, std::regex(".*bad\\.obj(:[0-9]+)?: invalid vertex index\n"))) << r.err;
+    EXPECT_EQ(r.err, bad + ":4: invalid vertex index\n");
+    // The file as the user typed it, and one line for a text written for a message box.
+    dir.write("nan.obj", "v 0 0 0\nv nan 1 1\nv 0 1 0\nf 1 2 3\n");
+    CliRun nan = run("import nan.obj", dir.root());
+    EXPECT_EQ(nan.exitCode, 1);
+    EXPECT_EQ(nan.err, "nan.obj:2: vertex coordinate is not a finite number (NaN or infinity)\n");
+    CliRun big = import(dir.write("big.obj", "v 0 0 0\nv 1e30 1 1\nv 0 1 0\nf 1 2 3\n"));
+    EXPECT_EQ(big.err, dir.path("big.obj") + ":2: vertex coordinate too big adjust vertex-scale\n");
 
     CliRun missing = run("import /no/such/file.obj");
     EXPECT_EQ(missing.exitCode, 1);
