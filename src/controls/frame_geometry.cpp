@@ -43,4 +43,9 @@ FramePoint centredPosition(const FrameRect& reference, const FrameRect& bounds, 
     return p;
 }
 
+bool inSizeGrip(int w, int h, FramePoint p) {
+    // Corners (w - 15, h - 6), (w - 1, h - 20) and (w - 1, h - 6).
+    return p.x <= w - 1 && p.y <= h - 6 && p.x + p.y >= w + h - 21;
+}
+
 }  // namespace qf

@@ -41,4 +41,8 @@ ResizeHit resizeHit(int w, int h, bool withLogo, FramePoint p, bool withCaption)
 // Top-left of a window of the given size centred on reference and kept inside bounds.
 FramePoint centredPosition(const FrameRect& reference, const FrameRect& bounds, int width, int height);
 
+// The size grip of a resizable dialog of client size w x h: the triangle with its right angle at
+// the bottom-right, 14 pixels a side, just above the bottom strip's lowest lines.
+bool inSizeGrip(int w, int h, FramePoint p);
+
 }  // namespace qf

@@ -51,6 +51,17 @@ TEST(FrameGeometry, DragAndResizeHits) {
     EXPECT_EQ(resizeHit(300, 200, true, {100, 100}, true), ResizeHit::None);
 }
 
+TEST(FrameGeometry, SizeGripIsTheCornerTriangle) {
+    // Corners (285, 194), (299, 180) and (299, 194) of a 300 x 200 client.
+    EXPECT_TRUE(inSizeGrip(300, 200, {299, 194}));
+    EXPECT_TRUE(inSizeGrip(300, 200, {285, 194}));
+    EXPECT_TRUE(inSizeGrip(300, 200, {299, 180}));
+    EXPECT_TRUE(inSizeGrip(300, 200, {292, 188}));
+    EXPECT_FALSE(inSizeGrip(300, 200, {290, 188}));  // left of the slope
+    EXPECT_FALSE(inSizeGrip(300, 200, {299, 195}));  // below it: the strip's lowest lines
+    EXPECT_FALSE(inSizeGrip(300, 200, {300, 190}));
+}
+
 TEST(FrameGeometry, CentringStaysInsideTheWorkArea) {
     const FrameRect work{0, 0, 1920, 1040};
     EXPECT_EQ(centredPosition({100, 100, 500, 400}, work, 200, 100), (FramePoint{200, 200}));
