@@ -1,4 +1,4 @@
-// The skinned combo box.
+// The skinned combo box: a drop-down list of a read-only edit, an arrow and a popup menu.
 #pragma once
 #include <windows.h>
 

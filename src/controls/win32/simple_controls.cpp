@@ -5,6 +5,7 @@
 
 #include "controls/control_logic.h"
 #include "controls/skin_metrics.h"
+#include "controls/win32/inplace_edit.h"
 #include "controls/win32/skin_core.h"
 
 #define GET_X_LPARAM_(lp) (static_cast<int>(static_cast<short>(LOWORD(lp))))
@@ -477,7 +478,12 @@ LRESULT CALLBACK CheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         redraw(w);
         return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_F2) SendMessageA(GetParent(w), CKBM_BEGINRENAME, 0, 0);
+        // F2 renames in place when the parent agrees; the editor hands the text back with
+        // INPLACE_DONE (below).
+        if (wParam == VK_F2 && SendMessageA(GetParent(w), CKBM_BEGINRENAME, 0, 0)) OpenInplaceEdit(w, 1);
+        return 1;
+    case CKBM_BEGINRENAME:
+        OpenInplaceEdit(w, 1);
         return 1;
     case WM_COMMAND:
         if (LOWORD(wParam) == INPLACE_DONE) {

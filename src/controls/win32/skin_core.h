@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <new>
+
 namespace qf {
 
 // Registers the fifteen window classes of the library; 1 when all are there, 0 at a failure
@@ -31,6 +33,18 @@ void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled
 void* CreateStateBlock(HWND window, size_t bytes);
 void* StateBlockOf(HWND window);
 void FreeStateBlock(HWND window);
+// A state block holding an object with members of its own (texts, lists): built in the block on
+// WM_CREATE, destroyed before the block is freed on WM_DESTROY.
+template <typename T>
+T* CreateStateObject(HWND window) {
+    void* block = CreateStateBlock(window, sizeof(T));
+    return block ? new (block) T() : nullptr;
+}
+template <typename T>
+void DestroyStateObject(HWND window) {
+    if (T* state = static_cast<T*>(StateBlockOf(window))) state->~T();
+    FreeStateBlock(window);
+}
 
 // Runs the body of a window or dialog procedure so that no exception leaves it: one that is
 // thrown ends in the fallback result.
