@@ -10,80 +10,45 @@
 
 namespace qf {
 
-namespace {
-
-// Both sides wait for the other with a short spin before they sleep: a parse of many groups sends
-// hundreds of thousands of messages, and a sleep and wake-up for each would cost more than the
-// parse itself.
-constexpr int kSpinRounds = 4000;
-
-inline void relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#else
-    std::this_thread::yield();
-#endif
-}
-
-template <typename Ready>
-bool spinUntil(Ready ready) {
-    for (int i = 0; i < kSpinRounds; ++i) {
-        if (ready()) return true;
-        relax();
-    }
-    return ready();
-}
-
-}  // namespace
-
-bool MessageChannel::hasWork() const {
-    return pending_.load(std::memory_order_acquire) != nullptr && !done_.load(std::memory_order_acquire);
-}
-
 intptr_t MessageChannel::call(const std::function<intptr_t()>& work) {
     std::lock_guard<std::mutex> one(senders_);
-    done_.store(false, std::memory_order_release);
-    pending_.store(&work, std::memory_order_release);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-    }
-    changed_.notify_all();
-    auto finished = [&] { return done_.load(std::memory_order_acquire); };
-    if (!spinUntil(finished)) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, finished);
-    }
-    const intptr_t result = result_;
-    pending_.store(nullptr, std::memory_order_release);
-    return result;
+    std::unique_lock<std::mutex> lock(mutex_);
+    pending_ = &work;
+    done_ = false;
+    workReady_.notify_one();
+    workDone_.wait(lock, [&] { return done_; });
+    pending_ = nullptr;
+    return result_;
 }
 
 void MessageChannel::serve(const std::function<bool()>& finished) {
+    // The poll interval lets finished() notice what no call announces (an interrupt, a flag).
+    constexpr auto kPollInterval = std::chrono::milliseconds(50);
+    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        if (hasWork()) {
-            result_ = (*pending_.load(std::memory_order_acquire))();
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                done_.store(true, std::memory_order_release);
-            }
-            changed_.notify_all();
+        if (pending_ && !done_) {
+            const std::function<intptr_t()>* work = pending_;
+            lock.unlock();
+            const intptr_t result = (*work)();
+            lock.lock();
+            result_ = result;
+            done_ = true;
+            workDone_.notify_one();
             continue;
         }
-        woken_.store(false, std::memory_order_release);
-        if (finished()) return;
-        auto ready = [&] { return hasWork() || woken_.load(std::memory_order_acquire); };
-        if (spinUntil(ready)) continue;
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait_for(lock, std::chrono::milliseconds(50), ready);
+        woken_ = false;
+        lock.unlock();
+        const bool over = finished();
+        lock.lock();
+        if (over) return;
+        workReady_.wait_for(lock, kPollInterval, [&] { return (pending_ && !done_) || woken_; });
     }
 }
 
 void MessageChannel::wake() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        woken_.store(true, std::memory_order_release);
-    }
-    changed_.notify_all();
+    std::lock_guard<std::mutex> lock(mutex_);
+    woken_ = true;
+    workReady_.notify_one();
 }
 
 intptr_t ChannelLink::send(DialogMessage code, uintptr_t wParam, intptr_t lParam) {
@@ -111,16 +76,105 @@ void ChannelLink::endDialog(intptr_t result) {
     });
 }
 
+ThrottledLink::ThrottledLink(DialogLink& dialog, std::chrono::microseconds interval, Clock now)
+    : dialog_(dialog), interval_(interval), clock_(std::move(now)) {}
+
+std::chrono::microseconds ThrottledLink::now() const {
+    if (clock_) return clock_();
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+void ThrottledLink::hold(Slot slot, uintptr_t wParam, intptr_t lParam) {
+    bool already = false;
+    for (int i = 0; i < held_; ++i) already = already || order_[i] == slot;
+    if (!already) order_[held_++] = slot;
+    wParams_[slot] = wParam;
+    lParams_[slot] = lParam;
+    const std::chrono::microseconds t = now();
+    if (!passedOnce_ || t - lastPassed_ >= interval_) {
+        flush();
+        passedOnce_ = true;
+        lastPassed_ = t;
+    }
+}
+
+void ThrottledLink::flush() {
+    const int count = held_;
+    held_ = 0;
+    for (int i = 0; i < count; ++i) {
+        const Slot slot = order_[i];
+        switch (slot) {
+        case kProgress:
+            dialog_.send(DialogMessage::Progress, wParams_[slot], lParams_[slot]);
+            break;
+        case kScanProgress:
+            dialog_.send(DialogMessage::ScanProgress, wParams_[slot], lParams_[slot]);
+            break;
+        case kVertexCount:
+        case kPolygonCount:
+            dialog_.send(DialogMessage::Count, wParams_[slot], lParams_[slot]);
+            break;
+        case kCurrentObject:
+            dialog_.send(DialogMessage::CurrentObject, wParams_[slot], reinterpret_cast<intptr_t>(currentObject_.c_str()));
+            break;
+        case kSlotCount:
+            break;
+        }
+    }
+}
+
+intptr_t ThrottledLink::send(DialogMessage code, uintptr_t wParam, intptr_t lParam) {
+    switch (code) {
+    case DialogMessage::Progress:
+        hold(kProgress, wParam, lParam);
+        return 0;
+    case DialogMessage::ScanProgress:
+        hold(kScanProgress, wParam, lParam);
+        return 0;
+    case DialogMessage::Count:
+        if (wParam > 1) break;
+        hold(wParam == 0 ? kVertexCount : kPolygonCount, wParam, lParam);
+        return 0;
+    case DialogMessage::CurrentObject:
+        if (!lParam) break;
+        currentObject_.assign(reinterpret_cast<const char*>(lParam));
+        hold(kCurrentObject, wParam, 0);
+        return 0;
+    default:
+        break;
+    }
+    flush();
+    return dialog_.send(code, wParam, lParam);
+}
+
+void ThrottledLink::addObjectRows(const ObjectRow* rows, size_t count) {
+    flush();
+    dialog_.addObjectRows(rows, count);
+}
+
+void ThrottledLink::showMessage(int textId) {
+    flush();
+    dialog_.showMessage(textId);
+}
+
+void ThrottledLink::endDialog(intptr_t result) {
+    flush();
+    dialog_.endDialog(result);
+}
+
 void prescanWorkerBody(ObjImporter& importer, DialogLink& dialog) {
-    prescanObj(importer, dialog);
-    if (importer.aborted) dialog.endDialog(0);
-    dialog.send(DialogMessage::ScanDone, 0, 0);
+    ThrottledLink link(dialog);
+    prescanObj(importer, link);
+    if (importer.aborted) link.endDialog(0);
+    link.send(DialogMessage::ScanDone, 0, 0);
 }
 
 void importWorkerBody(ObjImporter& importer, DialogLink& dialog) {
-    readMaterialLibraries(importer, dialog);
-    if (!importer.aborted) runParse(importer, dialog);
-    if (importer.aborted) dialog.endDialog(0);
+    ThrottledLink link(dialog);
+    readMaterialLibraries(importer, link);
+    if (!importer.aborted) runParse(importer, link);
+    if (importer.aborted) link.endDialog(0);
+    link.flush();
 }
 
 namespace {

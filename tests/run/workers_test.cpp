@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
+#include "obj/prescan.h"
 #include "support/test_support.h"
 
 namespace qf {
@@ -47,7 +51,7 @@ TEST(Workers, CancelledPrescanEndsTheDialogWithZeroAndStillSendsScanDone) {
     test::MemoryImport m(file);
     ServedDialog dialog;
     dialog.cancelFlag = &m.importer.aborted;
-    dialog.cancelAfter = 3;
+    dialog.cancelAfter = 1;  // Cancel as soon as the dialog hears from the scan
     MessageChannel channel;
     ChannelLink link(channel, dialog);
     std::thread worker;
@@ -87,7 +91,108 @@ TEST(Workers, AddressesSentStayValidDuringTheSend) {
     ASSERT_TRUE(startImportWorker(m.importer, link, worker));
     channel.serve([&] { return dialog.count(DialogMessage::ReadingDone) > 0; });
     worker.join();
-    EXPECT_EQ(dialog.texts, (std::vector<std::string>{"first", "second"}));
+    ASSERT_FALSE(dialog.texts.empty());
+    EXPECT_EQ(dialog.texts.back(), "second");
+}
+
+// What a dialog shows, folded from the messages that reach it: one picture per message that is
+// not a counter, a progress value or an object name, and one at the end.
+struct ScreenDialog : DialogLink {
+    struct Screen {
+        DialogMessage at;
+        intptr_t progress = -1, scanProgress = -1, vertices = -1, polygons = -1;
+        std::string object;
+        bool operator==(const Screen&) const = default;
+    };
+    Screen now;
+    std::vector<Screen> pictures;
+    std::vector<test::SentMessage> messages;
+    intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+        messages.push_back({code, wParam, lParam});
+        switch (code) {
+        case DialogMessage::Progress: now.progress = lParam; break;
+        case DialogMessage::ScanProgress: now.scanProgress = lParam; break;
+        case DialogMessage::Count: (wParam ? now.polygons : now.vertices) = lParam; break;
+        case DialogMessage::CurrentObject: now.object = reinterpret_cast<const char*>(lParam); break;
+        default:
+            now.at = code;
+            pictures.push_back(now);
+        }
+        return 0;
+    }
+    void addObjectRows(const ObjectRow*, size_t) override { send(DialogMessage::ScanDone, 99, 0); }
+    void showMessage(int) override {}
+};
+
+std::string manyGroups() {
+    std::string file = "mtllib none.mtl\n";
+    for (int i = 0; i < 40; ++i) {
+        const std::string n = std::to_string(i + 1);
+        file += "g part" + n + "\nusemtl m\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf -3 -2 -1\nf -1 -2 -3\n";
+    }
+    return file;
+}
+
+// Both passes into a dialog, directly or through a throttle with the given clock.
+ScreenDialog runPasses(const std::function<std::chrono::microseconds()>* clock) {
+    test::MemoryImport m(manyGroups());
+    ScreenDialog dialog;
+    std::unique_ptr<ThrottledLink> throttle;
+    if (clock) throttle = std::make_unique<ThrottledLink>(dialog, kDisplayInterval, *clock);
+    DialogLink& link = throttle ? static_cast<DialogLink&>(*throttle) : dialog;
+    prescanObj(m.importer, link);
+    for (auto& o : m.importer.objects) o->selected = true;
+    importWorkerBody(m.importer, link);  // throttled once more inside: the outer throttle sees less
+    link.send(DialogMessage::ScanDone, 0, 0);
+    return dialog;
+}
+
+TEST(ThrottledLink, ShowsAtEveryOtherMessageWhatEveryMessageWouldHaveShown) {
+    const ScreenDialog direct = runPasses(nullptr);
+    const std::function<std::chrono::microseconds()> frozen = [] { return std::chrono::microseconds(0); };
+    const ScreenDialog held = runPasses(&frozen);
+    EXPECT_EQ(held.pictures, direct.pictures);
+    EXPECT_LT(held.messages.size() * 4, direct.messages.size());
+    EXPECT_EQ(direct.pictures.back().object, "part40");
+}
+
+TEST(ThrottledLink, PassesOnTheLatestValuesOncePerInterval) {
+    ScreenDialog dialog;
+    std::chrono::microseconds t{0};
+    ThrottledLink link(dialog, std::chrono::microseconds(4000), [&] { return t; });
+    auto codes = [&] {
+        std::vector<std::pair<DialogMessage, intptr_t>> out;
+        for (const auto& m : dialog.messages) out.emplace_back(m.code, m.lParam);
+        dialog.messages.clear();
+        return out;
+    };
+    using P = std::vector<std::pair<DialogMessage, intptr_t>>;
+    link.send(DialogMessage::Progress, 0, 1);  // the first passes at once
+    EXPECT_EQ(codes(), (P{{DialogMessage::Progress, 1}}));
+    t = std::chrono::microseconds(1000);
+    link.send(DialogMessage::Count, 1, 7);
+    link.send(DialogMessage::Progress, 0, 2);
+    link.send(DialogMessage::Count, 1, 8);
+    EXPECT_TRUE(codes().empty());
+    t = std::chrono::microseconds(4000);
+    link.send(DialogMessage::Progress, 0, 3);
+    EXPECT_EQ(codes(), (P{{DialogMessage::Count, 8}, {DialogMessage::Progress, 3}}));
+    t = std::chrono::microseconds(4500);
+    link.send(DialogMessage::Count, 0, 9);
+    EXPECT_TRUE(codes().empty());
+    link.flush();
+    EXPECT_EQ(codes(), (P{{DialogMessage::Count, 9}}));
+}
+
+TEST(ThrottledLink, KeepsItsOwnCopyOfAHeldObjectName) {
+    ScreenDialog dialog;
+    ThrottledLink link(dialog, std::chrono::microseconds(4000), [] { return std::chrono::microseconds(0); });
+    link.send(DialogMessage::Progress, 0, 0);
+    char name[16] = "wheel";
+    link.send(DialogMessage::CurrentObject, 0, reinterpret_cast<intptr_t>(name));
+    std::strcpy(name, "gone");
+    link.endDialog(1);
+    EXPECT_EQ(dialog.now.object, "wheel");
 }
 
 }  // namespace
