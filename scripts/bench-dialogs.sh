@@ -13,5 +13,5 @@ args=()
 [[ $# -gt 0 ]] && args=("Z:$(realpath "$1" | tr / '\\')")
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   [[ -d "$WINEPREFIX" ]] || { wineboot --init >/dev/null 2>&1; wineserver -w; }
-  wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N >/dev/null 2>&1
+  wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wine build-win/bench/qfbench_dialogs.exe "$@"' _ "${args[@]}"

@@ -18,5 +18,5 @@ run() {
 # manager in the virtual screen, Wine would wait two seconds for one at every top-level window that
 # is hidden or destroyed.
 run bash -c 'wineboot --init >/dev/null 2>&1; wineserver -w
-  wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N >/dev/null 2>&1; wineserver -w
+  wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1; wineserver -w
   ctest --test-dir build-win --output-on-failure --repeat until-pass:3'
