@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.lpszClassName = "qfSkinDemo";
     RegisterClassA(&wc);
-    HWND frame = CreateWindowExA(0, "qfSkinDemo", "qf::ObjImport", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kWidth, kHeight,
+    HWND frame = CreateWindowExA(0, "qfSkinDemo", "qf::ObjImport", WS_POPUP, 0, 0, kWidth, kHeight,
                                  nullptr, nullptr, module, nullptr);
     if (!frame) return 1;
     CenterOnOwnerMonitor(frame, nullptr);

@@ -101,20 +101,30 @@ bool handlePushButton(HWND w, UINT message, LPARAM lParam, PushState& push, bool
 
 int textOf(HWND w, char* buffer, int size) { return GetWindowTextA(w, buffer, size); }
 
-void paintGroupBox(HWND w, HDC dc) {
-    char text[63] = {};
-    textOf(w, text, sizeof text);
+// The measures of a group frame's title in its font.
+GroupLayout groupLayoutOf(HWND w, HDC dc, const char* text) {
     RECT client;
     GetClientRect(w, &client);
-    const int width = client.right;
     HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
     SIZE extent{};
     GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
     SIZE x{};
     GetTextExtentPoint32A(dc, "X", 1, &x);
-    const GroupLayout layout = groupLayout(width, client.bottom, extent.cx, extent.cy, x.cy, text[0] != 0);
-    FillSolidRect(dc, toRect(layout.titleBand), GetSkinColor(kFace));
+    SelectObject(dc, oldFont);
+    return groupLayout(client.right, client.bottom, extent.cx, extent.cy, x.cy, text[0] != 0);
+}
+
+// Paints the title band, the outline and the title, and the corners beside the band above the
+// outline; the inside belongs to the parent and to the controls in it.
+void paintGroupBox(HWND w, HDC dc) {
+    char text[63] = {};
+    textOf(w, text, sizeof text);
+    const GroupLayout layout = groupLayoutOf(w, dc, text);
+    const RECT band = toRect(layout.titleBand);
     RECT frame = toRect(layout.outline);
+    FillSolidRect(dc, band, GetSkinColor(kFace));
+    FillSolidRect(dc, frame.left, 0, band.left - frame.left, frame.top, GetSkinColor(kFace));
+    FillSolidRect(dc, band.right, 0, frame.right - band.right, frame.top, GetSkinColor(kFace));
     Draw3dRect(dc, frame, GetSkinColor(kFace), GetSkinColor(kFace));
     RECT inner = frame;
     inner.right -= 1;
@@ -124,12 +134,28 @@ void paintGroupBox(HWND w, HDC dc) {
     Draw3dRect(dc, inner, GetSkinColor(kLightEdge), GetSkinColor(kLightEdge));
     if (text[0]) {
         RECT title = toRect(layout.title);
+        HGDIOBJ oldFont = SelectObject(dc, fontFor(w));
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, GetSkinColor(kFace));
         SetTextColor(dc, captionColor(GetSkinColor(kFace)));
         DrawTextA(dc, text, -1, &title, 0);
+        SelectObject(dc, oldFont);
     }
-    SelectObject(dc, oldFont);
+}
+
+// A new title repaints the band it sits in, never the inside with the controls in it.
+void invalidateGroupTitle(HWND w) {
+    HDC dc = GetDC(w);
+    if (!dc) return;
+    char text[63] = {};
+    textOf(w, text, sizeof text);
+    const GroupLayout layout = groupLayoutOf(w, dc, text);
+    ReleaseDC(w, dc);
+    RECT client;
+    GetClientRect(w, &client);
+    RECT top{0, 0, client.right, layout.titleBand.bottom > layout.outline.top + 2 ? layout.titleBand.bottom
+                                                                                  : layout.outline.top + 2};
+    InvalidateRect(w, &top, FALSE);
 }
 
 void paintStatic(HWND w, HDC dc, int limit, bool userColour) {
@@ -236,8 +262,9 @@ LRESULT labelMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC
 LRESULT groupMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC base) {
     switch (message) {
     case WM_SETTEXT: {
-        const LRESULT r = callBase(base, w, message, wParam, lParam);
-        redraw(w);
+        // The standard group box would repaint its whole inside with the parent's brush here.
+        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
+        invalidateGroupTitle(w);
         return r;
     }
     case WM_ERASEBKGND:
@@ -245,11 +272,6 @@ LRESULT groupMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(w, &ps);
-        if (!base) {  // the library's own class paints its whole face
-            RECT r;
-            GetClientRect(w, &r);
-            FillSolidRect(dc, r, GetSkinColor(kFace));
-        }
         paintGroupBox(w, dc);
         EndPaint(w, &ps);
         return 0;
@@ -329,15 +351,17 @@ LRESULT CALLBACK SkinnedCheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CALLBACK SkinnedEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCPAINT) {
-        HDC dc = GetDC(w);
-        RECT window, client;
-        GetWindowRect(w, &window);
-        MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&window), 2);
-        GetClientRect(w, &client);
-        Draw3dRect(dc, window, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge));
-        InflateRect(&window, -1, -1);
-        Draw3dRect(dc, window, RGB(0, 0, 0), GetSkinColor(kFace));
-        ReleaseDC(w, dc);
+        // The border lies outside the client area: drawn through the window's DC.
+        HDC dc = GetWindowDC(w);
+        if (dc) {
+            RECT r;
+            GetWindowRect(w, &r);
+            OffsetRect(&r, -r.left, -r.top);
+            Draw3dRect(dc, r, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge));
+            InflateRect(&r, -1, -1);
+            Draw3dRect(dc, r, RGB(0, 0, 0), GetSkinColor(kFace));
+            ReleaseDC(w, dc);
+        }
         return 0;
     }
     if (message == WM_CHAR && (wParam == VK_RETURN || wParam == VK_ESCAPE))
@@ -563,6 +587,10 @@ LRESULT CALLBACK ProgressProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         RECT frame = r;
         frame.right -= 1;
         Draw3dRect(dc, frame, GetSkinColor(15), GetSkinColor(16));
+        // The ring between frame and bar, and the column right of the frame, in the face colour.
+        RECT ring{r.left + 1, r.top + 1, r.right - 2, r.bottom - 1};
+        Draw3dRect(dc, ring, GetSkinColor(kFace), GetSkinColor(kFace));
+        FillSolidRect(dc, r.right - 1, r.top, 1, r.bottom - r.top, GetSkinColor(kFace));
         RECT bar{r.left + 2, r.top + 2, r.right - 3, r.bottom - 2};
         FillSolidRect(dc, bar, GetSkinColor(kFace));
         const int filled = filledWidth(bar.right - bar.left, s->fraction);

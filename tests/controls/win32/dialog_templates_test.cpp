@@ -1,11 +1,13 @@
 // The dialog templates of the resource script: every control the dialogs use is there, with its
 // text and visibility (run under Wine).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "controls/frame_geometry.h"
 #include "controls/win32/skin_core.h"
 #include "resources/control_ids.h"
 
@@ -55,6 +57,31 @@ TEST(DialogTemplates, ProgressMapSearchAboutAndWarnings) {
                                  {1137, "Add Search Path"}, {2, "Skip"}, {1138, "dont bother me again"}});
     checkDialog(IDD_ABOUT, {});
     checkDialog(IDD_WARNINGS, {{1146, ""}});
+}
+
+// Every control of the options dialog lies inside the frame's face, clear of the caption strip,
+// the side borders and the bottom strip; its group boxes are not clipped away by the dialog.
+TEST(DialogTemplates, OptionsDialogLayoutKeepsInsideTheFrame) {
+    ASSERT_EQ(RegisterSkinControls(GetModuleHandleA(nullptr)), 1);
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, Quiet, 0);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindowLongPtrA(dialog, GWL_STYLE) & WS_CLIPCHILDREN, 0);
+    const LONG_PTR listStyle = GetWindowLongPtrA(GetDlgItem(dialog, IDC_OBJECT_LIST), GWL_STYLE);
+    EXPECT_EQ(listStyle & (LVS_SINGLESEL | LVS_SORTASCENDING), LVS_SINGLESEL | LVS_SORTASCENDING);
+    RECT client;
+    GetClientRect(dialog, &client);
+    const RECT face{5, 23, client.right - 6, bottomStripTop(client.bottom, true)};
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!(GetWindowLongPtrA(c, GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        RECT inside;
+        IntersectRect(&inside, &r, &face);
+        EXPECT_TRUE(EqualRect(&inside, &r)) << GetDlgCtrlID(c) << ": " << r.left << "," << r.top << "," << r.right
+                                            << "," << r.bottom << " face " << face.right << "," << face.bottom;
+    }
+    DestroyWindow(dialog);
 }
 
 TEST(DialogTemplates, MapSearchPositionsAreInDialogUnits) {

@@ -111,6 +111,79 @@ TEST_F(ControlFixture, ProgressBarFractionIsClamped) {
     ReleaseDC(p, dc);
 }
 
+// Paints a window's whole area in a colour no control uses, so that pixels a control leaves
+// unpainted show.
+void fillWindow(HWND w, COLORREF colour) {
+    HDC dc = GetWindowDC(w);
+    RECT r;
+    GetWindowRect(w, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    FillSolidRect(dc, r, colour);
+    ReleaseDC(w, dc);
+}
+
+const COLORREF kSentinel = RGB(255, 0, 255);
+
+TEST_F(ControlFixture, ProgressBarAndGroupFramePaintEveryPixelTheyOwn) {
+    HWND p = make("qfProgressCtrl", "", 0, 10, 104, 14);
+    fillWindow(p, kSentinel);
+    RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(p);
+    for (POINT at : {POINT{103, 7}, POINT{1, 1}, POINT{101, 7}, POINT{50, 12}})
+        EXPECT_EQ(GetPixel(dc, at.x, at.y), GetSkinColor(kFace)) << at.x << "," << at.y;
+    ReleaseDC(p, dc);
+
+    HWND g = make("qfGroupBox", " Objects ", 0, 11, 150, 80);
+    fillWindow(g, kSentinel);
+    RedrawWindow(g, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    dc = GetDC(g);
+    EXPECT_EQ(GetPixel(dc, 1, 1), GetSkinColor(kFace));    // beside the title band, above the outline
+    EXPECT_EQ(GetPixel(dc, 148, 1), GetSkinColor(kFace));
+    EXPECT_EQ(GetPixel(dc, 75, 40), kSentinel);            // the inside is the parent's
+    ReleaseDC(g, dc);
+}
+
+TEST_F(ControlFixture, RenamingAGroupBoxKeepsTheControlsInIt) {
+    for (bool skinnedButton : {false, true}) {
+        HWND group = skinnedButton ? make("BUTTON", " Objects ", BS_GROUPBOX, 12, 200, 120)
+                                   : make("qfGroupBox", " Objects ", 0, 12, 200, 120);
+        if (skinnedButton) SkinGroupBoxSubclass(group);
+        HWND bar = CreateWindowA("qfProgressCtrl", "", WS_CHILD | WS_VISIBLE, 40, 60, 100, 14, parent, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(bar, PRGM_SETCOLOR, 0, RGB(255, 0, 0));
+        const float full = 1.0f;
+        SendMessageA(bar, PRGM_SETFRACTION, 0, reinterpret_cast<LPARAM>(&full));
+        RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        HDC dc = GetDC(parent);
+        ASSERT_EQ(GetPixel(dc, 60, 67), RGB(255, 0, 0));
+        SetWindowTextA(group, "12 Objects");
+        UpdateWindow(group);
+        UpdateWindow(parent);
+        EXPECT_EQ(GetPixel(dc, 60, 67), RGB(255, 0, 0)) << skinnedButton;
+        ReleaseDC(parent, dc);
+        char text[32] = {};
+        GetWindowTextA(group, text, sizeof text);
+        EXPECT_STREQ(text, "12 Objects");
+        if (skinnedButton) UnskinGroupBox(group);
+        DestroyWindow(bar);
+        DestroyWindow(group);
+    }
+}
+
+TEST_F(ControlFixture, SkinnedEditDrawsItsFrameInItsBorder) {
+    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, parent, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    SkinEditSubclass(edit);
+    RedrawWindow(edit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetWindowDC(edit);
+    EXPECT_EQ(GetPixel(dc, 0, 10), GetSkinColor(kDarkEdge));
+    EXPECT_EQ(GetPixel(dc, 1, 10), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 99, 10), GetSkinColor(kLightEdge));
+    EXPECT_EQ(GetPixel(dc, 98, 10), GetSkinColor(kFace));
+    ReleaseDC(edit, dc);
+    UnskinEdit(edit);
+}
+
 TEST_F(ControlFixture, FrameRegionFollowsTheOutline) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;

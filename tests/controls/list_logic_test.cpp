@@ -1,0 +1,55 @@
+#include "controls/list_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/pointer_wrap.h"
+
+namespace qf {
+namespace {
+
+TEST(ListLogic, DragScrollsWholeRowsWithThePointer) {
+    EXPECT_EQ(dragScrollRows(100 + 3 * 14, 100, 14), -3);  // down three rows: view towards the top
+    EXPECT_EQ(dragScrollRows(100 + 13, 100, 14), 0);
+    EXPECT_EQ(dragScrollRows(100 - 29, 100, 14), 2);
+    EXPECT_EQ(dragScrollRows(500, 100, 0), 0);  // empty list: no row height, nothing to scroll
+    EXPECT_EQ(restoreScrollPixels(5, 2, 14), 42);
+    EXPECT_EQ(restoreScrollPixels(5, 2, 0), 0);
+    EXPECT_EQ(wheelScrollRows(120), -1);
+    EXPECT_EQ(wheelScrollRows(-240), 2);
+    EXPECT_EQ(wheelScrollRows(100), 0);
+}
+
+TEST(ListLogic, PointerWrapsAtTheScreenEdges) {
+    const int last = 767;
+    EXPECT_EQ(wrapPointerY(0, last).y, 766);
+    EXPECT_TRUE(wrapPointerY(0, last).wrapped);
+    EXPECT_EQ(wrapPointerY(767, last).y, 1);
+    EXPECT_FALSE(wrapPointerY(400, last).wrapped);
+}
+
+TEST(ListLogic, HeaderLook) {
+    const HeaderItemLook flat = headerItemLook(false, true, true);
+    EXPECT_EQ(flat.topLeft, 0);
+    EXPECT_FALSE(flat.pushed);
+    const HeaderItemLook pushed = headerItemLook(true, true, true);
+    EXPECT_EQ(pushed.topLeft, 15);
+    EXPECT_TRUE(pushed.pushed);
+    EXPECT_EQ(headerItemLook(true, true, false).topLeft, 16);
+}
+
+TEST(ListLogic, SortedPlacementKeepsEqualRowsInTheirOrder) {
+    std::vector<std::string> rows;
+    for (const char* text : {"b", "c", "a", "b"}) {
+        const std::string key(text);
+        const size_t at = sortedInsertIndex(rows.size(), [&](size_t i) { return key[0] - rows[i][0]; });
+        rows.insert(rows.begin() + long(at), key + std::to_string(rows.size()));
+    }
+    // Rows are compared by their first letter only here: the later "b" goes after the first.
+    EXPECT_EQ(rows, (std::vector<std::string>{"a2", "b0", "b3", "c1"}));
+}
+
+}  // namespace
+}  // namespace qf
