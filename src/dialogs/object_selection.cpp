@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 #include "model/fixed_text.h"
 
@@ -40,15 +39,10 @@ bool matchesWildcard(const char* patternText, const char* fullText) {
 }
 
 int selectObjects(ObjImporter& importer, const char* pattern) {
-    // First record of each name ignoring case: a file of many thousand groups must not pay a
-    // search per row.
-    std::unordered_map<std::string, ObjectInfo*> firstByName;
-    for (const auto& o : importer.objects) {
-        std::string folded(o->name);
-        for (char& c : folded) c = fold(c);
-        auto first = firstByName.emplace(folded, o.get()).first->second;
-        if (o->polygonCount != 0 && matchesWildcard(pattern, o->name)) first->selected = true;
-    }
+    // Each row is its own record: of two objects whose names differ only in case, each is
+    // chosen by its own name.
+    for (const auto& o : importer.objects)
+        if (o->polygonCount != 0 && matchesWildcard(pattern, o->name)) o->selected = true;
     return importer.countSelectedObjects();
 }
 

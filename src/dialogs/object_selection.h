@@ -12,9 +12,8 @@ constexpr size_t kFilterTextLimit = 126;
 // An empty pattern means "*".
 bool matchesWildcard(const char* pattern, const char* text);
 
-// Ticks the rows (objects with polygons) whose name matches, then selects for each ticked row
-// the first record whose name equals it ignoring case, as pressing Import does. Returns the
-// number of selected records.
+// Selects every record with polygons (every row of the object list) whose name matches, as
+// ticking those rows and pressing Import does. Returns the number of selected records.
 int selectObjects(ObjImporter& importer, const char* pattern);
 
 }  // namespace qf

@@ -23,14 +23,15 @@ TEST(Wildcard, WholeTextIgnoringCase) {
     EXPECT_TRUE(matchesWildcard(std::string(126, 'x').c_str(), longText.c_str()));  // both cut at 126
 }
 
-TEST(Selection, RowsWithPolygonsOnlyAndTheFirstRecordOfEachName) {
+TEST(Selection, EachMatchingRecordWithPolygons) {
     ObjImporter imp;
     for (const char* name : {"Box", "box", "cube", "empty"}) imp.appendObject(name).polygonCount = 1;
     imp.objects[3]->polygonCount = 0;
-    EXPECT_EQ(selectObjects(imp, "b*"), 1);  // both rows name the first record, "Box"
+    EXPECT_EQ(selectObjects(imp, "b*"), 2);  // names that differ only in case are two objects
     EXPECT_TRUE(imp.objects[0]->selected);
-    EXPECT_FALSE(imp.objects[1]->selected);
-    EXPECT_EQ(selectObjects(imp, "*"), 2);
+    EXPECT_TRUE(imp.objects[1]->selected);
+    EXPECT_FALSE(imp.objects[2]->selected);
+    EXPECT_EQ(selectObjects(imp, "*"), 3);
     EXPECT_FALSE(imp.objects[3]->selected);
 }
 
