@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "dialogs/progress_flow.h"
 #include "model/string_table.h"
 
 namespace qf {
@@ -41,12 +42,7 @@ MaterialEnables materialEnables(bool importMaterials, bool usePrefixChecked) {
 
 SkinColor scanFadeColour(SkinColor colour, SkinColor background, int stepsDone) {
     const int left = kScanFadeSteps - std::clamp(stepsDone, 0, kScanFadeSteps);
-    // In tenths, so that ten steps end exactly on the background.
-    auto channel = [left](int c, int b) {
-        return (b * kScanFadeSteps + (c - b) * left) / kScanFadeSteps;
-    };
-    return rgb(channel(redOf(colour), redOf(background)), channel(greenOf(colour), greenOf(background)),
-               channel(blueOf(colour), blueOf(background)));
+    return fadedColour(colour, background, float(left) / float(kScanFadeSteps));
 }
 
 SkinColor countHighlightColour(SkinColor face) {

@@ -46,4 +46,13 @@ bool pumpUntil(Done done, DWORD milliseconds) {
     return true;
 }
 
+// Keys as GetKeyState sees them on this thread: Ctrl and Alt held or not.
+inline void holdModifiers(bool ctrl, bool alt) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
 }  // namespace qf::test

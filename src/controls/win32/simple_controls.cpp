@@ -640,7 +640,15 @@ void SkinCheckBoxSubclass(HWND control) {
     }
     subclass(control, SkinnedCheckBoxProc, g_checkBoxBase);
 }
-void UnskinCheckBox(HWND control) { unsubclass(control, g_checkBoxBase); }
+void UnskinCheckBox(HWND control) {
+    auto* state = reinterpret_cast<CheckState*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+    unsubclass(control, g_checkBoxBase);
+    if (!state) return;
+    // The standard control keeps the check; the skin's state goes with the skin.
+    SendMessageA(control, BM_SETCHECK, state->checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetWindowLongPtrA(control, GWLP_USERDATA, 0);
+    LocalFree(LocalHandle(state));
+}
 
 void SkinEditSubclass(HWND control) {
     subclass(control, SkinnedEditProc, g_editBase);

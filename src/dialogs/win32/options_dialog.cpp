@@ -425,6 +425,10 @@ INT_PTR handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         command(*d, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
+    case WM_SETFOCUS:
+        // A spinner tells that it took the focus; the dialog manager would move the focus back to
+        // the control it remembers. Only a focus on the dialog itself is passed on to it.
+        return GetFocus() != w;
     case WM_ERASEBKGND:
         SetWindowLongPtrA(w, DWLP_MSGRESULT, 1);
         return TRUE;

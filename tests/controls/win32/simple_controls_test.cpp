@@ -78,7 +78,10 @@ TEST_F(ControlFixture, SkinnedStandardCheckBoxIgnoresTheKeyboard) {
     SendMessageA(c, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), 1);
     EXPECT_EQ(g_commands, (std::vector<std::pair<int, int>>{{9, BN_CLICKED}}));
+    // Without its skin the box keeps its check and holds no state of the skin's any more.
     UnskinCheckBox(c);
+    EXPECT_EQ(SendMessageA(c, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(GetWindowLongPtrA(c, GWLP_USERDATA), 0);
 }
 
 TEST_F(ControlFixture, CheckMarkIsDrawnInTheSquare) {

@@ -8,13 +8,13 @@
 
 #include "controls/skin_metrics.h"
 #include "controls/win32/skin_core.h"
-#include "support/win32_pump.h"
+#include "support/win32_harness.h"
 
 namespace qf {
 namespace {
 
 using test::holdModifiers;
-using test::pumpFor;
+using test::pump;
 
 std::vector<std::pair<int, int>> g_commands;  // (id, code) the parent received
 
@@ -140,14 +140,14 @@ TEST_F(SpinnerFixture, KeysWheelAndTyping) {
 TEST_F(SpinnerFixture, HoldingAnArrowRepeatsAfterAPause) {
     SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 4));
     EXPECT_EQ(text(), "1.1");  // one step at once
-    pumpFor(250);
+    pump(250);
     EXPECT_EQ(text(), "1.1");  // no repeat before half a second
     test::pumpUntil([&] { return text() != "1.1"; }, 3000);
     EXPECT_EQ(text(), "1.2");
     test::pumpUntil([&] { return text() != "1.2"; }, 3000);
     EXPECT_EQ(text(), "1.3");
     SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(5, 4));
-    pumpFor(250);
+    pump(250);
     EXPECT_EQ(text(), "1.3");  // released: the repeat is over
 }
 
@@ -190,7 +190,7 @@ TEST_F(SpinnerFixture, PointerWrapsAtTheScreenEdgeWithoutAStep) {
 TEST_F(SpinnerFixture, LosingTheMouseEndsTheRepeat) {
     SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 4));  // 1.1
     SetCapture(parent);  // another window takes the mouse; no button release will come
-    pumpFor(800);
+    pump(800);
     EXPECT_EQ(text(), "1.1");
     ReleaseCapture();
 }

@@ -20,7 +20,7 @@
 #include "resources/control_ids.h"
 #include "run/run_paths.h"
 #include "support/test_support.h"
-#include "support/win32_pump.h"
+#include "support/win32_harness.h"
 
 namespace qf {
 namespace {
@@ -255,6 +255,8 @@ TEST_F(OptionsDialogTest, ScanFillsTheListAndImportTakesExactlyTheTickedRecords)
         SendMessageA(scale, WM_SYSKEYDOWN, VK_DOWN, 0);
         holdModifiers(false, false);
         EXPECT_EQ(textOf(scale), "2.19");
+        SetFocus(GetDlgItem(d, IDC_OBJECT_SCALE));  // a spinner hands the focus to its field
+        EXPECT_EQ(GetFocus(), scale);
         HWND bump = spinnerEdit(d, IDC_DEFAULT_BUMP);
         EXPECT_EQ(textOf(bump), "0.2");
         SendMessageA(bump, WM_KEYDOWN, VK_DOWN, 0);
