@@ -139,12 +139,8 @@ LRESULT CALLBACK HeaderProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) 
             EndPaint(w, &ps);
             return 0;
         }
-        case WM_ERASEBKGND: {
-            RECT r;
-            GetClientRect(w, &r);
-            FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kFace));
-            return 1;
-        }
+        case WM_ERASEBKGND:
+            return EraseWithSkinColor(w, wParam, kFace);
         default:
             break;
         }
@@ -261,18 +257,6 @@ void wheel(HWND w, const ListCtrlState& s, WPARAM wParam, LPARAM lParam) {
     if (rowHeight > 0 && rows != 0) SendMessageA(s.list, LVM_SCROLL, 0, rows * rowHeight);
 }
 
-void paintBorder(HWND w) {
-    HDC dc = GetWindowDC(w);
-    if (!dc) return;
-    RECT r;
-    GetWindowRect(w, &r);
-    OffsetRect(&r, -r.left, -r.top);
-    Draw3dRect(dc, r, GetSkinColor(15), GetSkinColor(16));
-    InflateRect(&r, -1, -1);
-    Draw3dRect(dc, r, RGB(0, 0, 0), GetSkinColor(kFace));
-    ReleaseDC(w, dc);
-}
-
 bool passedThrough(UINT message) {
     switch (message) {
     case LVM_SETBKCOLOR:
@@ -327,14 +311,10 @@ LRESULT listMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
         SetFocus(s->list);
         return 0;
-    case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(w, &r);
-        FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kField));
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseWithSkinColor(w, wParam, kField);
     case WM_NCPAINT:
-        paintBorder(w);
+        PaintBorderFrames(w, GetSkinColor(15), GetSkinColor(16), RGB(0, 0, 0), GetSkinColor(kFace));
         return 1;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);

@@ -351,17 +351,7 @@ LRESULT CALLBACK SkinnedCheckBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CALLBACK SkinnedEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCPAINT) {
-        // The border lies outside the client area: drawn through the window's DC.
-        HDC dc = GetWindowDC(w);
-        if (dc) {
-            RECT r;
-            GetWindowRect(w, &r);
-            OffsetRect(&r, -r.left, -r.top);
-            Draw3dRect(dc, r, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge));
-            InflateRect(&r, -1, -1);
-            Draw3dRect(dc, r, RGB(0, 0, 0), GetSkinColor(kFace));
-            ReleaseDC(w, dc);
-        }
+        PaintBorderFrames(w, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge), RGB(0, 0, 0), GetSkinColor(kFace));
         return 0;
     }
     if (message == WM_CHAR && (wParam == VK_RETURN || wParam == VK_ESCAPE))

@@ -186,6 +186,26 @@ void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled
     SetBkMode(dc, oldMode);
 }
 
+void PaintBorderFrames(HWND window, COLORREF outerTopLeft, COLORREF outerBottomRight, COLORREF innerTopLeft,
+                       COLORREF innerBottomRight) {
+    HDC dc = GetWindowDC(window);
+    if (!dc) return;
+    RECT r;
+    GetWindowRect(window, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    Draw3dRect(dc, r, outerTopLeft, outerBottomRight);
+    InflateRect(&r, -1, -1);
+    Draw3dRect(dc, r, innerTopLeft, innerBottomRight);
+    ReleaseDC(window, dc);
+}
+
+LRESULT EraseWithSkinColor(HWND window, WPARAM dc, int paletteIndex) {
+    RECT r;
+    GetClientRect(window, &r);
+    FillSolidRect(reinterpret_cast<HDC>(dc), r, GetSkinColor(paletteIndex));
+    return 1;
+}
+
 void* CreateStateBlock(HWND window, size_t bytes) {
     void* block = LocalAlloc(LPTR, bytes);
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(block));

@@ -28,6 +28,13 @@ void Draw3dRect(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight
 // Text in the skin's colours: once in the text colour, or, disabled, etched in two passes.
 void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled);
 
+// Two one-pixel frames in a window's border, drawn through the window's DC (the border lies
+// outside the client area): the outer one on the window's edge, the inner one a pixel inside.
+void PaintBorderFrames(HWND window, COLORREF outerTopLeft, COLORREF outerBottomRight, COLORREF innerTopLeft,
+                       COLORREF innerBottomRight);
+// WM_ERASEBKGND of a control that fills its client area with a palette colour; returns 1.
+LRESULT EraseWithSkinColor(HWND window, WPARAM dc, int paletteIndex);
+
 // The state block of a control: made zero-filled on WM_CREATE, freed on WM_DESTROY, kept in
 // window extra slot 0.
 void* CreateStateBlock(HWND window, size_t bytes);

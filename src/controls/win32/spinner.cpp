@@ -103,19 +103,6 @@ bool createSpinnerChildren(HWND w, SpinnerState& s) {
     return true;
 }
 
-// The sunken double frame of the edit, drawn in its non-client border where it is seen.
-void paintEditFrame(HWND edit) {
-    HDC dc = GetWindowDC(edit);
-    if (!dc) return;
-    RECT r;
-    GetWindowRect(edit, &r);
-    OffsetRect(&r, -r.left, -r.top);
-    Draw3dRect(dc, r, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge));
-    InflateRect(&r, -1, -1);
-    Draw3dRect(dc, r, RGB(0, 0, 0), GetSkinColor(kFace));
-    ReleaseDC(edit, dc);
-}
-
 LRESULT spinnerMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     SpinnerState* s = spinnerOf(w);
     if (message == WM_CREATE) {
@@ -203,12 +190,8 @@ LRESULT spinnerMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         SetTextColor(reinterpret_cast<HDC>(wParam), GetSkinColor(kText));
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSkinColor(kField));
         return reinterpret_cast<LRESULT>(GetSkinBrush(kField));
-    case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(w, &r);
-        FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kFace));
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseWithSkinColor(w, wParam, kFace);
     default:
         return DefWindowProcA(w, message, wParam, lParam);
     }
@@ -370,14 +353,11 @@ LRESULT CALLBACK SpinnerEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
                 return 0;
             }
             break;
-        case WM_ERASEBKGND: {
-            RECT r;
-            GetClientRect(w, &r);
-            FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kField));
-            return 1;
-        }
-        case WM_NCPAINT:
-            paintEditFrame(w);
+        case WM_ERASEBKGND:
+            return EraseWithSkinColor(w, wParam, kField);
+        case WM_NCPAINT:  // the sunken double frame, in the border where it is seen
+            PaintBorderFrames(w, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge), RGB(0, 0, 0),
+                              GetSkinColor(kFace));
             return 0;
         default:
             break;
