@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "controls/format_thousands.h"
 #include "controls/skin_metrics.h"
@@ -30,6 +32,10 @@ namespace {
 
 constexpr UINT_PTR kStartScanTimer = 1041;
 constexpr UINT_PTR kFadeTimer = 1042;
+constexpr UINT_PTR kFillTimer = 1045;
+// Rows go into the list a slice at a time, so that the dialog keeps answering and drawing while
+// a file of many groups fills it.
+constexpr auto kFillSlice = std::chrono::milliseconds(25);
 constexpr UINT kCheckedImage = INDEXTOSTATEIMAGEMASK(2);
 constexpr UINT kUncheckedImage = INDEXTOSTATEIMAGEMASK(1);
 
@@ -59,6 +65,10 @@ struct OptionsDialog {
     bool scanFinished = false;  // and the bar has faded
     int fadeStepsDone = 0;
     bool bulkChange = false;    // many rows change at once: count once at the end
+    // Rows handed over by the worker and not yet in the list; their names are the records'.
+    std::vector<ObjectRow> pendingRows;
+    size_t nextPendingRow = 0;
+    bool scanOverPending = false;  // the worker is done; the title and the rest wait for the rows
 
     HWND item(int id) const { return GetDlgItem(window, id); }
     HWND list() const { return objectList; }
@@ -209,23 +219,45 @@ void startScan(OptionsDialog& d) {
     if (!startPrescanWorker(d.importer, *d.link, d.worker, &d.workerFinished)) EndDialog(d.window, 0);
 }
 
-void addRows(OptionsDialog& d, const ObjectRow* rows, size_t count) {
+void addRow(const OptionsDialog& d, const ObjectRow& source) {
     HWND list = d.list();
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (size_t i = 0; i < count; ++i) {
-        const int row = ListCtrlAddItem(list, rows[i].name, LPARAM(rows[i].record), false);
-        if (row < 0) continue;
-        setRowTicked(d, row, true);
-        char polygons[32];
-        FormatThousands(uint64_t(rows[i].polygons > 0 ? rows[i].polygons : 0), polygons, sizeof polygons);
-        LVITEMA column{};
-        column.mask = LVIF_TEXT;
-        column.iItem = row;
-        column.iSubItem = 1;
-        column.pszText = polygons;
-        SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&column));
+    const int row = ListCtrlAddItem(list, source.name, LPARAM(source.record), false);
+    if (row < 0) return;
+    setRowTicked(d, row, true);
+    char polygons[32];
+    FormatThousands(uint64_t(source.polygons > 0 ? source.polygons : 0), polygons, sizeof polygons);
+    LVITEMA column{};
+    column.mask = LVIF_TEXT;
+    column.iItem = row;
+    column.iSubItem = 1;
+    column.pszText = polygons;
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+// The worker's batch is kept, and the worker goes on at once; the rows go in from a timer.
+void queueRows(OptionsDialog& d, const ObjectRow* rows, size_t count) {
+    if (!rows || count == 0) return;
+    const bool idle = d.nextPendingRow == d.pendingRows.size();
+    d.pendingRows.insert(d.pendingRows.end(), rows, rows + count);
+    if (idle) SetTimer(d.window, kFillTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void scanDone(OptionsDialog& d);
+
+// One slice of the pending rows, drawn once when it is in.
+void fillSlice(OptionsDialog& d) {
+    const auto end = std::chrono::steady_clock::now() + kFillSlice;
+    SendMessageA(d.list(), WM_SETREDRAW, FALSE, 0);
+    while (d.nextPendingRow < d.pendingRows.size()) {
+        addRow(d, d.pendingRows[d.nextPendingRow++]);
+        if (std::chrono::steady_clock::now() >= end) break;
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(d.list(), WM_SETREDRAW, TRUE, 0);
+    if (d.nextPendingRow < d.pendingRows.size()) return;
+    KillTimer(d.window, kFillTimer);
+    d.pendingRows.clear();
+    d.nextPendingRow = 0;
+    if (d.scanOverPending) scanDone(d);
 }
 
 void showCount(OptionsDialog& d, WPARAM which, LPARAM count) {
@@ -240,6 +272,10 @@ void showCount(OptionsDialog& d, WPARAM which, LPARAM count) {
 
 void scanDone(OptionsDialog& d) {
     if (d.importer.aborted || d.listReady) return;
+    if (d.nextPendingRow < d.pendingRows.size()) {
+        d.scanOverPending = true;
+        return;
+    }
     const size_t n = d.importer.objects.size();
     HWND import = d.item(IDC_IMPORT);
     if (n >= 1) {
@@ -285,6 +321,7 @@ void cancel(OptionsDialog& d) {
     d.importer.aborted = true;
     KillTimer(d.window, kStartScanTimer);
     KillTimer(d.window, kFadeTimer);
+    KillTimer(d.window, kFillTimer);
     EndDialog(d.window, 0);
 }
 
@@ -395,6 +432,8 @@ INT_PTR handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
             startScan(*d);
         } else if (wParam == kFadeTimer) {
             fadeStep(*d);
+        } else if (wParam == kFillTimer) {
+            fillSlice(*d);
         }
         return TRUE;
     case UINT(DialogMessage::ScanProgress):
@@ -407,13 +446,14 @@ INT_PTR handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         scanDone(*d);
         return TRUE;
     case WM_QF_ADD_ROWS:
-        addRows(*d, reinterpret_cast<const ObjectRow*>(lParam), size_t(wParam));
+        queueRows(*d, reinterpret_cast<const ObjectRow*>(lParam), size_t(wParam));
         return TRUE;
     case WM_QF_SHOW_MESSAGE:
         SkinMessageBox(w, loadText(int(wParam)), 0);
         return TRUE;
     case WM_QF_END_DIALOG:
         KillTimer(w, kFadeTimer);
+        KillTimer(w, kFillTimer);
         EndDialog(w, INT_PTR(wParam));
         return TRUE;
     case WM_NOTIFY: {
@@ -454,6 +494,7 @@ INT_PTR handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         KillTimer(w, kStartScanTimer);
         KillTimer(w, kFadeTimer);
+        KillTimer(w, kFillTimer);
         removeSkins(*d);
         return FALSE;
     default:

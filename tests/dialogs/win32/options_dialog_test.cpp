@@ -327,6 +327,37 @@ TEST_F(OptionsDialogTest, CancelDuringTheScanOfALargeFileEndsAtOnce) {
     for (const auto& record : obj.importer.objects) EXPECT_FALSE(record->selected);
 }
 
+HWND g_filling = nullptr;
+bool g_answeredMidway = false;
+
+TEST_F(OptionsDialogTest, ManyGroupsFillTheListWhileTheDialogKeepsAnswering) {
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    char name[16];
+    for (int g = 0; g < 12000; ++g) {
+        std::snprintf(name, sizeof name, "g%05d", (g * 7919) % 12000);  // in no order: the list sorts
+        text += std::string("g ") + name + "\nf 1 2 3\n";
+    }
+    ObjFile obj(text);
+    runDialog(obj.importer, [&](HWND d) {
+        // A timer is the last thing a window's thread turns to, after input and painting: one that
+        // runs while the list is half full shows the dialog answering in the middle of the filling.
+        g_filling = d;
+        g_answeredMidway = false;
+        const UINT_PTR watch = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (rowCount(g_filling) > 0 && !scanOver(g_filling)) g_answeredMidway = true;
+        });
+        ASSERT_TRUE(pumpUntil([&] { return scanOver(d); }, 30000));
+        KillTimer(nullptr, watch);
+        EXPECT_TRUE(g_answeredMidway);
+        EXPECT_EQ(rowCount(d), 12000);
+        EXPECT_EQ(cell(d, 0, 0), "g00000");
+        EXPECT_EQ(cell(d, 11999, 0), "g11999");
+        EXPECT_EQ(itemText(d, IDC_POLYGON_COUNT), "12.000");
+        EXPECT_EQ(itemText(d, IDC_OBJECTS_GROUP), "12000 Objects");
+        press(d, IDCANCEL);
+    });
+}
+
 TEST_F(OptionsDialogTest, FileWithoutObjectsSaysSoAndCannotBeImported) {
     ObjFile obj("# nothing here\nv 0 0 0\n");
     runDialog(obj.importer, [&](HWND d) {
