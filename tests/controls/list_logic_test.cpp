@@ -30,16 +30,6 @@ TEST(ListLogic, PointerWrapsAtTheScreenEdges) {
     EXPECT_FALSE(wrapPointerY(400, last).wrapped);
 }
 
-TEST(ListLogic, HeaderLook) {
-    const HeaderItemLook flat = headerItemLook(false, true, true);
-    EXPECT_EQ(flat.topLeft, 0);
-    EXPECT_FALSE(flat.pushed);
-    const HeaderItemLook pushed = headerItemLook(true, true, true);
-    EXPECT_EQ(pushed.topLeft, 15);
-    EXPECT_TRUE(pushed.pushed);
-    EXPECT_EQ(headerItemLook(true, true, false).topLeft, 16);
-}
-
 TEST(ListLogic, SortedPlacementKeepsEqualRowsInTheirOrder) {
     std::vector<std::string> rows;
     for (const char* text : {"b", "c", "a", "b"}) {

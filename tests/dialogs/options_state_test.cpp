@@ -25,16 +25,10 @@ TEST(TickTally, EachRowCountsItsOwnRecord) {
     EXPECT_EQ(tally.polygons(), 0);
 }
 
-TEST(OptionsState, GroupTitleAndMaterialRules) {
+TEST(OptionsState, GroupTitle) {
     EXPECT_EQ(objectGroupTitle(0), "0 Object");
     EXPECT_EQ(objectGroupTitle(1), "1 Object");
     EXPECT_EQ(objectGroupTitle(20000), "20000 Objects");
-    const MaterialEnables off = materialEnables(false, true);
-    EXPECT_FALSE(off.usePrefix || off.prefixEdit || off.defaultBump || off.forceBlackAmbient);
-    const MaterialEnables on = materialEnables(true, false);
-    EXPECT_TRUE(on.usePrefix && on.defaultBump && on.forceBlackAmbient);
-    EXPECT_FALSE(on.prefixEdit);
-    EXPECT_TRUE(materialEnables(true, true).prefixEdit);
 }
 
 TEST(OptionsState, BarFadesInTenStepsToTheBackground) {

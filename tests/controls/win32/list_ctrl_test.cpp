@@ -220,16 +220,5 @@ TEST_F(ListFixture, HeaderCannotBeResizedOrClicked) {
               0);
 }
 
-TEST_F(ListFixture, PaletteColoursAndBorder) {
-    make(3);
-    EXPECT_EQ(COLORREF(SendMessageA(list, LVM_GETBKCOLOR, 0, 0)), GetSkinColor(7));
-    EXPECT_EQ(COLORREF(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0)), GetSkinColor(1));
-    RedrawWindow(control, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    HDC dc = GetWindowDC(control);
-    EXPECT_EQ(GetPixel(dc, 0, 30), GetSkinColor(15));
-    EXPECT_EQ(GetPixel(dc, 1, 30), RGB(0, 0, 0));
-    ReleaseDC(control, dc);
-}
-
 }  // namespace
 }  // namespace qf
