@@ -38,7 +38,7 @@ void layout(HWND box, MessageParameters& p) {
     ReleaseDC(box, dc);
     const MessageBoxLayout l = messageBoxLayout(widest, int(p.lines.size()), p.lineHeight);
     CreateWindowA("qfButton", "OK", WS_CHILD | WS_VISIBLE, l.buttonX, l.buttonY, 70, 20, box,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(1)), GetModuleHandleA(nullptr), nullptr);
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(1)), SkinControlsModule(), nullptr);
     SetWindowPos(box, nullptr, 0, 0, l.width, l.height, SWP_NOMOVE | SWP_NOZORDER);
 }
 

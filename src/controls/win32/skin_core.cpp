@@ -103,7 +103,14 @@ LRESULT CALLBACK PlainControlProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
+namespace {
+HINSTANCE g_controlsModule = nullptr;
+}
+
+HINSTANCE SkinControlsModule() { return g_controlsModule ? g_controlsModule : GetModuleHandleA(nullptr); }
+
 int RegisterSkinControls(HINSTANCE module) {
+    g_controlsModule = module;
     for (const ClassEntry& entry : kClasses) {
         WNDCLASSA wc = {};
         wc.style = entry.style;

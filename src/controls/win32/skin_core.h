@@ -10,6 +10,9 @@ namespace qf {
 // Registers the fifteen window classes of the library; 1 when all are there, 0 at a failure
 // (after a message box that names the class). Registering again succeeds.
 int RegisterSkinControls(HINSTANCE module);
+// The module the classes were registered with: windows of the library's classes are made with it,
+// since a class registered by a library is found only under that library's instance.
+HINSTANCE SkinControlsModule();
 
 // The class names in the order they are registered.
 extern const char* const kSkinClassNames[15];
