@@ -12,10 +12,17 @@ class DialogMapSearch final : public MapSearchUi {
 public:
     DialogMapSearch(HINSTANCE module, HWND owner) : module_(module), owner_(owner) {}
     int askForMap(ObjImporter& importer) override;
+    // Repaints the window that was active under the question (the progress dialog) at once.
+    void redrawAfterQuestion() override;
 
 private:
     HINSTANCE module_;
     HWND owner_;
+    HWND beneath_ = nullptr;
 };
+
+// "Add Search Path": the folder chooser from the folder of the last find (or the OBJ file's);
+// a chosen folder becomes the saved search folder and its tree is searched. True when chosen.
+bool chooseSearchFolder(ObjImporter& importer, HWND dialog);
 
 }  // namespace qf
