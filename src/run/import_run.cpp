@@ -1,11 +1,15 @@
 #include "run/import_run.h"
 
+#include <chrono>
+#include <thread>
+
 #include "host/xsi_sdk.h"
 #include "model/fixed_text.h"
 #include "model/string_table.h"
 #include "obj/input_source.h"
 #include "run/config_file.h"
 #include "run/run_paths.h"
+#include "run/workers.h"
 #include "scene/material_builder.h"
 #include "scene/mesh_builder.h"
 
@@ -24,6 +28,10 @@ XSI::CValue commandValue(const char* command, std::initializer_list<CValue> argu
 }
 
 }  // namespace
+
+void RunUi::waitForWorkers(ObjImporter& importer) {
+    while (workerRunning(importer)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 intptr_t ProgressDialogLogic::handle(DialogLink& self, DialogMessage code, uintptr_t wParam, intptr_t lParam) {
     switch (code) {
@@ -68,14 +76,20 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
     std::unique_ptr<FileSource> file = FileSource::open(objPath);
     if (!file) return 0;
     importer.objFile = file.get();
+    ui.prepareDialogs(importer);
 
     XSI::Application app;
     XSI::Desktop desktop = app.GetDesktop();
     importer.hostWindow = desktop.GetApplicationWindowHandle();
     desktop.SuspendWin32ControlsHook();
-    auto finish = [&](int result) {
+    // The file goes only once no worker reads it any more.
+    auto closeFile = [&] {
+        ui.waitForWorkers(importer);
         importer.objFile = nullptr;
         file.reset();
+    };
+    auto finish = [&](int result) {
+        if (file) closeFile();
         desktop.RestoreWin32ControlsHook();
         if (result) desktop.RedrawUI();
         return result;
@@ -109,14 +123,13 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
     }
 
     if (ui.savesOptions()) saveOptions(importer);
+    closeFile();
     if (dialogResult != 0 && importer.errorText[0] == '\0') {
         if (!importer.warnings.empty()) ui.warningsDialog(importer);
         return finish(1);
     }
     if (importer.errorText[0]) ui.messageBox(importer, importer.errorText);
     desktop.RestoreWin32ControlsHook();
-    importer.objFile = nullptr;
-    file.reset();
     return 0;
 }
 

@@ -21,6 +21,12 @@ public:
     // Whether the run keeps its options in the options file once Import was pressed. The
     // plug-in does; the command-line tool only when asked to.
     virtual bool savesOptions() const { return true; }
+    // Readies the dialogs' look once the file is open, before the first dialog.
+    virtual void prepareDialogs(ObjImporter& /*importer*/) {}
+    // Returns once no worker reads for the importer any more: a dialog may have ended while its
+    // worker was still reading, and the file is closed next. Waits in short sleeps; a user
+    // interface whose workers report to its own thread keeps serving them meanwhile.
+    virtual void waitForWorkers(ObjImporter& importer);
 };
 
 // Runs the import of objPath. The options file lives beside moduleFileName unless configPath is

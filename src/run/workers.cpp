@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <system_error>
+#include <unordered_map>
 
 #include "materials/mtl_reader.h"
 #include "model/string_table.h"
@@ -179,22 +180,50 @@ void importWorkerBody(ObjImporter& importer, DialogLink& dialog) {
 
 namespace {
 
+// Worker bodies still running, by the importer they read into. A dialog may end while its worker
+// still reads; the run asks here before it closes the file and the importer goes away.
+struct RunningWorkers {
+    std::mutex mutex;
+    std::unordered_map<const ObjImporter*, int> count;
+};
+
+RunningWorkers& runningWorkers() {
+    static RunningWorkers running;
+    return running;
+}
+
+void countWorker(const ObjImporter* importer, int change) {
+    RunningWorkers& running = runningWorkers();
+    std::lock_guard<std::mutex> lock(running.mutex);
+    if ((running.count[importer] += change) <= 0) running.count.erase(importer);
+}
+
 bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* finished,
                  std::function<void()> body) {
     if (finished) finished->store(false);
+    countWorker(&importer, +1);
     try {
-        worker = std::thread([finished, body = std::move(body)] {
+        worker = std::thread([finished, owner = &importer, body = std::move(body)] {
             body();
             if (finished) finished->store(true);
+            // The last thing the thread does: from here on the importer may be destroyed.
+            countWorker(owner, -1);
         });
         return true;
     } catch (const std::system_error&) {
+        countWorker(&importer, -1);
         importer.setError(IDS_CANNOT_CREATE_THREAD);
         return false;
     }
 }
 
 }  // namespace
+
+bool workerRunning(const ObjImporter& importer) {
+    RunningWorkers& running = runningWorkers();
+    std::lock_guard<std::mutex> lock(running.mutex);
+    return running.count.count(&importer) != 0;
+}
 
 bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker, std::atomic<bool>* finished) {
     return startWorker(importer, worker, finished, [&importer, &dialog] { prescanWorkerBody(importer, dialog); });

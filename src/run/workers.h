@@ -102,4 +102,7 @@ bool startPrescanWorker(ObjImporter& importer, DialogLink& dialog, std::thread& 
 bool startImportWorker(ObjImporter& importer, DialogLink& dialog, std::thread& worker,
                        std::atomic<bool>* finished = nullptr);
 
+// True while the body of a worker started for this importer has not returned.
+bool workerRunning(const ObjImporter& importer);
+
 }  // namespace qf
