@@ -3,15 +3,17 @@
 #include <commctrl.h>
 
 #include "controls/win32/skin_core.h"
+#include "plugin/plugin_module.h"
 #include "resources/string_table.h"
 
 namespace qf {
 
-HINSTANCE g_module = nullptr;
-
 namespace {
+HINSTANCE g_module = nullptr;
 bool g_controlsReady = false;
-}
+}  // namespace
+
+HINSTANCE PluginModule() { return g_module; }
 
 }  // namespace qf
 
