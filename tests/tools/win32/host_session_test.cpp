@@ -1,0 +1,98 @@
+// The plug-in inside the stand-in host under Wine, loaded by its entry points' names only.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/host_scene.h"
+#include "host/host_ui.h"
+#include "qfhost/host_app.h"
+
+namespace qfhost {
+namespace {
+
+using XSI::standin::HostScene;
+using XSI::standin::HostUi;
+
+std::string tempFolder(const std::string& name) {
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    const std::string folder = std::string(base) + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A fresh copy of the plug-in in a folder of its own, so that its options file starts absent.
+std::string installPlugin(const std::string& folderName) {
+    const std::string folder = tempFolder(folderName);
+    const std::string dll = folder + "\\qfObjImp.dll";
+    DeleteFileA((folder + "\\qf_objimp.cfg").c_str());
+    EXPECT_TRUE(CopyFileA(QF_PLUGIN_DLL, dll.c_str(), FALSE)) << GetLastError();
+    return dll;
+}
+
+std::vector<std::string> exportedNames(HMODULE module) {
+    auto* base = reinterpret_cast<const BYTE*>(module);
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    std::vector<std::string> names;
+    if (!entry.VirtualAddress) return names;
+    auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
+    auto* nameOffsets = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        names.emplace_back(reinterpret_cast<const char*>(base + nameOffsets[i]));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(PluginLibrary, ExportsExactlyItsFourEntryPoints) {
+    HMODULE module = LoadLibraryA(installPlugin("qfhost-exports").c_str());
+    ASSERT_TRUE(module);
+    EXPECT_EQ(exportedNames(module),
+              (std::vector<std::string>{"OnObjImport", "XSILoadPlugin", "XSIUnloadPlugin", "qfObjImport_Init"}));
+    FreeLibrary(module);
+}
+
+std::vector<std::string> logTexts() {
+    std::vector<std::string> lines;
+    for (const auto& [text, severity] : HostScene::instance().logLines()) {
+        EXPECT_EQ(severity, 8) << text;
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+TEST(HostSession, CancelledFileBrowserLeavesSceneAndOptionsAloneAndUnloadingIsLogged) {
+    HostScene::instance().resetAll();
+    HostUi::instance().reset();
+    const std::string dll = installPlugin("qfhost-cancel");
+    const std::string scene = tempFolder("qfhost-cancel") + "\\scene.json";
+    HostOptions options;
+    options.plugins = {dll};
+    options.scripted = true;
+    options.answers = {""};
+    options.picks = {"qf::ObjImport"};
+    options.scenePath = scene;
+    options.quit = true;
+    std::vector<std::string> menu;
+    ASSERT_EQ(RunHost(options, [&](HWND) {
+                  for (const auto& registered : HostUi::instance().plugin(XSI::CRef(0, XSI::CRef::Facet::Plugin))->menus)
+                      menu.push_back(std::to_string(registered.anchor) + " " + registered.name);
+              }),
+              0);
+    EXPECT_EQ(menu, (std::vector<std::string>{"1003 qfObjImport"}));
+    EXPECT_EQ(logTexts(), (std::vector<std::string>{"qfObjImport:qf::ObjImportOnObjImport", "qfObjImp has been unloaded."}));
+    EXPECT_TRUE(HostScene::instance().commands().empty());
+    EXPECT_FALSE(exists(tempFolder("qfhost-cancel") + "\\qf_objimp.cfg"));
+    EXPECT_TRUE(exists(scene));
+    EXPECT_EQ(HostUi::instance().hookSuspensions, 0);
+}
+
+}  // namespace
+}  // namespace qfhost
