@@ -93,7 +93,7 @@ void placeEdit(HWND combo, const ComboWindow& s) {
 bool create(HWND combo, const CREATESTRUCTA& cs) {
     auto* s = CreateStateObject<ComboWindow>(combo);
     if (!s) return false;
-    const HINSTANCE module = GetModuleHandleA(nullptr);
+    const HINSTANCE module = SkinControlsModule();
     s->edit = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | ES_READONLY, 4, 2, cs.cx - 19, cs.cy - 4, combo,
                               nullptr, module, nullptr);
     s->arrow = CreateWindowExA(0, "qfArrowButton", "", WS_CHILD | WS_VISIBLE, cs.cx - 15, 2, 13, cs.cy - 4, combo,

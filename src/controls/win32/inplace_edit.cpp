@@ -40,7 +40,7 @@ bool create(HWND popup, const CREATESTRUCTA& cs) {
     // Scrolls sideways, so that a name longer than the field can still be typed.
     s->edit = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", s->text, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, cs.cx,
                               cs.cy, popup, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
-                              GetModuleHandleA(nullptr), nullptr);
+                              SkinControlsModule(), nullptr);
     if (!s->edit) return false;
     const bool smallFont = options && (options->flags & 1);
     SendMessageA(s->edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetSkinFont(smallFont ? 1 : 2)), FALSE);
@@ -102,7 +102,7 @@ HWND OpenInplaceEdit(HWND target, uint32_t flags) {
     GetWindowRect(target, &r);
     InplaceEditOptions options{flags, target};
     return CreateWindowExA(0, "qfInplaceEdit", "", WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, target, nullptr, GetModuleHandleA(nullptr), &options);
+                           r.bottom - r.top, target, nullptr, SkinControlsModule(), &options);
 }
 
 LRESULT CALLBACK InplaceEditProc(HWND popup, UINT message, WPARAM wParam, LPARAM lParam) {

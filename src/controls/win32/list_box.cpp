@@ -56,7 +56,7 @@ void paintFrame(HWND w, HDC dc) {
 bool create(HWND w, const CREATESTRUCTA& cs) {
     auto* s = CreateStateObject<ListBoxWindow>(w);
     if (!s) return false;
-    const HINSTANCE module = GetModuleHandleA(nullptr);
+    const HINSTANCE module = SkinControlsModule();
     s->list = CreateWindowExA(0, "ListBox", "",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL,
                               2, 2, cs.cx - 16, cs.cy - 4, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInnerListId)),

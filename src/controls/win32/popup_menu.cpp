@@ -171,7 +171,7 @@ HWND OpenPopupMenu(HWND owner, MenuDescription& description) {
                                           {description.position.x, description.position.y});
     description.position = {p.x, p.y};
     return CreateWindowExA(0, "qfMenu", "", WS_POPUP | WS_VISIBLE, 10, 10, 100, 100, owner, nullptr,
-                           GetModuleHandleA(nullptr), &description);
+                           SkinControlsModule(), &description);
 }
 
 LRESULT CALLBACK MenuProc(HWND menu, UINT message, WPARAM wParam, LPARAM lParam) {

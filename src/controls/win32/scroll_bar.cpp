@@ -43,7 +43,7 @@ void move(HWND bar, ScrollBarWindow& s) { report(bar, s, scrollMove(s.state, bar
 
 HWND arrow(HWND bar, const char* text, int id, int y, int height) {
     return CreateWindowExA(0, "qfArrowButton", text, WS_CHILD | WS_VISIBLE, 0, y, kScrollBarWidth, height, bar,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), SkinControlsModule(), nullptr);
 }
 
 // Ends a press on the track, a drag or an arrow's repeat: the final position as a thumb track.

@@ -58,7 +58,7 @@ void open(HWND dialog, WarningsDialog& d) {
     d.width = client.right;
     d.height = client.bottom;
     CreateWindowExA(0, "qfButton", loadText(IDS_CLOSE), WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 75, 23, dialog,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), GetModuleHandleA(nullptr), nullptr);
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), SkinControlsModule(), nullptr);
     DeleteObject(layOut(dialog, d));
     ShapeSkinnedWindow(dialog, true);
 }
