@@ -39,8 +39,20 @@ private:
         report_.errors.push_back(what);
         return false;
     }
+    // A picture of a window that a dialog coming up meanwhile would cover is not kept.
+    void pictureUncovered(HWND window, const char* name) {
+        if (coveringDialog()) return;
+        const size_t kept = report_.pictures.size();
+        picture(window, name);
+        if (coveringDialog() && report_.pictures.size() > kept) {
+            DeleteFileA(report_.pictures.back().c_str());
+            report_.pictures.pop_back();
+            --pictures_;
+        }
+    }
+    static bool coveringDialog() { return findDialog(IDC_ADD_SEARCH_PATH) || findDialog(IDC_WARNING_LIST); }
     bool options();
-    void setCheck(HWND dialog, int id, bool wanted, const char* name);
+    void setCheck(HWND dialog, int id, bool wanted);
     bool question(HWND dialog, bool useChooser);
     bool chooseFolder();
     void warnings();
@@ -61,12 +73,12 @@ std::string itemText(HWND list, int index) {
     return text;
 }
 
-void Walk::setCheck(HWND dialog, int id, bool wanted, const char* name) {
+void Walk::setCheck(HWND dialog, int id, bool wanted) {
     HWND box = GetDlgItem(dialog, id);
     auto checked = [&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
     if (checked() == wanted) return;
     press(box);
-    if (!waitUntil([&] { return checked() == wanted; }, 3000)) fail(std::string("could not set ") + name);
+    if (!waitUntil([&] { return checked() == wanted; }, 3000)) fail("could not set \"" + windowText(box) + "\"");
 }
 
 bool Walk::options() {
@@ -86,8 +98,7 @@ bool Walk::options() {
         SendMessageA(list, LVM_SETITEMSTATE, WPARAM(i), reinterpret_cast<LPARAM>(&state));
     }
     if (!plan_.untick.empty() && count == 0) fail("the object list stayed empty");
-    setCheck(dialog, IDC_FLIP_ZY, plan_.flipZY, "Flip ZY-axis");
-    setCheck(dialog, IDC_CENTER_PIVOTS, plan_.centerPivots, "Center Pivots");
+    for (const auto& [id, wanted] : plan_.checks) setCheck(dialog, id, wanted);
     picture(dialog, "options-chosen");
     press(import);
     if (!waitGone(dialog)) return fail("Import did not close the options dialog");
@@ -165,7 +176,7 @@ TourReport Walk::run() {
         fail("the progress dialog did not open");
         return report_;
     }
-    picture(progress, "progress");
+    pictureUncovered(progress, "progress");
     bool chooserUsed = plan_.searchFolder.empty();
     for (;;) {
         HWND asked = nullptr;
@@ -176,9 +187,9 @@ TourReport Walk::run() {
         if (!asked) break;
         if (!question(asked, !chooserUsed)) return report_;
         chooserUsed = true;
-        if (IsWindow(progress) && IsWindowVisible(progress) && !findDialog(IDC_ADD_SEARCH_PATH)) {
+        if (IsWindow(progress) && IsWindowVisible(progress)) {
             Sleep(100);
-            if (!findDialog(IDC_ADD_SEARCH_PATH)) picture(progress, "progress-building");
+            pictureUncovered(progress, "progress-building");
         }
     }
     warnings();

@@ -6,14 +6,18 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "resources/control_ids.h"
 
 namespace qfhost {
 
 struct TourPlan {
-    std::string untick = "body";   // object row to untick; empty: none
-    bool flipZY = true;
-    bool centerPivots = false;
+    std::string untick = "cabin";  // object row to untick; empty: none
+    // Check boxes of the options dialog (by control id) and the state each is set to.
+    std::vector<std::pair<int, bool>> checks = {
+        {IDC_FLIP_ZY, false}, {IDC_CENTER_PIVOTS, true}, {IDC_FORCE_BLACK_AMBIENT, true}};
     std::string searchFolder = "textures";  // subfolder picked in the chooser below its start
     std::string picturesFolder;             // where the pictures go; empty: none taken
 };
