@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <new>
 
 #include "controls/skin_metrics.h"
 #include "controls/tree_sheet.h"
@@ -154,12 +153,8 @@ LRESULT CALLBACK InnerTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lP
     if (!s || !s->treeProc) return DefWindowProcA(tree, message, wParam, lParam);
     return NoThrow(0, [&]() -> LRESULT {
         switch (message) {
-        case WM_ERASEBKGND: {
-            RECT r;
-            GetClientRect(tree, &r);
-            FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSkinColor(kField));
-            return 1;
-        }
+        case WM_ERASEBKGND:
+            return EraseWithSkinColor(tree, wParam, kField);
         case WM_MBUTTONDOWN:
             SendMessageA(host, TRCM_BEGINPAN, 0, lParam);
             break;
@@ -183,9 +178,9 @@ LRESULT CALLBACK InnerTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lP
 }
 
 LRESULT onCreate(HWND host) {
-    void* block = CreateStateBlock(host, sizeof(TreeState));
-    if (!block) return -1;
-    TreeState& s = *new (block) TreeState{};
+    TreeState* state = CreateStateObject<TreeState>(host);
+    if (!state) return -1;
+    TreeState& s = *state;
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(host, GWLP_HINSTANCE));
     s.panCursor = makePanCursor(instance, s.ownCursor);
     const SIZE client = clientSize(host);
@@ -209,18 +204,7 @@ void onDestroy(HWND host, TreeState& s) {
     if (s.ownCursor) DestroyCursor(s.panCursor);
     if (s.tree && s.treeProc) SetWindowLongPtrA(s.tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.treeProc));
     s.treeProc = nullptr;
-    FreeStateBlock(host);
-}
-
-void paintBorder(HWND host) {
-    HDC dc = GetWindowDC(host);
-    RECT r;
-    GetWindowRect(host, &r);
-    OffsetRect(&r, -r.left, -r.top);
-    Draw3dRect(dc, r, GetSkinColor(15), GetSkinColor(16));
-    InflateRect(&r, -1, -1);
-    Draw3dRect(dc, r, RGB(0, 0, 0), GetSkinColor(kFace));
-    ReleaseDC(host, dc);
+    DestroyStateObject<TreeState>(host);
 }
 
 LRESULT handle(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -245,7 +229,7 @@ LRESULT handle(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
         return SendMessageA(s.tree, message, wParam, lParam);
     case WM_NCPAINT:
-        paintBorder(host);
+        PaintBorderFrames(host, GetSkinColor(15), GetSkinColor(16), RGB(0, 0, 0), GetSkinColor(kFace));
         return 1;
     case WM_NOTIFY:
         return onNotify(host, s, lParam);
