@@ -28,7 +28,7 @@ int DialogRunUi::optionsDialog(ObjImporter& importer) {
 }
 
 int DialogRunUi::progressDialog(ObjImporter& importer) {
-    // The map-search question is owned by the host's window, as the progress dialog is.
+    // The map-search question goes over the progress dialog, which is over the host's window.
     owner_ = hostWindowOf(importer);
     mapSearch_.reset();
     return ShowProgressDialog(module_, hostWindowOf(importer), importer, mapSearch()) == 1 ? 1 : 0;

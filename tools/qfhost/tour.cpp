@@ -150,6 +150,9 @@ bool Walk::question(HWND dialog, bool useChooser) {
         pressItem(dialog, IDCANCEL);  // "Skip"
     }
     if (!waitGone(dialog)) return fail("the map-search dialog stayed open");
+    // The progress dialog is still modal: the host's window must not take input yet.
+    if (IsWindowEnabled(host_) && findDialog(IDC_CANCEL_IMPORT))
+        fail("the host's window took input again while the progress dialog was up");
     return true;
 }
 

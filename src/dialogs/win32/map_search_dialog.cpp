@@ -76,13 +76,28 @@ INT_PTR CALLBACK MapSearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     return NoThrow(FALSE, [&] { return handle(dialog, message, wParam, lParam); });
 }
 
+// The modal dialog over owner that a question asked now would cover: the progress dialog that
+// builds the materials. Null when there is none.
+HWND modalDialogOver(HWND owner) {
+    if (!owner) return nullptr;
+    for (HWND candidate : {GetActiveWindow(), GetLastActivePopup(owner)}) {
+        if (candidate && candidate != owner && GetWindow(candidate, GW_OWNER) == owner &&
+            IsWindowVisible(candidate) && IsWindowEnabled(candidate))
+            return candidate;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int DialogMapSearch::askForMap(ObjImporter& importer) {
-    // The window the question covers: the progress dialog that builds the materials.
-    beneath_ = GetActiveWindow();
-    const INT_PTR result = DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_MAP_SEARCH), owner_, MapSearchProc,
-                                           reinterpret_cast<LPARAM>(&importer));
+    // A dialog that ends enables its owner again. Owned by the host's window, the question would
+    // hand the host its input back while the progress dialog still runs (a second import could
+    // start under the first); owned by the progress dialog, it leaves the host disabled.
+    HWND covered = modalDialogOver(owner_);
+    beneath_ = covered ? covered : GetActiveWindow();
+    const INT_PTR result = DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_MAP_SEARCH), covered ? covered : owner_,
+                                           MapSearchProc, reinterpret_cast<LPARAM>(&importer));
     return result == 1 ? 1 : 0;
 }
 

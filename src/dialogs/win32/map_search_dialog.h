@@ -6,8 +6,8 @@
 
 namespace qf {
 
-// The question as the plug-in asks it: the dialog over owner, "Add Search Path" through the
-// folder chooser.
+// The question as the plug-in asks it: the dialog over owner (over the modal dialog that owner
+// has up, when there is one), "Add Search Path" through the folder chooser.
 class DialogMapSearch final : public MapSearchUi {
 public:
     DialogMapSearch(HINSTANCE module, HWND owner) : module_(module), owner_(owner) {}
