@@ -33,8 +33,14 @@ file=${file:-examples/toy_car/toy_car.obj}
 shots=build/screenshots
 mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots"/*.bmp "$shots"/tour.txt
+# Without a window manager in the virtual screen, Wine draws the windows' frames itself (and does
+# not wait for a manager at every hidden window): a prefix of its own for that.
+export WINEPREFIX="$PWD/build-win/shotprefix"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  [[ -d $WINEPREFIX ]] || wineboot --init >/dev/null 2>&1
+  if [[ ! -d $WINEPREFIX ]]; then
+    wineboot --init >/dev/null 2>&1; wineserver -w
+    wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1; wineserver -w
+  fi
   wine "$0" --answer "$(winepath -w "$(realpath "$1")")" --pick qf::ObjImport \
     --tour "$(winepath -w "$(realpath "$2")")" --scene "$(winepath -w "$(realpath -m build/host_scene.json)")"
   status=$?

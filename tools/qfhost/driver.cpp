@@ -102,6 +102,18 @@ bool savePicture(HWND window, const std::string& path) {
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        // A shaped window: what shows beside its shape belongs to other windows, so it is
+        // painted over in a plain colour.
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        if (GetWindowRgn(window, shape) != ERROR) {
+            HRGN outside = CreateRectRgn(0, 0, w, h);
+            CombineRgn(outside, outside, shape, RGN_DIFF);
+            HBRUSH plain = CreateSolidBrush(RGB(255, 255, 255));
+            FillRgn(memory, outside, plain);
+            DeleteObject(plain);
+            DeleteObject(outside);
+        }
+        DeleteObject(shape);
         GdiFlush();
         SelectObject(memory, old);
         const DWORD stride = DWORD((w * 3 + 3) & ~3);
