@@ -50,6 +50,11 @@ private:
             --pictures_;
         }
     }
+    // The run's dialogs sit over the host's window and keep it from input while they are up.
+    void checkOwnedByHost(HWND dialog, const std::string& name) {
+        if (GetWindow(dialog, GW_OWNER) != host_) fail("the " + name + " dialog is not owned by the host's window");
+        else if (IsWindowEnabled(host_)) fail("the host's window takes input under the " + name + " dialog");
+    }
     static bool coveringDialog() { return findDialog(IDC_ADD_SEARCH_PATH) || findDialog(IDC_WARNING_LIST); }
     bool options();
     void setCheck(HWND dialog, int id, bool wanted);
@@ -84,6 +89,7 @@ void Walk::setCheck(HWND dialog, int id, bool wanted) {
 bool Walk::options() {
     HWND dialog = waitForDialog(IDC_IMPORT);
     if (!dialog) return fail("the options dialog did not open");
+    checkOwnedByHost(dialog, "options");
     HWND import = GetDlgItem(dialog, IDC_IMPORT);
     if (!waitUntil([&] { return IsWindowEnabled(import) != FALSE; })) return fail("the scan did not end");
     picture(dialog, "options");
@@ -159,6 +165,7 @@ bool Walk::question(HWND dialog, bool useChooser) {
 void Walk::warnings() {
     HWND dialog = waitForDialog(IDC_WARNING_LIST, 5000);
     if (!dialog) return;
+    checkOwnedByHost(dialog, "warnings");
     HWND list = GetDlgItem(GetDlgItem(dialog, IDC_WARNING_LIST), kInnerList);
     const int count = list ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
     for (int i = 0; i < count; ++i) {
@@ -179,6 +186,7 @@ TourReport Walk::run() {
         fail("the progress dialog did not open");
         return report_;
     }
+    checkOwnedByHost(progress, "progress");
     pictureUncovered(progress, "progress");
     bool chooserUsed = plan_.searchFolder.empty();
     for (;;) {
