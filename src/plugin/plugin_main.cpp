@@ -17,8 +17,14 @@ HINSTANCE PluginModule() { return g_module; }
 
 }  // namespace qf
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     qf::g_module = module;
+    // Unloaded by the host (not the process ending): the classes go with the library's code.
+    if (reason == DLL_PROCESS_DETACH && !reserved && qf::g_controlsReady) {
+        qf::UnregisterSkinControls(module);
+        qf::g_controlsReady = false;
+        return TRUE;
+    }
     if (reason != DLL_PROCESS_ATTACH || qf::g_controlsReady) return TRUE;
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&common);

@@ -127,6 +127,11 @@ int RegisterSkinControls(HINSTANCE module) {
     return 1;
 }
 
+void UnregisterSkinControls(HINSTANCE module) {
+    for (const ClassEntry& entry : kClasses) UnregisterClassA(entry.name, module);
+    if (g_controlsModule == module) g_controlsModule = nullptr;
+}
+
 COLORREF GetSkinColor(int index) { return paletteColor(index); }
 
 HBRUSH GetSkinBrush(int index) {

@@ -10,6 +10,9 @@ namespace qf {
 // Registers the fifteen window classes of the library; 1 when all are there, 0 at a failure
 // (after a message box that names the class). Registering again succeeds.
 int RegisterSkinControls(HINSTANCE module);
+// Takes the classes away again, for a library that is unloaded: the system keeps a library's
+// classes, and their procedures, after the library has gone.
+void UnregisterSkinControls(HINSTANCE module);
 // The module the classes were registered with: windows of the library's classes are made with it,
 // since a class registered by a library is found only under that library's instance.
 HINSTANCE SkinControlsModule();

@@ -51,12 +51,18 @@ std::vector<std::string> exportedNames(HMODULE module) {
     return names;
 }
 
-TEST(PluginLibrary, ExportsExactlyItsFourEntryPoints) {
+TEST(PluginLibrary, ExportsExactlyItsFourEntryPointsAndTakesItsClassesAlongWhenUnloaded) {
     HMODULE module = LoadLibraryA(installPlugin("qfhost-exports").c_str());
     ASSERT_TRUE(module);
     EXPECT_EQ(exportedNames(module),
               (std::vector<std::string>{"OnObjImport", "XSILoadPlugin", "XSIUnloadPlugin", "qfObjImport_Init"}));
+    WNDCLASSA found;
+    EXPECT_TRUE(GetClassInfoA(module, "qfButton", &found));
+    // A class left behind would point into code that is gone, and a rebuilt library loaded at the
+    // same place would find the old class instead of registering its own.
     FreeLibrary(module);
+    EXPECT_FALSE(GetClassInfoA(module, "qfButton", &found));
+    EXPECT_FALSE(GetClassInfoA(module, "qfTreeCtrl", &found));
 }
 
 std::vector<std::string> logTexts() {
