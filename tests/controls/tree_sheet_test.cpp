@@ -61,26 +61,6 @@ TEST(TreeSheet, TreeIsSizedToItsWholeContentAndKeepsTheViewFilled) {
     EXPECT_EQ(filled.offset, (FramePoint{-10, -20}));
 }
 
-TEST(TreeSheet, PanCursorIsAHandInTheMiddleOfItsCell) {
-    const CursorMasks m = panCursorMasks();
-    EXPECT_EQ(m.hotX, 10);
-    EXPECT_EQ(m.hotY, 10);
-    int opaqueRows = 0, firstRow = -1, lastRow = -1;
-    for (int row = 0; row < 32; ++row) {
-        bool opaque = false;
-        for (int b = 0; b < 4; ++b) opaque |= m.andMask[row * 4 + b] != 0xff;
-        if (!opaque) continue;
-        ++opaqueRows;
-        if (firstRow < 0) firstRow = row;
-        lastRow = row;
-    }
-    EXPECT_EQ(firstRow, 10);
-    EXPECT_EQ(lastRow, 23);
-    EXPECT_EQ(opaqueRows, 14);
-    // White only where the shape is opaque.
-    for (int i = 0; i < 128; ++i) EXPECT_EQ(m.xorMask[i] & m.andMask[i], 0) << i;
-}
-
 TEST(FolderChooser, LayoutFollowsTheClientAndRepaintsOnlyTheBandsAroundTheTree) {
     const ChooserLayout l = chooserLayout(332, 476, 62);
     EXPECT_EQ(l.label, (FrameRect{21, 42, 311, 56}));
