@@ -20,6 +20,7 @@
 #include "qfhost/tour.h"
 #include "resources/control_ids.h"
 #include "run/config_file.h"
+#include "tools/win32/host_test_files.h"
 
 namespace qfhost {
 namespace {
@@ -27,16 +28,6 @@ namespace {
 using XSI::standin::HostScene;
 using XSI::standin::HostUi;
 using namespace driver;
-
-std::string tempFolder(const std::string& name) {
-    char base[MAX_PATH] = {};
-    GetTempPathA(sizeof base, base);
-    const std::string folder = std::string(base) + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

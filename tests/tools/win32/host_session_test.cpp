@@ -10,22 +10,13 @@
 #include "host/host_scene.h"
 #include "host/host_ui.h"
 #include "qfhost/host_app.h"
+#include "tools/win32/host_test_files.h"
 
 namespace qfhost {
 namespace {
 
 using XSI::standin::HostScene;
 using XSI::standin::HostUi;
-
-std::string tempFolder(const std::string& name) {
-    char base[MAX_PATH] = {};
-    GetTempPathA(sizeof base, base);
-    const std::string folder = std::string(base) + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A fresh copy of the plug-in in a folder of its own, so that its options file starts absent.
 std::string installPlugin(const std::string& folderName) {
