@@ -1,10 +1,16 @@
-// How the progress dialog answers its user while the import worker reads a large file, under the
-// dialog's real message loop (run under Wine):
+// How the dialogs answer their user while a worker reads a large file, under the dialogs' real
+// message loops (run under Wine):
 //   qfbench_dialogs [FILE.obj] [--probes N] [--no-cancel]
-// The file defaults to qfbench's 200 MB grid (written when missing). A second thread asks the
-// dialog for repaints while the worker reads and times each, then presses Cancel Import and times
-// the dialog's end.
+//   qfbench_dialogs --options [FILE.obj]
+// The progress dialog, by default on qfbench's 200 MB grid (written when missing): a second thread
+// asks the dialog for repaints while the worker reads and times each, then presses Cancel Import
+// and times the dialog's end.
+// With --options, the options dialog, by default on qfbench's file of 20,000 groups (written when
+// missing): a second thread times the dialog's answers while the worker's rows go into the object
+// list and how long the filling takes; then the dialog is opened again and cancelled in the middle
+// of the scan, and the time until it has returned with its worker stopped is printed.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialogs/win32/options_dialog.h"
 #include "dialogs/win32/progress_dialog.h"
 #include "controls/win32/dialog_frame.h"
 #include "controls/win32/skin_core.h"
@@ -22,6 +29,7 @@
 #include "obj/prescan.h"
 #include "obj_generator.h"
 #include "resources/control_ids.h"
+#include "run/run_paths.h"
 
 namespace {
 
@@ -63,30 +71,157 @@ void summary(const char* what, std::vector<double> ms) {
     std::printf("  %-40s median %6.2f ms, max %6.2f ms (%zu probes)\n", what, ms[ms.size() / 2], ms.back(), ms.size());
 }
 
+BOOL CALLBACK FindOptionsDialog(HWND w, LPARAM lParam) {
+    auto* f = reinterpret_cast<FindDialog*>(lParam);
+    if (GetDlgItem(w, IDC_OBJECT_LIST) && IsWindowVisible(w)) f->found = w;
+    return f->found ? FALSE : TRUE;
+}
+
+HWND waitForOptionsDialog() {
+    for (int i = 0; i < 60000; ++i) {
+        FindDialog f{GetCurrentThreadId()};
+        EnumWindows(FindOptionsDialog, reinterpret_cast<LPARAM>(&f));
+        if (f.found) return f.found;
+        Sleep(1);
+    }
+    return nullptr;
+}
+
+// Asks the dialog's thread something and waits for the answer.
+LRESULT ask(HWND w, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(w, message, wParam, lParam, SMTO_NORMAL, 10000, &answer);
+    return LRESULT(answer);
+}
+
+std::string askText(HWND w) {
+    char text[64] = {};
+    ask(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+struct OptionsRun {
+    ObjImporter importer;
+    std::unique_ptr<FileSource> file;
+    bool open(const std::string& path) {
+        setRunPaths(importer, path.c_str());
+        importer.progressTotal = fileSize(path);
+        file = FileSource::open(path);
+        if (!file || !importer.lineBuffer.allocate(kLineBufferSize)) return false;
+        importer.objFile = file.get();
+        return true;
+    }
+};
+
+int benchOptionsDialog(HINSTANCE module, const std::string& path) {
+    std::printf("options dialog: %s (%.1f MB)\n", path.c_str(), double(fileSize(path)) / 1e6);
+    OptionsRun run;
+    if (!run.open(path)) {
+        std::fprintf(stderr, "qfbench_dialogs: cannot read %s\n", path.c_str());
+        return 1;
+    }
+    std::vector<double> roundTrips, repaints;
+    double opened = 0, firstRows = 0, titled = 0;
+    int rowsAtTitle = 0;
+    std::string title;
+    std::thread probe([&] {
+        HWND dialog = waitForOptionsDialog();
+        if (!dialog) return;
+        HWND list = GetDlgItem(dialog, IDC_OBJECT_LIST), group = GetDlgItem(dialog, IDC_OBJECTS_GROUP);
+        // Until the rows come, only look now and then; from then on, every answer is timed.
+        while (ask(list, LVM_GETITEMCOUNT) == 0 && askText(group) == " Objects " && IsWindow(dialog)) Sleep(5);
+        firstRows = now();
+        // A question every 20 ms, a repaint of the whole dialog every 250 ms (each takes the
+        // dialog's thread away from the rows for as long as it lasts).
+        for (int i = 0;; ++i) {
+            double t = now();
+            const bool done = askText(group) != " Objects ";
+            roundTrips.push_back(now() - t);
+            if (done || !IsWindow(dialog)) break;
+            if (i % 12 == 11) {
+                t = now();
+                RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                repaints.push_back(now() - t);
+            }
+            Sleep(20);
+        }
+        titled = now();
+        title = askText(group);
+        rowsAtTitle = int(ask(list, LVM_GETITEMCOUNT));
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    opened = now();
+    ShowOptionsDialog(module, nullptr, run.importer);
+    probe.join();
+    if (titled == 0) {
+        std::printf("  the dialog never showed its list\n");
+        return 1;
+    }
+    std::printf("  scan (opening to the first rows)         %8.0f ms\n", firstRows - opened);
+    std::printf("  filling the list: %d rows, title \"%s\" %8.0f ms\n", rowsAtTitle, title.c_str(),
+                titled - firstRows);
+    summary("answer to a message while filling", roundTrips);
+    summary("repaint of the whole dialog while filling", repaints);
+
+    // Cancel in the middle of the scan: the dialog returns once its worker has stopped.
+    OptionsRun again;
+    if (!again.open(path)) return 1;
+    double cancelledAt = 0;
+    std::string polygonsAtCancel;
+    std::thread canceller([&] {
+        HWND dialog = waitForOptionsDialog();
+        if (!dialog) return;
+        HWND counter = GetDlgItem(dialog, IDC_POLYGON_COUNT);
+        while (IsWindow(dialog) && askText(counter) == "0") Sleep(1);
+        Sleep(200);
+        polygonsAtCancel = askText(counter);
+        cancelledAt = now();
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    const INT_PTR result = ShowOptionsDialog(module, nullptr, again.importer);
+    const double ended = now();
+    canceller.join();
+    std::printf("  Cancel during the scan to the dialog's return, worker stopped: %.1f ms "
+                "(result %d, polygons counted by then: %s, objects found: %zu of the file's)\n",
+                ended - cancelledAt, int(result), polygonsAtCancel.c_str(), again.importer.objects.size());
+    return 0;
+}
+
+std::string benchFile(const std::string& name, bool groups) {
+    const std::string shared = "Z:\\tmp\\qfobjimp-bench\\" + name;
+    if (GetFileAttributesA(shared.c_str()) != INVALID_FILE_ATTRIBUTES) return shared;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string path = std::string(temp) + "qfobjimp_" + name;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("writing %s\n", path.c_str());
+        if (groups) bench::writeGroupsFile(path, 100'000'000, 20000);
+        else bench::writeGridFile(path, 200'000'000);
+    }
+    return path;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string path = "Z:\\tmp\\qfobjimp-bench\\grid_200mb.obj";
+    std::string path;
     int probes = 20;
-    bool cancel = true;
+    bool cancel = true, options = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--probes") && i + 1 < argc) probes = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--no-cancel")) cancel = false;
+        else if (!std::strcmp(argv[i], "--options")) options = true;
         else path = argv[i];
     }
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        path = std::string(temp) + "qfobjimp_grid_200mb.obj";
-        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            std::printf("writing %s\n", path.c_str());
-            bench::writeGridFile(path, 200'000'000);
-        }
-    }
+    if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        path = options ? benchFile("groups_100mb.obj", true) : benchFile("grid_200mb.obj", false);
     HINSTANCE module = GetModuleHandleA(nullptr);
+    INITCOMMONCONTROLSEX common = {sizeof common, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&common);
     if (!RegisterSkinControls(module)) return 1;
     const int bitmaps[8] = {106, 106, 105, 101, 108, 102, 104, 103};
     SetDialogSkin(module, bitmaps, 102);
+    if (options) return benchOptionsDialog(module, path);
 
     ObjImporter importer;
     std::unique_ptr<FileSource> file = FileSource::open(path);

@@ -18,6 +18,12 @@ static_assert(QF_PALETTE_SIZE == kPaletteSize && QF_FONT_SLOTS == kFontSlots);
 
 SkinColor paletteColor(int index) { return (index >= 0 && index < kPaletteSize) ? kPalette[index] : 0; }
 
+SkinColor dimmedFieldText(SkinColor text, SkinColor field) {
+    const auto towardsField = [](int t, int f) { return f + (t - f) * 2 / 5; };
+    return rgb(towardsField(redOf(text), redOf(field)), towardsField(greenOf(text), greenOf(field)),
+               towardsField(blueOf(text), blueOf(field)));
+}
+
 SkinColor captionColor(SkinColor face) {
     return rgb((redOf(face) + 100) % 255, (greenOf(face) + 90) % 255, (blueOf(face) + 75) % 255);
 }

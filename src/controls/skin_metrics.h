@@ -18,6 +18,10 @@ enum PaletteIndex { kFace = 0, kText = 1, kHighlight = 4, kLightEdge = 5, kDarkE
 // The palette colour of an index; black outside the palette.
 SkinColor paletteColor(int index);
 
+// The text of a disabled field: its text colour taken most of the way towards the field's own
+// background, so that the field still shows what it holds but plainly cannot be edited.
+SkinColor dimmedFieldText(SkinColor text, SkinColor field);
+
 // Titles of group frames and dialogs: the face colour offset per channel, modulo 255.
 SkinColor captionColor(SkinColor face);
 

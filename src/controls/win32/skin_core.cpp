@@ -198,6 +198,14 @@ void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled
     SetBkMode(dc, oldMode);
 }
 
+LRESULT ColourSkinnedField(WPARAM dc, HWND field) {
+    HDC hdc = reinterpret_cast<HDC>(dc);
+    const COLORREF text = GetSkinColor(kText), background = GetSkinColor(kField);
+    SetTextColor(hdc, IsWindowEnabled(field) ? text : dimmedFieldText(text, background));
+    SetBkColor(hdc, background);
+    return reinterpret_cast<LRESULT>(GetSkinBrush(kField));
+}
+
 void PaintBorderFrames(HWND window, COLORREF outerTopLeft, COLORREF outerBottomRight, COLORREF innerTopLeft,
                        COLORREF innerBottomRight) {
     HDC dc = GetWindowDC(window);

@@ -34,6 +34,10 @@ void Draw3dRect(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight
 // Text in the skin's colours: once in the text colour, or, disabled, etched in two passes.
 void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled);
 
+// WM_CTLCOLOREDIT and WM_CTLCOLORSTATIC of an edit field: the text colour on the field colour,
+// the text dimmed while the field is disabled; returns the field's brush.
+LRESULT ColourSkinnedField(WPARAM dc, HWND field);
+
 // Two one-pixel frames in a window's border, drawn through the window's DC (the border lies
 // outside the client area): the outer one on the window's edge, the inner one a pixel inside.
 void PaintBorderFrames(HWND window, COLORREF outerTopLeft, COLORREF outerBottomRight, COLORREF innerTopLeft,

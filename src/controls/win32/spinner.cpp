@@ -187,9 +187,7 @@ LRESULT spinnerMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        SetTextColor(reinterpret_cast<HDC>(wParam), GetSkinColor(kText));
-        SetBkColor(reinterpret_cast<HDC>(wParam), GetSkinColor(kField));
-        return reinterpret_cast<LRESULT>(GetSkinBrush(kField));
+        return ColourSkinnedField(wParam, reinterpret_cast<HWND>(lParam));
     case WM_ERASEBKGND:
         return EraseWithSkinColor(w, wParam, kFace);
     default:

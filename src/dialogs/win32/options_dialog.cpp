@@ -36,6 +36,10 @@ constexpr UINT_PTR kFillTimer = 1045;
 // Rows go into the list a slice at a time, so that the dialog keeps answering and drawing while
 // a file of many groups fills it.
 constexpr auto kFillSlice = std::chrono::milliseconds(25);
+// The list shows the rows that went in this often; in between, its drawing stays held across
+// slices, because each time drawing is let go the list view works out its scroll range and lays
+// itself out again, which costs about as much as a slice of rows.
+constexpr auto kFillShowEvery = std::chrono::milliseconds(250);
 constexpr UINT kCheckedImage = INDEXTOSTATEIMAGEMASK(2);
 constexpr UINT kUncheckedImage = INDEXTOSTATEIMAGEMASK(1);
 
@@ -68,6 +72,8 @@ struct OptionsDialog {
     // Rows handed over by the worker and not yet in the list; their names are the records'.
     std::vector<ObjectRow> pendingRows;
     size_t nextPendingRow = 0;
+    bool fillDrawingHeld = false;
+    std::chrono::steady_clock::time_point fillShown;
     bool scanOverPending = false;  // the worker is done; the title and the rest wait for the rows
 
     HWND item(int id) const { return GetDlgItem(window, id); }
@@ -109,11 +115,19 @@ void sendCount(const OptionsDialog& d) {
     SendMessageA(d.window, UINT(DialogMessage::Count), 0, LPARAM(d.tally.polygons()));
 }
 
-// The tally from every row as it stands.
+// The tally from every row as it stands: record and check mark in one question per row, asked of
+// the list view itself, as a file of many groups has many rows.
 void recountAll(OptionsDialog& d) {
     d.tally.reset(d.importer);
     const int rows = rowCount(d);
-    for (int row = 0; row < rows; ++row) d.tally.setTicked(rowRecord(d, row), rowTicked(d, row));
+    for (int row = 0; row < rows; ++row) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM | LVIF_STATE;
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.iItem = row;
+        if (!SendMessageA(d.innerList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) continue;
+        d.tally.setTicked(int32_t(item.lParam), (item.state & LVIS_STATEIMAGEMASK) == kCheckedImage);
+    }
 }
 
 // Ticks rows by a rule, drawing and counting once when all are done.
@@ -244,16 +258,25 @@ void queueRows(OptionsDialog& d, const ObjectRow* rows, size_t count) {
 
 void scanDone(OptionsDialog& d);
 
-// One slice of the pending rows, drawn once when it is in.
+// One slice of the pending rows; the list is drawn every kFillShowEvery and when all are in.
 void fillSlice(OptionsDialog& d) {
-    const auto end = std::chrono::steady_clock::now() + kFillSlice;
-    SendMessageA(d.list(), WM_SETREDRAW, FALSE, 0);
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    if (!d.fillDrawingHeld) {
+        SendMessageA(d.list(), WM_SETREDRAW, FALSE, 0);
+        d.fillDrawingHeld = true;
+        d.fillShown = start;
+    }
     while (d.nextPendingRow < d.pendingRows.size()) {
         addRow(d, d.pendingRows[d.nextPendingRow++]);
-        if (std::chrono::steady_clock::now() >= end) break;
+        if (Clock::now() - start >= kFillSlice) break;
     }
-    SendMessageA(d.list(), WM_SETREDRAW, TRUE, 0);
-    if (d.nextPendingRow < d.pendingRows.size()) return;
+    const bool more = d.nextPendingRow < d.pendingRows.size();
+    if (!more || Clock::now() - d.fillShown >= kFillShowEvery) {
+        SendMessageA(d.list(), WM_SETREDRAW, TRUE, 0);
+        d.fillDrawingHeld = false;
+    }
+    if (more) return;
     KillTimer(d.window, kFillTimer);
     d.pendingRows.clear();
     d.nextPendingRow = 0;
@@ -387,21 +410,20 @@ void command(OptionsDialog& d, WORD id, WORD code) {
     }
 }
 
-INT_PTR controlColour(WPARAM dc, HWND control, bool isStatic) {
+INT_PTR controlColour(WPARAM dc, HWND control) {
     const int id = GetDlgCtrlID(control);
     HDC hdc = reinterpret_cast<HDC>(dc);
-    if (isStatic && (id == IDC_BASE_NAME || id == IDC_POLYGON_COUNT)) {
+    if (id == IDC_BASE_NAME || id == IDC_POLYGON_COUNT) {
         SetTextColor(hdc, countHighlightColour(GetSkinColor(kFace)));
         SetBkColor(hdc, GetSkinColor(kFace));
         return reinterpret_cast<INT_PTR>(GetSkinBrush(kFace));
     }
-    if (isStatic && id == IDC_OBJECTS_GROUP) {
+    if (id == IDC_OBJECTS_GROUP) {
         SetBkColor(hdc, GetSkinColor(kFace));
         return reinterpret_cast<INT_PTR>(GetSkinBrush(kFace));
     }
-    SetTextColor(hdc, GetSkinColor(kText));
-    SetBkColor(hdc, GetSkinColor(kField));
-    return reinterpret_cast<INT_PTR>(GetSkinBrush(kField));
+    // Every other static and every edit; a disabled edit asks as a static and gets dimmed text.
+    return INT_PTR(ColourSkinnedField(dc, control));
 }
 
 void removeSkins(const OptionsDialog& d) {
@@ -488,9 +510,8 @@ INT_PTR handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:
-        return controlColour(wParam, reinterpret_cast<HWND>(lParam), true);
     case WM_CTLCOLOREDIT:
-        return controlColour(wParam, reinterpret_cast<HWND>(lParam), false);
+        return controlColour(wParam, reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
         KillTimer(w, kStartScanTimer);
         KillTimer(w, kFadeTimer);

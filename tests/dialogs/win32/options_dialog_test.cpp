@@ -173,6 +173,30 @@ void type(HWND edit, const std::string& text) {
 
 HWND spinnerEdit(HWND dialog, int id) { return FindWindowExA(GetDlgItem(dialog, id), nullptr, "Edit", nullptr); }
 
+// The upper of a spinner's two arrows.
+HWND upArrow(HWND dialog, int id) {
+    HWND up = nullptr;
+    RECT upRect{};
+    for (HWND c = FindWindowExA(GetDlgItem(dialog, id), nullptr, "qfSpinButton", nullptr); c;
+         c = FindWindowExA(GetDlgItem(dialog, id), c, "qfSpinButton", nullptr)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        if (!up || r.top < upRect.top) up = c, upRect = r;
+    }
+    return up;
+}
+
+// The text colour the dialog gives an edit when the edit asks for its colours.
+COLORREF editTextColour(HWND dialog, int id) {
+    HWND edit = GetDlgItem(dialog, id);
+    HDC dc = GetDC(edit);
+    const UINT asks = IsWindowEnabled(edit) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+    SendMessageA(dialog, asks, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
+    const COLORREF colour = GetTextColor(dc);
+    ReleaseDC(edit, dc);
+    return colour;
+}
+
 std::string faces(int count) {
     std::string text;
     for (int i = 0; i < count; ++i) text += "f 1 2 3\n";
@@ -261,6 +285,20 @@ TEST_F(OptionsDialogTest, ScanFillsTheListAndImportTakesExactlyTheTickedRecords)
         EXPECT_EQ(textOf(bump), "0.2");
         SendMessageA(bump, WM_KEYDOWN, VK_DOWN, 0);
         EXPECT_EQ(textOf(bump), "0.1");
+        // Holding the up arrow: a step at once and more after the pause; a right click during the
+        // press takes them all back, one on the idle arrow resets to the default.
+        HWND up = upArrow(d, IDC_DEFAULT_BUMP);
+        SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 4));
+        EXPECT_EQ(textOf(bump), "0.2");
+        EXPECT_TRUE(pumpUntil([&] { return textOf(bump) == "0.4"; }, 3000)) << textOf(bump);
+        SendMessageA(up, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 4));
+        SendMessageA(up, WM_RBUTTONUP, 0, MAKELPARAM(5, 4));
+        EXPECT_EQ(textOf(bump), "0.1");
+        SendMessageA(up, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 4));
+        SendMessageA(up, WM_RBUTTONUP, 0, MAKELPARAM(5, 4));
+        EXPECT_EQ(textOf(bump), "0.0");
+        SendMessageA(bump, WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(textOf(bump), "0.1");
 
         // Import materials rules the material group; the prefix edit follows its own check box.
         toggle(d, IDC_IMPORT_MATERIALS);
@@ -270,8 +308,13 @@ TEST_F(OptionsDialogTest, ScanFillsTheListAndImportTakesExactlyTheTickedRecords)
         toggle(d, IDC_IMPORT_MATERIALS);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_DEFAULT_BUMP)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_MATERIAL_PREFIX)));
+        // A disabled edit shows that it is: its text is dimmed.
+        const COLORREF dimmed = editTextColour(d, IDC_MATERIAL_PREFIX);
         toggle(d, IDC_USE_MATERIAL_PREFIX);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_MATERIAL_PREFIX)));
+        EXPECT_EQ(editTextColour(d, IDC_MATERIAL_PREFIX), GetSkinColor(kText));
+        EXPECT_NE(dimmed, GetSkinColor(kText));
+        EXPECT_NE(dimmed, GetSkinColor(kField));
         type(GetDlgItem(d, IDC_MATERIAL_PREFIX), "mat_");
         toggle(d, IDC_USE_MATERIAL_PREFIX);  // off again: the prefix is not taken
         toggle(d, IDC_FLIP_ZY);
