@@ -83,11 +83,77 @@ def logo_tab(x, y):
     return ACCENT if 6 <= x <= 86 and 3 <= y <= 6 and (x - 6) % 10 < 7 else FACE
 
 
+# A small pixel font for the about picture: five rows above the baseline for small letters, seven
+# for capitals, two below for descenders.
+GLYPHS = {
+    "q": [".....", ".....", ".####", "#...#", "#...#", "#...#", ".####", "....#", "....#"],
+    "f": ["..##", ".#..", "####", ".#..", ".#..", ".#..", ".#.."],
+    "O": [".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
+    "b": ["#....", "#....", "####.", "#...#", "#...#", "#...#", "####."],
+    "j": ["..#", "...", ".##", "..#", "..#", "..#", "..#", "#.#", ".#."],
+    "I": ["###", ".#.", ".#.", ".#.", ".#.", ".#.", "###"],
+    "m": [".....", ".....", "##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"],
+    "p": [".....", ".....", "####.", "#...#", "#...#", "#...#", "####.", "#....", "#...."],
+    "W": ["#...#", "#...#", "#...#", "#.#.#", "#.#.#", "##.##", "#...#"],
+    "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
+    "v": [".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    "e": [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
+    "r": ["....", "....", "#.##", "##..", "#...", "#...", "#..."],
+    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
+    "n": [".....", ".....", "####.", "#...#", "#...#", "#...#", "#...#"],
+    "t": [".#..", ".#..", "####", ".#..", ".#..", ".#..", "..##"],
+    "B": ["####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."],
+    "J": ["..###", "...#.", "...#.", "...#.", "...#.", "#..#.", ".##.."],
+    "i": ["#", ".", "#", "#", "#", "#", "#"],
+    "X": ["#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#"],
+    "S": [".###.", "#...#", "#....", ".###.", "....#", "#...#", ".###."],
+    " ": ["..."],
+}
+
+
+def text_width(text, scale):
+    return sum((len(GLYPHS[c][0]) + 1) * scale for c in text) - scale
+
+
+def text_pixels(text, left, top, scale):
+    """The set of (x, y) pixels of a text whose top-left corner is at (left, top)."""
+    pixels = set()
+    x = left
+    for c in text:
+        rows = GLYPHS[c]
+        for row, bits in enumerate(rows):
+            for col, bit in enumerate(bits):
+                if bit == "#":
+                    for dy in range(scale):
+                        for dx in range(scale):
+                            pixels.add((x + col * scale + dx, top + row * scale + dy))
+        x += (len(rows[0]) + 1) * scale
+    return pixels
+
+
+ABOUT_WIDTH, ABOUT_HEIGHT = 268, 142
+TITLE = "qfObjImp"
+SUBTITLE = "Wavefront OBJ import for XSI"
+TITLE_PIXELS = text_pixels(TITLE, (ABOUT_WIDTH - text_width(TITLE, 3)) // 2, 38, 3)
+TITLE_SHADOW = {(x + 1, y + 1) for x, y in TITLE_PIXELS}
+SUBTITLE_PIXELS = text_pixels(SUBTITLE, (ABOUT_WIDTH - text_width(SUBTITLE, 1)) // 2, 90, 1)
+
+
 def about(x, y):
-    band = (y * 255) // 142
-    if 40 <= y <= 100 and 20 <= x <= 248:
-        inside = 24 <= x <= 244 and 44 <= y <= 96
-        return (min(255, 40 + band // 3), 100, 140) if inside else (110, 110, 110)
+    band = (y * 255) // ABOUT_HEIGHT
+    if (x, y) in TITLE_PIXELS:
+        return (214, 204, 189)
+    if (x, y) in TITLE_SHADOW:
+        return (20, 30, 40)
+    if (x, y) in SUBTITLE_PIXELS:
+        return (160, 160, 160)
+    if 28 <= y <= 112 and 16 <= x <= 251:
+        inside = 18 <= x <= 249 and 30 <= y <= 110
+        if not inside:
+            return (110, 110, 110)
+        if y <= 76:
+            return (min(255, 40 + band // 3), 100, 140)
+        return (44, 52, 60)
     return (56 + band // 10, 56 + band // 10, 56 + band // 8)
 
 
@@ -103,7 +169,7 @@ def main():
         "106_caption_left.bmp": (123, 23, caption_left(ACCENT)),
         "107_caption_left_alt.bmp": (123, 23, caption_left(CAPTION)),
         "108_bottom_left.bmp": (9, 12, corner("bottom-left", 9, 12)),
-        "109_about.bmp": (268, 142, about),
+        "109_about.bmp": (ABOUT_WIDTH, ABOUT_HEIGHT, about),
     }
     for name, (w, h, pixel) in pictures.items():
         write_bmp(os.path.join(out, name), w, h, pixel)
