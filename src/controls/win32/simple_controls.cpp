@@ -354,6 +354,7 @@ LRESULT CALLBACK SkinnedEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
         PaintBorderFrames(w, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge), RGB(0, 0, 0), GetSkinColor(kFace));
         return 0;
     }
+    if (message == WM_PAINT && PaintDisabledField(w)) return 0;
     if (message == WM_CHAR && (wParam == VK_RETURN || wParam == VK_ESCAPE))
         SendMessageA(GetParent(w), message, wParam, lParam);
     return CallWindowProcA(g_editBase, w, message, wParam, lParam);

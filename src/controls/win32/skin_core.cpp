@@ -206,6 +206,28 @@ LRESULT ColourSkinnedField(WPARAM dc, HWND field) {
     return reinterpret_cast<LRESULT>(GetSkinBrush(kField));
 }
 
+bool PaintDisabledField(HWND edit) {
+    if (IsWindowEnabled(edit)) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(edit, &ps);
+    RECT client;
+    GetClientRect(edit, &client);
+    FillSolidRect(dc, client, GetSkinColor(kField));
+    RECT format = client;
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    char text[256] = {};
+    GetWindowTextA(edit, text, sizeof text);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, dimmedFieldText(GetSkinColor(kText), GetSkinColor(kField)));
+    DrawTextA(dc, text, -1, &format, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+    SetBkMode(dc, oldMode);
+    if (oldFont) SelectObject(dc, oldFont);
+    EndPaint(edit, &ps);
+    return true;
+}
+
 void PaintBorderFrames(HWND window, COLORREF outerTopLeft, COLORREF outerBottomRight, COLORREF innerTopLeft,
                        COLORREF innerBottomRight) {
     HDC dc = GetWindowDC(window);

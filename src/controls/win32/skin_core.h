@@ -37,6 +37,10 @@ void DrawSkinText(HDC dc, const char* text, RECT rect, UINT format, bool enabled
 // WM_CTLCOLOREDIT and WM_CTLCOLORSTATIC of an edit field: the text colour on the field colour,
 // the text dimmed while the field is disabled; returns the field's brush.
 LRESULT ColourSkinnedField(WPARAM dc, HWND field);
+// WM_PAINT of a skinned edit field: paints a disabled field itself, its text dimmed, and returns
+// true; an enabled one is left to the edit (false). A disabled edit draws its text in the
+// system's grey whatever its parent asks for, and on the skin's field that grey looks enabled.
+bool PaintDisabledField(HWND edit);
 
 // Two one-pixel frames in a window's border, drawn through the window's DC (the border lies
 // outside the client area): the outer one on the window's edge, the inner one a pixel inside.

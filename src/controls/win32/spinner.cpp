@@ -353,6 +353,9 @@ LRESULT CALLBACK SpinnerEditProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
             break;
         case WM_ERASEBKGND:
             return EraseWithSkinColor(w, wParam, kField);
+        case WM_PAINT:
+            if (PaintDisabledField(w)) return 0;
+            break;
         case WM_NCPAINT:  // the sunken double frame, in the border where it is seen
             PaintBorderFrames(w, GetSkinColor(kDarkEdge), GetSkinColor(kLightEdge), RGB(0, 0, 0),
                               GetSkinColor(kFace));

@@ -422,7 +422,7 @@ INT_PTR controlColour(WPARAM dc, HWND control) {
         SetBkColor(hdc, GetSkinColor(kFace));
         return reinterpret_cast<INT_PTR>(GetSkinBrush(kFace));
     }
-    // Every other static and every edit; a disabled edit asks as a static and gets dimmed text.
+    // Every other static and every edit.
     return INT_PTR(ColourSkinnedField(dc, control));
 }
 

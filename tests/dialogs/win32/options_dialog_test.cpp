@@ -186,15 +186,17 @@ HWND upArrow(HWND dialog, int id) {
     return up;
 }
 
-// The text colour the dialog gives an edit when the edit asks for its colours.
-COLORREF editTextColour(HWND dialog, int id) {
-    HWND edit = GetDlgItem(dialog, id);
-    HDC dc = GetDC(edit);
-    const UINT asks = IsWindowEnabled(edit) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
-    SendMessageA(dialog, asks, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
-    const COLORREF colour = GetTextColor(dc);
-    ReleaseDC(edit, dc);
-    return colour;
+// Whether some pixel of a control, drawn afresh, shows the colour.
+bool showsColour(HWND control, COLORREF colour) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT r;
+    GetClientRect(control, &r);
+    HDC dc = GetDC(control);
+    bool found = false;
+    for (int y = 0; y < r.bottom && !found; ++y)
+        for (int x = 0; x < r.right && !found; ++x) found = GetPixel(dc, x, y) == colour;
+    ReleaseDC(control, dc);
+    return found;
 }
 
 std::string faces(int count) {
@@ -305,16 +307,19 @@ TEST_F(OptionsDialogTest, ScanFillsTheListAndImportTakesExactlyTheTickedRecords)
         for (int id : {IDC_USE_MATERIAL_PREFIX, IDC_MATERIAL_PREFIX, IDC_DEFAULT_BUMP_LABEL, IDC_DEFAULT_BUMP,
                        IDC_FORCE_BLACK_AMBIENT})
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, id))) << id;
+        // Disabled fields show that they are: their text is dimmed.
+        const COLORREF dimmed = dimmedFieldText(GetSkinColor(kText), GetSkinColor(kField));
+        EXPECT_TRUE(showsColour(bump, dimmed));
+        EXPECT_FALSE(showsColour(bump, GetSkinColor(kText)));
         toggle(d, IDC_IMPORT_MATERIALS);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_DEFAULT_BUMP)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_MATERIAL_PREFIX)));
-        // A disabled edit shows that it is: its text is dimmed.
-        const COLORREF dimmed = editTextColour(d, IDC_MATERIAL_PREFIX);
+        HWND prefix = GetDlgItem(d, IDC_MATERIAL_PREFIX);
+        EXPECT_TRUE(showsColour(prefix, dimmed)) << textOf(prefix);
         toggle(d, IDC_USE_MATERIAL_PREFIX);
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_MATERIAL_PREFIX)));
-        EXPECT_EQ(editTextColour(d, IDC_MATERIAL_PREFIX), GetSkinColor(kText));
-        EXPECT_NE(dimmed, GetSkinColor(kText));
-        EXPECT_NE(dimmed, GetSkinColor(kField));
+        EXPECT_TRUE(IsWindowEnabled(prefix));
+        EXPECT_TRUE(showsColour(prefix, GetSkinColor(kText)));
+        EXPECT_FALSE(showsColour(prefix, dimmed));
         type(GetDlgItem(d, IDC_MATERIAL_PREFIX), "mat_");
         toggle(d, IDC_USE_MATERIAL_PREFIX);  // off again: the prefix is not taken
         toggle(d, IDC_FLIP_ZY);
