@@ -53,7 +53,7 @@ int32_t parseIntSlow(const char* begin, const char* end) {
 
 int32_t parseInt(const char* text) { return parseInt(text, text + std::strlen(text)); }
 
-double parseReal(const char* begin, const char* end, bool& consumed) {
+double parseRealSlow(const char* begin, const char* end, bool& consumed) {
     consumed = false;
     const char* p = begin;
     while (p < end && isSpace(*p)) ++p;

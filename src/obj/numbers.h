@@ -1,5 +1,6 @@
 // Number conversions of the OBJ and MTL readers, independent of the process locale.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace qf {
@@ -24,7 +25,66 @@ double parseReal(const char* text);
 
 // The same; consumed tells whether the text began with a number at all.
 double parseReal(const char* text, bool& consumed);
-double parseReal(const char* begin, const char* end, bool& consumed);
+double parseRealSlow(const char* begin, const char* end, bool& consumed);
+
+// The plain decimal numbers of OBJ files, converted exactly without the library: at most 19
+// digits whose value fits a double's 53-bit mantissa, scaled by at most 22 powers of ten. Both
+// are then exact, and one multiplication or division rounds once, as the correctly rounded
+// conversion does. Anything else (more digits, hex, inf, nan, white space) returns false.
+// On success p is moved behind the number (and its exponent).
+inline bool parseRealFast(const char*& p, const char* end, double& value) {
+    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* s = p;
+    bool negative = false;
+    if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
+    const char* digits = s;
+    uint64_t mantissa = 0;
+    while (s < end && unsigned(*s - '0') < 10) mantissa = mantissa * 10 + unsigned(*s++ - '0');
+    const std::ptrdiff_t whole = s - digits;
+    std::ptrdiff_t fraction = 0;
+    if (s < end && *s == '.') {
+        const char* first = ++s;
+        while (s < end && unsigned(*s - '0') < 10) mantissa = mantissa * 10 + unsigned(*s++ - '0');
+        fraction = s - first;
+    }
+    if (whole + fraction == 0 || whole + fraction > 19) return false;
+    if (whole == 1 && fraction == 0 && *digits == '0' && s < end && (*s == 'x' || *s == 'X')) return false;
+    int exponent = 0;
+    if (s < end && (*s == 'e' || *s == 'E')) {
+        const char* e = s + 1;
+        bool negativeExponent = false;
+        if (e < end && (*e == '-' || *e == '+')) negativeExponent = *e++ == '-';
+        if (e < end && unsigned(*e - '0') < 10) {  // "1e" and "1e+" end before the e
+            while (e < end && unsigned(*e - '0') < 10) {
+                if (exponent < 100000) exponent = exponent * 10 + (*e - '0');
+                ++e;
+            }
+            if (negativeExponent) exponent = -exponent;
+            s = e;
+        }
+    }
+    exponent -= int(fraction);
+    if (mantissa > (uint64_t(1) << 53)) return false;
+    double v = double(mantissa);
+    if (mantissa != 0) {
+        if (exponent < -22 || exponent > 22) return false;
+        v = exponent >= 0 ? v * kPowers[exponent] : v / kPowers[-exponent];
+    }
+    value = negative ? -v : v;
+    p = s;
+    return true;
+}
+
+inline double parseReal(const char* begin, const char* end, bool& consumed) {
+    double value;
+    const char* p = begin;
+    if (parseRealFast(p, end, value)) {
+        consumed = true;
+        return value;
+    }
+    return parseRealSlow(begin, end, consumed);
+}
 
 // The same, narrowed to float by rounding to nearest.
 inline float parseFloat(const char* text) { return static_cast<float>(parseReal(text)); }

@@ -91,5 +91,26 @@ TEST(ParseReal, AgreesWithStrtodOnRandomNumbers) {
     }
 }
 
+// The short decimals of OBJ files take a route of their own: it must agree with strtod on every
+// spelling around its limits (19 digits, 2^53, ten to the 22nd) as well as inside them.
+TEST(ParseReal, AgreesWithStrtodOnShortDecimals) {
+    std::mt19937_64 rng(777);
+    std::uniform_int_distribution<int> digitCount(1, 21), exponent(-26, 26), pick(0, 9), point(0, 22);
+    for (int i = 0; i < 200000; ++i) {
+        std::string s = (i % 5 == 0) ? "-" : (i % 7 == 0) ? "+" : "";
+        const int n = digitCount(rng);
+        for (int k = 0; k < n; ++k) s += char('0' + pick(rng));
+        const int at = point(rng);
+        if (at <= n) s.insert(s.size() - size_t(at), ".");
+        if (i & 8) s += ((i & 16) ? "E" : "e") + std::to_string(exponent(rng));
+        if (i % 11 == 0) s += "/7";
+        expectSameAsStrtod(s);
+    }
+    for (const char* t : {"9007199254740992", "9007199254740993", "9007199254740993e1", "1e22", "1e23", "3e-22",
+                          "3e-23", "0.0000000000000000001", "1234567890123456789", "12345678901234567890",
+                          "0e999", "-0.0e-999", "0x10", "0X1p1", "0.5x", "7.e2", "1e+", "1.5e-"})
+        expectSameAsStrtod(t);
+}
+
 }  // namespace
 }  // namespace qf
