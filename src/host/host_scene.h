@@ -1,6 +1,7 @@
 // The stand-in host's scene: what the SDK calls of xsi_sdk.h create and change, kept in memory,
 // with a record of every call, command and log line, and a JSON view of it all.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -35,8 +36,10 @@ struct XSI_SDK_API Item {
     bool deleted = false;
     // Objects: the built mesh.
     std::vector<double> positions;     // 3 per vertex
-    std::vector<long> polygonSizes;    // corners per polygon
-    std::vector<long> polygonIndices;  // vertex index of every corner, polygon after polygon
+    // Kept as the host keeps them, in 32 bits (its LONG on 64-bit Windows), whatever the width
+    // of this platform's long.
+    std::vector<int32_t> polygonSizes;    // corners per polygon
+    std::vector<int32_t> polygonIndices;  // vertex index of every corner, polygon after polygon
     double pivot[3] = {0, 0, 0};
     bool built = false;
     std::vector<ClusterData> clusters;
@@ -57,8 +60,8 @@ struct XSI_SDK_API Item {
 struct PendingMesh {
     int object = -1;
     std::vector<double> positions;
-    std::vector<long> polygonSizes;
-    std::vector<long> polygonIndices;
+    std::vector<int32_t> polygonSizes;
+    std::vector<int32_t> polygonIndices;
 };
 
 class XSI_SDK_API HostScene {

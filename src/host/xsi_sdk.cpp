@@ -183,6 +183,10 @@ CStatus ClusterProperty::SetValues(const float* values, LONG count, LONG offset)
     if (id < 0 || count < 0 || offset < 0) return CStatus::InvalidArgument;
     auto& stored = scene().item(id).values;
     const size_t end = (size_t(offset) + size_t(count)) * 3;
+    // Values set in parts grow to one value per node of the mesh: room for them at once.
+    const int owner = scene().item(id).parent;
+    if (stored.capacity() < end && scene().valid(owner))
+        stored.reserve(std::max(end, scene().item(owner).polygonIndices.size() * 3));
     if (offset == 0 && stored.size() <= end) {
         stored.assign(values, values + end);  // the usual whole set, without clearing first
         return CStatus::OK;
@@ -328,13 +332,19 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     record("CMeshBuilder::AddPolygons " + std::to_string(count));
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
+    // Values beyond 32 bits name no vertex the host could hold: they are kept as -1, which the
+    // build refuses as it would refuse the value itself.
+    auto narrow = [](LONG v) { return (v < INT32_MIN || v > INT32_MAX) ? int32_t(-1) : static_cast<int32_t>(v); };
     size_t corners = 0;
+    mesh->polygonSizes.reserve(mesh->polygonSizes.size() + size_t(count));
     for (LONG p = 0; p < count; ++p) {
-        const LONG n = sizes[p] > 0 ? sizes[p] : 0;
-        mesh->polygonSizes.push_back(n);
+        const LONG n = sizes[p] > 0 ? std::min<LONG>(sizes[p], INT32_MAX) : 0;
+        mesh->polygonSizes.push_back(static_cast<int32_t>(n));
         corners += size_t(n);
     }
-    mesh->polygonIndices.insert(mesh->polygonIndices.end(), indices, indices + corners);
+    const size_t first = mesh->polygonIndices.size();
+    mesh->polygonIndices.resize(first + corners);
+    std::transform(indices, indices + corners, mesh->polygonIndices.begin() + std::ptrdiff_t(first), narrow);
     return CStatus::OK;
 }
 
@@ -346,9 +356,9 @@ CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
     const long vertices = long(mesh->positions.size() / 3);
     std::wstring problem;
     if (scene().isRefused(object.name)) problem = L"the mesh was refused";
-    for (long size : mesh->polygonSizes)
+    for (int32_t size : mesh->polygonSizes)
         if (problem.empty() && size < 3) problem = L"a polygon has fewer than 3 vertices";
-    for (long v : mesh->polygonIndices)
+    for (int32_t v : mesh->polygonIndices)
         if (problem.empty() && (v < 0 || v >= vertices)) problem = L"a polygon uses a vertex that does not exist";
     if (!problem.empty()) return CErrorDescriptor(CStatus::Fail, problem);
     object.positions = std::move(mesh->positions);

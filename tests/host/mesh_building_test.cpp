@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "host/host_scene.h"
+#include "host/xsi_sdk.h"
+
+namespace XSI {
+namespace {
+
+struct BuiltMesh {
+    X3DObject object;
+    CMeshBuilder builder;
+    explicit BuiltMesh(const char* name) {
+        standin::HostScene::instance().resetAll();
+        Application().GetActiveSceneRoot().AddPolygonMesh(AsciiString(name), object, builder);
+    }
+    const standin::Item& item() const { return standin::HostScene::instance().item(object.GetRef().item()); }
+};
+
+// A large mesh may be handed over in parts: polygons in several calls, UV values at offsets.
+// The object must be the one a single call of each makes.
+TEST(StandInMeshBuilder, PartsMakeTheSameObjectAsOneCall) {
+    const double positions[] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 2, 0, 0};
+    const LONG sizes[] = {3, 4, 3};
+    const LONG indices[] = {0, 1, 2, 0, 1, 2, 3, 1, 4, 2};
+    std::vector<float> values(10 * 3);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = float(i) * 0.5f;
+
+    auto build = [&](bool inParts) {
+        BuiltMesh m(inParts ? "parts" : "whole");
+        m.builder.AddVertices(5, positions);
+        if (inParts) {
+            m.builder.AddPolygons(1, sizes, indices);
+            m.builder.AddPolygons(2, sizes + 1, indices + 3);
+        } else {
+            m.builder.AddPolygons(3, sizes, indices);
+        }
+        EXPECT_EQ(m.builder.Build(false).GetCode(), CStatus::OK);
+        PolygonMesh mesh(m.object.GetActivePrimitive().GetGeometry());
+        ClusterProperty uv(mesh.GetClusterPropertyBuilder().AddUV());
+        if (inParts) {
+            uv.SetValues(values.data() + 7 * 3, 3, 7);
+            uv.SetValues(values.data(), 7, 0);
+        } else {
+            uv.SetValues(values.data(), 10, 0);
+        }
+        const standin::Item& item = m.item();
+        return std::make_tuple(item.positions, item.polygonList(),
+                               standin::HostScene::instance().item(uv.GetRef().item()).values);
+    };
+    EXPECT_EQ(build(true), build(false));
+}
+
+TEST(StandInMeshBuilder, RefusesIndicesNoHostVertexCanHave) {
+    if (sizeof(LONG) <= 4) GTEST_SKIP() << "LONG holds no value beyond 32 bits here";
+    BuiltMesh m("wide");
+    const double positions[] = {0, 0, 0, 1, 0, 0, 1, 1, 0};
+    const LONG sizes[] = {3};
+    const long long beyond = 0x100000001LL;
+    const LONG indices[] = {0, 1, static_cast<LONG>(beyond)};
+    m.builder.AddVertices(3, positions);
+    m.builder.AddPolygons(1, sizes, indices);
+    EXPECT_EQ(m.builder.Build(false).GetCode(), CStatus::Fail);
+}
+
+}  // namespace
+}  // namespace XSI
