@@ -246,11 +246,12 @@ void HostScene::writeJson(std::ostream& os) const {
         }
         json.endArray();
     };
-    auto longs = [&](const std::vector<long>& values) {
+    auto integers = [&](const auto* values, size_t count) {
         json.beginArray();
-        for (long v : values) json.value(int64_t(v));
+        for (size_t i = 0; i < count; ++i) json.value(int64_t(values[i]));
         json.endArray();
     };
+    auto longs = [&](const std::vector<long>& values) { integers(values.data(), values.size()); };
     auto parameters = [&](int id, const std::string& prefix) {
         for (const auto& p : items_[size_t(id)].parameters) json.key(prefix + p.first).value(p.second);
     };
@@ -273,7 +274,12 @@ void HostScene::writeJson(std::ostream& os) const {
         json.key("vertices");
         triples(o.positions);
         json.key("polygons").beginArray();
-        for (const auto& p : o.polygonList()) longs(p);
+        size_t corner = 0;  // each polygon's indices, read in place
+        for (int32_t size : o.polygonSizes) {
+            const size_t count = std::min(size_t(size), o.polygonIndices.size() - corner);
+            integers(o.polygonIndices.data() + corner, count);
+            corner += count;
+        }
         json.endArray();
         json.key("uvs").beginArray();
         for (int uv : children(id, ItemKind::UVProperty)) {

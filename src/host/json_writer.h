@@ -1,5 +1,7 @@
-// A small streaming JSON writer: enough for the tool's reports, with every text escaped.
+// A small streaming JSON writer: enough for the tool's reports, with every text escaped. It writes
+// straight into the stream's buffer, so that scenes of millions of numbers take little time.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string_view>
@@ -28,6 +30,12 @@ private:
     std::ostream& out_;
     bool needComma_ = false;
 };
+
+// Room for one number's text as formatNumber writes it, with a terminator.
+constexpr size_t kNumberTextSize = 32;
+
+// Writes a finite value as printf's "%.9g" writes it (no terminator); returns the text's end.
+XSI_SDK_API char* formatNumber(double value, char* out);
 
 // Bytes of the names are the host's single-byte code page: bytes above 127 are written as
 // \u00XX so that the output is always valid JSON.

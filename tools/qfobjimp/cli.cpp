@@ -381,11 +381,13 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
 
     std::vector<std::string> written;
     if (args.scenePath) {
-        std::ostringstream json;
-        XSI::standin::HostScene::instance().writeJson(json);
-        json << "\n";
-        const std::string text = json.str();
-        std::fwrite(text.data(), 1, text.size(), sceneFile.stream());
+        {
+            FileStreamBuffer toFile(sceneFile.stream());
+            std::ostream json(&toFile);
+            XSI::standin::HostScene::instance().writeJson(json);
+            json << "\n";
+            json.flush();
+        }
         if (ui.cancelled()) {
             err << "qfobjimp: import cancelled\n";
             return 130;

@@ -151,4 +151,26 @@ void removeUnfinishedOutputFiles() {
         }
 }
 
+FileStreamBuffer::FileStreamBuffer(std::FILE* file) : file_(file), buffer_(size_t(1) << 16) {
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+FileStreamBuffer::~FileStreamBuffer() { sync(); }
+
+FileStreamBuffer::int_type FileStreamBuffer::overflow(int_type c) {
+    if (sync() != 0) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+    }
+    return traits_type::not_eof(c);
+}
+
+int FileStreamBuffer::sync() {
+    const size_t length = size_t(pptr() - pbase());
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    if (length == 0) return 0;
+    return (file_ && std::fwrite(buffer_.data(), 1, length, file_) == length) ? 0 : -1;
+}
+
 }  // namespace qf

@@ -3,7 +3,9 @@
 // file of that name as it was.
 #pragma once
 #include <cstdio>
+#include <streambuf>
 #include <string>
+#include <vector>
 
 namespace qf {
 
@@ -29,6 +31,25 @@ private:
     std::string temporary_;
     std::FILE* file_ = nullptr;
     int slot_ = -1;
+};
+
+// A stream buffer over an open file that hands the file large pieces: a scene of hundreds of
+// megabytes goes to its file as it is written, never held whole in memory. Write errors stay on
+// the file, where OutputFile::commit finds them.
+class FileStreamBuffer : public std::streambuf {
+public:
+    explicit FileStreamBuffer(std::FILE* file);
+    ~FileStreamBuffer() override;
+    FileStreamBuffer(const FileStreamBuffer&) = delete;
+    FileStreamBuffer& operator=(const FileStreamBuffer&) = delete;
+
+protected:
+    int_type overflow(int_type c) override;
+    int sync() override;
+
+private:
+    std::FILE* file_;
+    std::vector<char> buffer_;
 };
 
 // Removes every temporary file still open. Safe in a signal handler: it only unlinks.
