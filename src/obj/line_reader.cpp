@@ -8,9 +8,6 @@ namespace qf {
 
 namespace {
 
-// The window the original line-ending detection inspected; a line end within it decides as it did.
-constexpr uint64_t kDetectionWindow = 1023;
-
 inline bool isLineEnd(char c) { return c == '\0' || c == '\n' || c == '\r'; }
 inline bool isSeparator(char c) { return c == ' ' || c == '\t' || isLineEnd(c); }
 
@@ -26,10 +23,16 @@ bool LineReader::refill() {
     if (begin_ > 0) {
         std::memmove(window_, window_ + begin_, end_ - begin_);
         end_ -= begin_;
+        if (crPos_ < begin_) {
+            crPos_ = crEnd_ = 0;  // stale: search again from the start
+        } else {
+            crPos_ -= begin_;
+            crEnd_ -= begin_;
+        }
         begin_ = 0;
     }
     if (end_ >= capacity_) return false;
-    size_t got = source_.read(window_ + end_, capacity_ - end_);
+    const size_t got = source_.read(window_ + end_, capacity_ - end_);
     if (got == 0) {
         atEnd_ = true;
         return false;
@@ -38,92 +41,50 @@ bool LineReader::refill() {
     return true;
 }
 
-// The first line end anywhere in the file decides: LF (also as part of CR LF) reads lines up to
-// each LF, a CR alone reads lines up to each CR or LF. Where the first 1,023 bytes hold an LF and
-// a CR, the LF wins, as it always has. A file without any line end is one line.
-bool LineReader::detectEnding() {
-    detected_ = true;
-    ending_ = LineEnding::LineFeed;
-    if (capacity_ == 0) return false;
-    refill();
-    bool crInWindow = false;
-    bool lastWasCr = false;
-    uint64_t pos = 0;
-    auto scan = [&](const char* data, size_t n) -> bool {  // true once decided
-        for (size_t i = 0; i < n; ++i, ++pos) {
-            char c = data[i];
-            if (lastWasCr) {
-                ending_ = (c == '\n') ? LineEnding::LineFeed : LineEnding::CarriageReturn;
-                return true;
-            }
-            if (c == '\n') {
-                ending_ = LineEnding::LineFeed;
-                return true;
-            }
-            if (c == '\r') {
-                if (pos < kDetectionWindow) crInWindow = true;
-                else lastWasCr = true;
-            }
-            if (pos + 1 == kDetectionWindow && crInWindow) {
-                ending_ = LineEnding::CarriageReturn;
-                return true;
-            }
-        }
-        return false;
-    };
-    if (scan(window_, end_)) return true;
-    if (!atEnd_) {
-        // The first line is longer than the window: look further, then start again from the top.
-        char probe[4096];
-        bool decided = false;
-        size_t got;
-        while (!decided && (got = source_.read(probe, sizeof probe)) > 0) decided = scan(probe, got);
-        if (!decided && (crInWindow || lastWasCr)) ending_ = LineEnding::CarriageReturn;
-        begin_ = end_ = 0;
-        atEnd_ = false;
-        if (!source_.rewind()) {
-            atEnd_ = true;
-            return false;
-        }
-        refill();
-        return true;
+const char* LineReader::findLineEnd() {
+    const char* start = window_ + begin_;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+    if (crPos_ < begin_) crPos_ = crEnd_ = begin_;
+    if (crPos_ == crEnd_ && crEnd_ < end_) {
+        const char* cr = static_cast<const char*>(std::memchr(window_ + crEnd_, '\r', end_ - crEnd_));
+        crPos_ = cr ? size_t(cr - window_) : end_;
+        crEnd_ = cr ? crPos_ + 1 : end_;
     }
-    if (crInWindow || lastWasCr) ending_ = LineEnding::CarriageReturn;
-    return true;
+    if (crPos_ < crEnd_ && (!lf || window_ + crPos_ < lf)) return window_ + crPos_;
+    return lf;
 }
 
-const char* LineReader::findLineEnd(const char* from, size_t n) const {
-    if (ending_ == LineEnding::LineFeed) return static_cast<const char*>(std::memchr(from, '\n', n));
-    for (const char* p = from; p < from + n; ++p)
-        if (*p == '\r' || *p == '\n') return p;
-    return nullptr;
+void LineReader::consumeLineEnd(size_t at) {
+    pendingLf_ = window_[at] == '\r';
+    ++lineEnds_;
+}
+
+void LineReader::skipPairedLf() {
+    if (!pendingLf_) return;
+    if (begin_ == end_) refill();
+    if (begin_ < end_) {
+        if (window_[begin_] == '\n') {
+            ++begin_;
+            ++consumed_;
+        }
+        pendingLf_ = false;
+    } else if (atEnd_) {
+        pendingLf_ = false;
+    }
 }
 
 bool LineReader::readPhysicalLine(Line& line) {
-    if (!detected_) detectEnding();
+    skipPairedLf();
     for (;;) {
-        if (ending_ == LineEnding::CarriageReturn) {
-            // Empty lines are never delivered in this mode: skip line-end bytes first.
-            for (;;) {
-                while (begin_ < end_ && (window_[begin_] == '\r' || window_[begin_] == '\n')) {
-                    countLineEnd(window_[begin_]);
-                    ++begin_;
-                    ++consumed_;
-                }
-                if (begin_ < end_ || !refill()) break;
-            }
-        }
-        const char* start = window_ + begin_;
-        const char* stop = findLineEnd(start, end_ - begin_);
+        const char* stop = findLineEnd();
         if (stop || (atEnd_ && begin_ < end_)) {
-            size_t length = stop ? size_t(stop - start) : end_ - begin_;
-            size_t used = length + (stop ? 1 : 0);
             char* text = window_ + begin_;
+            const size_t length = stop ? size_t(stop - text) : end_ - begin_;
             physicalNumber_ = lineEnds_ + 1;
-            if (stop) countLineEnd(*stop);
+            if (stop) consumeLineEnd(size_t(stop - window_));
+            const size_t used = length + (stop ? 1 : 0);
             begin_ += used;
             consumed_ += used;
-            if (ending_ == LineEnding::LineFeed && length > 0 && text[length - 1] == '\r') --length;
             text[length] = '\0';  // the line end, or the spare byte behind the data
             line.text = text;
             line.length = length;
@@ -142,30 +103,20 @@ bool LineReader::readSpilledLine(Line& line) {
     bool found = false;
     while (!found) {
         const char* start = window_ + begin_;
-        const char* stop = findLineEnd(start, end_ - begin_);
-        size_t length = stop ? size_t(stop - start) : end_ - begin_;
-        size_t room = kMaxLineLength - spill_.size();
+        const char* stop = findLineEnd();
+        const size_t length = stop ? size_t(stop - start) : end_ - begin_;
+        const size_t room = kMaxLineLength - spill_.size();
         spill_.insert(spill_.end(), start, start + (length < room ? length : room));
+        if (stop) consumeLineEnd(size_t(stop - window_));
         begin_ += length + (stop ? 1 : 0);
         consumed_ += length + (stop ? 1 : 0);
         found = stop != nullptr;
-        if (found) countLineEnd(*stop);
         if (!found && !refill()) break;
     }
-    if (ending_ == LineEnding::LineFeed && !spill_.empty() && spill_.back() == '\r') spill_.pop_back();
     spill_.push_back('\0');
     line.text = spill_.data();
     line.length = spill_.size() - 1;
     return true;
-}
-
-void LineReader::countLineEnd(char c) {
-    if (c == '\n' && lastEndWasCr_) {
-        lastEndWasCr_ = false;  // the LF of a CR LF pair
-        return;
-    }
-    ++lineEnds_;
-    lastEndWasCr_ = c == '\r';
 }
 
 bool LineReader::readLine(Line& line) {

@@ -8,8 +8,6 @@
 
 namespace qf {
 
-enum class LineEnding { None = 0, LineFeed = 1, CarriageReturn = 2 };
-
 // One logical line: writable, terminated with NUL, without its line end.
 struct Line {
     char* text = nullptr;
@@ -21,7 +19,8 @@ struct Line {
 constexpr size_t kMaxLineLength = size_t(256) << 20;
 
 // Reads lines through a caller-owned window buffer; lines that fit in the window are handed out
-// in place, so ordinary lines cost no copy and no allocation.
+// in place, so ordinary lines cost no copy and no allocation. LF, CR LF and a lone CR each end a
+// line, in any mix within one file.
 class LineReader {
 public:
     LineReader(InputSource& source, char* window, size_t windowSize);
@@ -32,18 +31,20 @@ public:
     bool readPhysicalLine(Line& line);
 
     uint64_t bytesRead() const { return consumed_; }
-    LineEnding ending() const { return ending_; }
     // The 1-based number of the physical line at which the line last read began.
     uint64_t lineNumber() const { return lineNumber_; }
 
 private:
-    bool detectEnding();
     // Moves the unread bytes to the window's start and reads more behind them; false when the
     // input gave nothing new.
     bool refill();
-    const char* findLineEnd(const char* from, size_t n) const;
+    // The first CR or LF in the unread bytes, or null.
+    const char* findLineEnd();
+    // Consumes the line end at window_[at] and counts it.
+    void consumeLineEnd(size_t at);
+    // Drops the LF of a CR LF pair whose CR ended the previous line.
+    void skipPairedLf();
     bool readSpilledLine(Line& line);
-    void countLineEnd(char c);
 
     InputSource& source_;
     char* window_;
@@ -51,11 +52,13 @@ private:
     size_t begin_ = 0;
     size_t end_ = 0;
     bool atEnd_ = false;
-    bool detected_ = false;
-    LineEnding ending_ = LineEnding::LineFeed;
+    // Where the next CR is: the first CR at or after begin_ is at crPos_ when crPos_ < crEnd_;
+    // when crPos_ == crEnd_, there is none before crEnd_. Files without CR search once per refill.
+    size_t crPos_ = 0;
+    size_t crEnd_ = 0;
+    bool pendingLf_ = false;  // the last line ended with a CR: an LF right after it belongs to it
     uint64_t consumed_ = 0;
-    uint64_t lineEnds_ = 0;     // line ends consumed so far (CR LF counts once)
-    bool lastEndWasCr_ = false;  // the last line end consumed was a CR: an LF right after it is its pair
+    uint64_t lineEnds_ = 0;
     uint64_t physicalNumber_ = 0;
     uint64_t lineNumber_ = 0;
     std::vector<char> spill_;   // a physical line longer than the window

@@ -12,7 +12,7 @@ namespace {
 
 struct ReadResult {
     std::vector<std::string> lines;
-    LineEnding ending;
+    std::vector<uint64_t> numbers;
     uint64_t bytes;
 };
 
@@ -25,32 +25,37 @@ ReadResult readAll(const std::string& text, size_t window) {
     while (reader.readLine(line)) {
         EXPECT_EQ(std::strlen(line.text), line.length);
         r.lines.emplace_back(line.text, line.length);
+        r.numbers.push_back(reader.lineNumber());
     }
-    r.ending = reader.ending();
     r.bytes = reader.bytesRead();
     return r;
 }
 
 using Lines = std::vector<std::string>;
+using Numbers = std::vector<uint64_t>;
 
 // Every behaviour must hold whatever the window size: lines straddle tiny windows.
 class LineReaderTest : public ::testing::TestWithParam<size_t> {};
 
-TEST_P(LineReaderTest, LineEndsOfEveryKindReadTheSameStatements) {
+TEST_P(LineReaderTest, LfCrLfAndALoneCrEachEndALineInAnyMix) {
     const size_t w = GetParam();
-    Lines expected = {"v 1 2 3", "", "f 1 2 3"};
-    auto lf = readAll("v 1 2 3\n\nf 1 2 3\n", w);
-    EXPECT_EQ(lf.lines, expected);
-    EXPECT_EQ(lf.ending, LineEnding::LineFeed);
-    EXPECT_EQ(lf.bytes, 17u);
-
-    auto crlf = readAll("v 1 2 3\r\n\r\nf 1 2 3\r\n", w);
-    EXPECT_EQ(crlf.lines, expected);
-    EXPECT_EQ(crlf.ending, LineEnding::LineFeed);
-
-    auto cr = readAll("v 1 2 3\r\rf 1 2 3\r", w);
-    EXPECT_EQ(cr.lines, (Lines{"v 1 2 3", "f 1 2 3"}));  // empty lines are skipped
-    EXPECT_EQ(cr.ending, LineEnding::CarriageReturn);
+    const Lines expected = {"v 1 2 3", "", "f 1 2 3"};
+    const Numbers numbers = {1, 2, 3};
+    for (const std::string text : {"v 1 2 3\n\nf 1 2 3\n", "v 1 2 3\r\n\r\nf 1 2 3\r\n", "v 1 2 3\r\rf 1 2 3\r",
+                                   "v 1 2 3\r\n\rf 1 2 3\n", "v 1 2 3\r\nf 1 2 3", "v 1 2 3\n\rf 1 2 3"}) {
+        auto r = readAll(text, w);
+        if (r.lines.size() == 2) {  // the files without an empty line
+            EXPECT_EQ(r.lines, (Lines{expected[0], expected[2]})) << text;
+            continue;
+        }
+        EXPECT_EQ(r.lines, expected) << text;
+        EXPECT_EQ(r.numbers, numbers) << text;
+        EXPECT_EQ(r.bytes, text.size()) << text;
+    }
+    // An LF far behind a CR no longer merges the lines between them.
+    auto mixed = readAll("# Blender\rv 0 0 0\rv 1 0 0\ng a\r\nf 1 2 1\n", w);
+    EXPECT_EQ(mixed.lines, (Lines{"# Blender", "v 0 0 0", "v 1 0 0", "g a", "f 1 2 1"}));
+    EXPECT_EQ(mixed.numbers, (Numbers{1, 2, 3, 4, 5}));
 }
 
 TEST_P(LineReaderTest, LastLineWithoutLineEndIsDelivered) {
@@ -60,25 +65,12 @@ TEST_P(LineReaderTest, LastLineWithoutLineEndIsDelivered) {
 }
 
 TEST_P(LineReaderTest, FirstLineEndFarIntoTheFileIsStillFound) {
-    std::string longFirst(5000, 'x');
-    auto lf = readAll("#" + longFirst + "\nv 1 2 3\n", GetParam());
-    ASSERT_EQ(lf.lines.size(), 2u);
-    EXPECT_EQ(lf.lines[1], "v 1 2 3");
-    EXPECT_EQ(lf.ending, LineEnding::LineFeed);
-
-    auto cr = readAll("#" + longFirst + "\rv 1 2 3\r", GetParam());
-    EXPECT_EQ(cr.ending, LineEnding::CarriageReturn);
-    EXPECT_EQ(cr.lines.back(), "v 1 2 3");
-
-    auto crlf = readAll("#" + longFirst + "\r\nv 1 2 3\r\n", GetParam());
-    EXPECT_EQ(crlf.ending, LineEnding::LineFeed);
-    EXPECT_EQ(crlf.lines.back(), "v 1 2 3");
-}
-
-TEST_P(LineReaderTest, AnLfInTheFirst1023BytesWinsOverAnEarlierCr) {
-    auto r = readAll("a\rb\nc\n", GetParam());
-    EXPECT_EQ(r.ending, LineEnding::LineFeed);
-    EXPECT_EQ(r.lines, (Lines{"a\rb", "c"}));
+    const std::string longFirst(5000, 'x');
+    for (const char* end : {"\n", "\r", "\r\n"}) {
+        auto r = readAll("#" + longFirst + end + "v 1 2 3" + end, GetParam());
+        EXPECT_EQ(r.lines, (Lines{"#" + longFirst, "v 1 2 3"}));
+        EXPECT_EQ(r.numbers, (Numbers{1, 2}));
+    }
 }
 
 TEST_P(LineReaderTest, LongLinesStayWhole) {
@@ -95,8 +87,13 @@ TEST_P(LineReaderTest, BackslashJoinsLines) {
     // On the last line the backslash keeps the line instead of dropping it.
     EXPECT_EQ(readAll("g a\nf 1 2 3\\\n", GetParam()).lines, (Lines{"g a", "f 1 2 3 "}));
     EXPECT_EQ(readAll("f 1 2 3\\", GetParam()).lines, (Lines{"f 1 2 3 "}));
-    // CR LF before the continuation: the backslash is the last character of the text.
+    // CR LF or CR before the continuation: the backslash is the last character of the text.
     EXPECT_EQ(readAll("g a\\\r\nb\r\n", GetParam()).lines, (Lines{"g a b"}));
+    EXPECT_EQ(readAll("g a\\\rb\r", GetParam()).lines, (Lines{"g a b"}));
+    // A continued line is numbered by the line it began on.
+    auto numbered = readAll("v 1 \\\n2 \\\r\n3\ng a\n", GetParam());
+    EXPECT_EQ(numbered.lines, (Lines{"v 1  2  3", "g a"}));
+    EXPECT_EQ(numbered.numbers, (Numbers{1, 4}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LineReaderTest, ::testing::Values(2, 3, 7, 64, 1024, 262144));
