@@ -64,8 +64,8 @@ bool Mesh::allocTexCoords(int32_t count) {
 
 size_t Mesh::arenaBytes(const ObjectInfo& o, bool withTexCoords) {
     auto bytes = [](int32_t count, size_t each) { return MeshArena::roundUp(size_t(count < 0 ? 0 : count) * each); };
-    size_t total = bytes(o.vertexCount, 12) + bytes(o.indexCount, 4) + 2 * bytes(o.polygonCount, 4);
-    if (withTexCoords) total += bytes(o.texCoordCount, 12) + bytes(o.indexCount, 4) + bytes(o.polygonCount, 4);
+    size_t total = bytes(o.indexCount, 4) + 2 * bytes(o.polygonCount, 4);
+    if (withTexCoords) total += bytes(o.indexCount, 4) + bytes(o.polygonCount, 4);
     return total;
 }
 

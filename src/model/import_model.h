@@ -58,7 +58,7 @@ public:
     bool allocTexCoords(int32_t count);
     // Without texture coordinates the texture index arrays stay empty.
     bool allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords = true);
-    // Bytes the arrays of an object's mesh take, for sizing a MeshArena.
+    // Bytes the polygon arrays of an object's mesh take, for sizing a MeshArena.
     static size_t arenaBytes(const ObjectInfo& object, bool withTexCoords);
     // Callers keep p below polygonCount and the fills within the index arrays.
     void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material);

@@ -1,11 +1,11 @@
 #include "obj/obj_parser.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "model/fixed_text.h"
@@ -22,23 +22,12 @@ namespace {
 
 constexpr int kFaceCapacity = kObjTokenCapacity;
 
-std::string foldCase(const char* name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return folded;
-}
-
-// isObjectSelected and meshOf, answered from tables built once per pass: files of many thousand
-// groups would otherwise pay a linear search at every g statement.
-class Lookups {
+// The mesh of each record, looked up once per g statement instead of searched.
+class MeshLookup {
 public:
-    explicit Lookups(const ObjImporter& importer) {
-        for (const auto& o : importer.objects)
-            if (o->selected) selected_.insert(foldCase(o->name));
+    explicit MeshLookup(const ObjImporter& importer) {
         for (const auto& m : importer.meshes) meshes_.emplace(m->name, &m->mesh);
     }
-    bool isSelected(const char* name) const { return selected_.count(foldCase(name)) != 0; }
     Mesh* meshOf(const ObjectInfo* object) const {
         if (!object) return nullptr;
         auto found = meshes_.find(object->name);
@@ -46,14 +35,22 @@ public:
     }
 
 private:
-    std::unordered_set<std::string> selected_;
     std::unordered_map<std::string, Mesh*> meshes_;
+};
+
+// Faces the pass skipped, for one warning at its end.
+struct SkippedFaces {
+    uint64_t count = 0;
+    uint64_t firstLine = 0;
+    void note(uint64_t line) {
+        if (count++ == 0) firstLine = line;
+    }
 };
 
 struct Parser {
     ObjImporter& importer;
     DialogLink& dialog;
-    Lookups lookups;
+    MeshLookup lookup;
     const bool clusters;
     const bool texCoords;
     const bool flip;
@@ -62,25 +59,23 @@ struct Parser {
     int32_t verticesRead = 0;
     int32_t texCoordsRead = 0;
     int32_t polygonsStored = 0;
-    int32_t vertexBase = 0;
-    int32_t texCoordBase = 0;
-    bool expectingBlock = true;
-    int32_t vertexOffset = 0;
-    int32_t texCoordOffset = 0;
     ObjectInfo* object = nullptr;
     Mesh* mesh = nullptr;
     ObjectInfo* group = nullptr;
+    // The record named by the last g or o statement is chosen: faces go to the mesh.
     bool selected = false;
     char materialName[kMaterialNameSize] = "default";
     int32_t materialIndex = 0;
     char groupName[kObjectNameSize] = {};
     std::vector<int32_t> faceVertices;
     std::vector<int32_t> faceTexCoords;
+    uint64_t line = 0;
+    SkippedFaces degenerateFaces;
 
     Parser(ObjImporter& imp, DialogLink& link)
         : importer(imp),
           dialog(link),
-          lookups(imp),
+          lookup(imp),
           clusters(imp.options.importAsClusters),
           texCoords(imp.options.textureCoords),
           flip(imp.options.flipZY),
@@ -93,16 +88,6 @@ struct Parser {
     bool fail(int textId) {
         importer.setError(textId);
         failedAtLine = true;
-        return false;
-    }
-
-    // Whether one of values 1 to 3 is written as a NaN or an infinity (not a number too big).
-    static bool spellsNonFinite(const TokenSpan* tokens, int count) {
-        for (int i = 1; i < count && i <= 3; ++i) {
-            const char* p = tokens[i].begin;
-            if (p < tokens[i].end && (*p == '+' || *p == '-')) ++p;
-            if (p < tokens[i].end && (*p == 'n' || *p == 'N' || *p == 'i' || *p == 'I')) return true;
-        }
         return false;
     }
 
@@ -119,12 +104,17 @@ struct Parser {
                                    : 0.0f;
     }
 
-    bool vertex(const TokenSpan* tokens, int count) {
-        if (expectingBlock) {
-            vertexBase = verticesRead;
-            texCoordBase = texCoordsRead;
-            expectingBlock = false;
+    // Whether one of values 1 to 3 is written as a NaN or an infinity (not a number too big).
+    static bool spellsNonFinite(const TokenSpan* tokens, int count) {
+        for (int i = 1; i < count && i <= 3; ++i) {
+            const char* p = tokens[i].begin;
+            if (p < tokens[i].end && (*p == '+' || *p == '-')) ++p;
+            if (p < tokens[i].end && (*p == 'n' || *p == 'N' || *p == 'i' || *p == 'I')) return true;
         }
+        return false;
+    }
+
+    bool vertex(const TokenSpan* tokens, int count) {
         // More vertices than the pre-scan counted: the file changed between the passes.
         if (verticesRead >= importer.vertexTotal) return fail(IDS_ERROR_CREATING_MESHES);
         float values[3];
@@ -136,8 +126,6 @@ struct Parser {
         stored[2] = flip ? -y : z;
         if (!isUsablePosition(stored))
             return fail(spellsNonFinite(tokens, count) ? IDS_COORDINATE_NOT_FINITE : IDS_COORDINATE_TOO_BIG);
-        if (clusters && mesh && verticesRead < mesh->vertexCount)
-            std::memcpy(mesh->vertices.data() + size_t(verticesRead) * 3, stored, 3 * sizeof(float));
         ++verticesRead;
         return true;
     }
@@ -147,12 +135,11 @@ struct Parser {
         if (texCoordsRead >= importer.texCoordTotal) return fail(IDS_ERROR_CREATING_MESHES);
         float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * 3;
         readValues(tokens, count, stored);
-        if (clusters && mesh && texCoordsRead < mesh->texCoordCount)
-            std::memcpy(mesh->texCoords.data() + size_t(texCoordsRead) * 3, stored, 3 * sizeof(float));
         ++texCoordsRead;
         return true;
     }
 
+    // g and o: the record of that name receives the faces that follow.
     bool groupStatement(const char* const* tokens, int count) {
         groupNameOf(tokens, count, groupName);
         sendCounts();
@@ -164,20 +151,15 @@ struct Parser {
         } else {
             object = found;
             if (object) {
-                mesh = lookups.meshOf(object);
+                mesh = lookup.meshOf(object);
                 if (!allocateMeshArrays(importer, mesh, *object)) return false;
             }
         }
-        selected = lookups.isSelected(groupName);
+        selected = found && found->selected;
         if (object) {
             materialIndex = importer.materialIndexOf(materialName);
-            if (object->grouped) {
-                vertexOffset = object->maxVertexIndex + 1;
-                texCoordOffset = object->maxTexCoordIndex + 1;
-            }
             dialog.send(DialogMessage::Count, 0, verticesRead);
         }
-        expectingBlock = true;
         return true;
     }
 
@@ -195,38 +177,35 @@ struct Parser {
         importer.addWarning(warning);
     }
 
-    // A face reference made global: 1-based absolute, or relative to what was read so far.
+    // A face reference as a file-wide index: 1-based absolute, or relative to what was read so
+    // far; -1 when it names nothing.
     static int32_t globalIndex(int32_t value, bool zeroIsInvalid, int32_t readSoFar) {
         int64_t g;
         if (value >= 0) g = zeroIsInvalid ? int64_t(value) - 1 : value;
         else g = int64_t(value) + readSoFar;
-        return (g < -1 || g > INT32_MAX) ? -1 : static_cast<int32_t>(g);
+        return (g < 0 || g > INT32_MAX) ? -1 : static_cast<int32_t>(g);
     }
 
+    // The corners are stored with their file-wide indices; finishMeshes renumbers them per mesh.
     bool face(const TokenSpan* tokens, int count) {
         if (!mesh || !object || !selected) return true;
         const int corners = count > 0 ? count - 1 : 0;
+        if (corners < 3) {
+            // The host cannot make a polygon of it; the pre-scan did not count it either.
+            degenerateFaces.note(line);
+            return true;
+        }
+        // Cluster mode has always taken vertices that come later in the file.
+        const int32_t vertexLimit = clusters ? importer.vertexTotal : verticesRead;
+        const int32_t texCoordLimit = clusters ? importer.texCoordTotal : texCoordsRead;
         int32_t firstTex = 0;
-        const bool hasTex = texCoords && corners > 0 && parseTexCoordRef(tokens[1], firstTex);
+        const bool hasTex = texCoords && parseTexCoordRef(tokens[1], firstTex);
         int32_t previousTex = 0;
         for (int k = 0; k < corners; ++k) {
             const TokenSpan& corner = tokens[k + 1];
             const int32_t global = globalIndex(parseInt(corner.begin, corner.end), true, verticesRead);
-            if (!clusters) {
-                int32_t local = toLocalIndex(importer, IndexKind::Vertex, global, vertexBase, verticesRead,
-                                             object->grouped, vertexOffset);
-                if (local < 0 || local >= object->vertexCount)
-                    local = toLocalIndex(importer, IndexKind::Vertex, global, vertexBase, verticesRead, false, 0);
-                if (local < 0 || local >= object->vertexCount || local >= mesh->vertexCount)
-                    return fail(IDS_INVALID_VERTEX_INDEX);
-                std::memcpy(mesh->vertices.data() + size_t(local) * 3,
-                            importer.positions.data() + size_t(global) * 3, 3 * sizeof(float));
-                object->raiseMaxVertexIndex(local);
-                faceVertices[size_t(k)] = local;
-            } else {
-                if (global < 0 || global >= importer.vertexTotal) return fail(IDS_INVALID_VERTEX_INDEX);
-                faceVertices[size_t(k)] = global;
-            }
+            if (global < 0 || global >= vertexLimit) return fail(IDS_INVALID_VERTEX_INDEX);
+            faceVertices[size_t(k)] = global;
             if (!hasTex) continue;
             int32_t ref = firstTex;
             if (k > 0 && !parseTexCoordRef(corner, ref)) {
@@ -234,20 +213,9 @@ struct Parser {
                 continue;
             }
             const int32_t globalTex = globalIndex(ref, false, texCoordsRead);
-            if (!clusters) {
-                int32_t local = toLocalIndex(importer, IndexKind::TexCoord, globalTex, texCoordBase, texCoordsRead,
-                                             object->grouped, texCoordOffset);
-                if (local < 0 || local >= object->texCoordCount || local >= mesh->texCoordCount)
-                    return fail(IDS_INVALID_TEXTURE_INDEX);
-                std::memcpy(mesh->texCoords.data() + size_t(local) * 3,
-                            importer.texCoordValues.data() + size_t(globalTex) * 3, 3 * sizeof(float));
-                object->raiseMaxTexCoordIndex(local);
-                previousTex = local;
-            } else {
-                if (globalTex < 0 || globalTex >= importer.texCoordTotal) return fail(IDS_INVALID_TEXTURE_INDEX);
-                previousTex = globalTex;
-            }
-            faceTexCoords[size_t(k)] = previousTex;
+            if (globalTex < 0 || globalTex >= texCoordLimit) return fail(IDS_INVALID_TEXTURE_INDEX);
+            previousTex = globalTex;
+            faceTexCoords[size_t(k)] = globalTex;
         }
         const int32_t p = object->polygonsStored;
         // More polygons or corners than counted would run past the arrays sized from the counts.
@@ -260,12 +228,11 @@ struct Parser {
         if (clusters && group) group->clusterPolygons.Add(p);
         ++object->polygonsStored;
         ++polygonsStored;
-        expectingBlock = true;
         return true;
     }
 
-    // A record renamed by the pre-scan after faces it had already counted never receives them:
-    // its mesh keeps only the polygons that were stored, so no unfilled entry reaches the builder.
+    // A mesh whose record received fewer polygons than counted (the file changed between the
+    // passes) keeps only the polygons that were stored, so no unfilled entry reaches the builder.
     void trimUnfilledPolygons() {
         for (const auto& named : importer.meshes) {
             const ObjectInfo* owner = clusters ? importer.combinedObject.get() : importer.findObject(named->name);
@@ -273,7 +240,110 @@ struct Parser {
             if (owner && m.polygonCount > owner->polygonsStored) m.polygonCount = owner->polygonsStored;
         }
     }
+
+    void warnAboutSkippedFaces() {
+        if (degenerateFaces.count == 0) return;
+        char warning[160];
+        formatBounded(warning, sizeof warning, loadText(IDS_DEGENERATE_FACES),
+                      std::to_string(degenerateFaces.count).c_str(), std::to_string(degenerateFaces.firstLine).c_str());
+        importer.addWarning(warning);
+    }
 };
+
+// Gives a mesh exactly the file entries its corners name, numbered in file order, and rewrites
+// the corners to those numbers. slots holds one entry per file entry, all 0 before and after.
+class Renumbering {
+public:
+    explicit Renumbering(int32_t* slots) : slots_(slots) {}
+
+    // corners: file-wide indices, each below the file's count of values (3 floats each).
+    // False when the mesh's array cannot be had (the corners are then left as they were).
+    // outCount: the entries the mesh takes (also when they could not be had).
+    bool apply(int32_t* corners, size_t cornerCount, const float* values, FixedArray<float>& out, int32_t& outCount) {
+        size_t used = 0;
+        int32_t lo = INT32_MAX, hi = -1;
+        for (size_t c = 0; c < cornerCount; ++c) {
+            const int32_t g = corners[c];
+            if (slots_[g]) continue;
+            slots_[g] = 1;
+            ++used;
+            lo = std::min(lo, g);
+            hi = std::max(hi, g);
+        }
+        outCount = static_cast<int32_t>(used);
+        if (used == 0) return out.allocate(0);
+        // Entries spread far wider than the mesh uses are put in order by sorting them, so that
+        // a file of many small objects that all reach far back costs no scan of the whole range.
+        const bool dense = size_t(hi - lo) + 1 <= 4 * used;
+        if (!dense) {
+            sorted_.clear();
+            for (size_t c = 0; c < cornerCount; ++c)
+                if (slots_[corners[c]] == 1) {
+                    slots_[corners[c]] = 2;
+                    sorted_.push_back(corners[c]);
+                }
+            std::sort(sorted_.begin(), sorted_.end());
+        }
+        if (!out.allocate(used * 3)) {
+            clear(dense, lo, hi);
+            return false;
+        }
+        int32_t next = 0;
+        auto take = [&](int32_t g) {
+            slots_[g] = ++next;
+            std::memcpy(out.data() + size_t(next - 1) * 3, values + size_t(g) * 3, 3 * sizeof(float));
+        };
+        if (dense) {
+            for (int32_t g = lo; g <= hi; ++g)
+                if (slots_[g]) take(g);
+        } else {
+            for (int32_t g : sorted_) take(g);
+        }
+        for (size_t c = 0; c < cornerCount; ++c) corners[c] = slots_[corners[c]] - 1;
+        clear(dense, lo, hi);
+        return true;
+    }
+
+private:
+    void clear(bool dense, int32_t lo, int32_t hi) {
+        if (dense) std::memset(slots_ + lo, 0, size_t(hi - lo + 1) * sizeof(int32_t));
+        else
+            for (int32_t g : sorted_) slots_[g] = 0;
+    }
+
+    int32_t* slots_;
+    std::vector<int32_t> sorted_;
+};
+
+// The vertices and texture vertices of every mesh, from the file-wide arrays.
+bool finishMeshes(ObjImporter& importer) {
+    const size_t slotCount = size_t(std::max(importer.vertexTotal, importer.texCoordTotal));
+    FixedArray<int32_t> slots;
+    if (!slots.allocate(slotCount)) {
+        importer.setError(IDS_NO_MEMORY_VERTICES, importer.vertexTotal);
+        return false;
+    }
+    Renumbering renumbering(slots.data());
+    for (const auto& named : importer.meshes) {
+        if (importer.aborted) return false;
+        Mesh& m = named->mesh;
+        int32_t count = 0;
+        if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions.data(),
+                               m.vertices, count)) {
+            importer.setError(IDS_NO_MEMORY_VERTICES, count);
+            return false;
+        }
+        m.vertexCount = count;
+        if (!importer.options.textureCoords) continue;
+        if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues.data(),
+                               m.texCoords, count)) {
+            importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
+            return false;
+        }
+        m.texCoordCount = count;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -285,31 +355,8 @@ bool isUsablePosition(const float* position) {
     return true;
 }
 
-int32_t toLocalIndex(const ObjImporter& importer, IndexKind kind, int32_t global, int32_t base, int32_t readSoFar,
-                     bool grouped, int32_t offset) {
-    if (global < 0 || global >= readSoFar) return -1;
-    int64_t local;
-    if (global >= base) {
-        local = global - base;
-    } else {
-        const float* values = kind == IndexKind::Vertex ? importer.positions.data() : importer.texCoordValues.data();
-        const float* wanted = values + size_t(global) * 3;
-        local = -1;
-        for (int32_t j = base; j < readSoFar; ++j) {
-            const float* candidate = values + size_t(j) * 3;
-            if (candidate[0] == wanted[0] && candidate[1] == wanted[1] && candidate[2] == wanted[2]) {
-                local = j - base;
-                break;
-            }
-        }
-        if (local < 0) return -1;
-    }
-    if (grouped) local += offset;
-    return local > INT32_MAX ? -1 : static_cast<int32_t>(local);
-}
-
-// One block for the arrays of every mesh; when it cannot be had, each mesh allocates its own
-// arrays and a shortage is reported for the object that meets it.
+// One block for the polygon arrays of every mesh; when it cannot be had, each mesh allocates its
+// own arrays and a shortage is reported for the object that meets it.
 static void reserveMeshArena(ObjImporter& importer) {
     const bool tex = importer.options.textureCoords;
     size_t total = 0;
@@ -362,14 +409,7 @@ static bool createMeshRecords(ObjImporter& importer) {
 
 bool allocateMeshArrays(ObjImporter& importer, Mesh* mesh, const ObjectInfo& object) {
     if (!mesh || mesh->polygonCount != 0) return true;
-    if (!mesh->resizeVertices(object.vertexCount)) {
-        importer.setError(IDS_NO_MEMORY_VERTICES, object.vertexCount);
-        return false;
-    }
-    if (importer.options.textureCoords && object.texCoordCount != 0 && !mesh->allocTexCoords(object.texCoordCount)) {
-        importer.setError(IDS_NO_MEMORY_TEXCOORDS, object.texCoordCount);
-        return false;
-    }
+    // The vertex and texture arrays follow at the end of the pass, when the mesh's use is known.
     if (!mesh->allocPolygons(object.polygonCount, object.indexCount, importer.options.textureCoords)) {
         importer.setError(IDS_NO_MEMORY_POLYGONS, object.polygonCount);
         return false;
@@ -393,17 +433,18 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
     Parser parser(importer, dialog);
     // Polygons before any usemtl and any g take the material named "default", if there is one.
     parser.materialIndex = importer.materialIndexOf(parser.materialName);
+    ObjectInfo* first = importer.findObject("default");
     if (clusters) {
         parser.object = importer.combinedObject.get();
-        parser.group = importer.findObject("default");
+        parser.group = first;
     } else {
-        parser.object = importer.findObject("default");
+        parser.object = first;
     }
     if (parser.object) {
-        parser.mesh = parser.lookups.meshOf(parser.object);
+        parser.mesh = parser.lookup.meshOf(parser.object);
         if (!allocateMeshArrays(importer, parser.mesh, *parser.object)) return false;
     }
-    parser.selected = parser.lookups.isSelected("default");
+    parser.selected = first && first->selected;
 
     const uint64_t step = progressStep(importer.progressTotal);
     dialog.send(DialogMessage::Progress, 0, 0);
@@ -438,14 +479,15 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
             break;
         case 'f': {
             const int count = spansOf(line, kObjTokenCapacity);
+            parser.line = reader.lineNumber();
             ok = parser.face(spans.data(), count);
             break;
         }
-        case 'g': {
-            const int count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
-            ok = parser.groupStatement(tokens.data(), count);
+        case 'g':
+        case 'o':
+            if (k.first == 'o' && k.second != '\0') break;
+            ok = parser.groupStatement(tokens.data(), splitTokens(line.text, tokens.data(), kObjTokenCapacity));
             break;
-        }
         case 'u':
         case 'U': {
             const int count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
@@ -461,8 +503,10 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
         }
     }
     parser.trimUnfilledPolygons();
+    if (!finishMeshes(importer)) return false;
     importer.positions.release();
     importer.texCoordValues.release();
+    parser.warnAboutSkippedFaces();
     parser.sendCounts();
     dialog.send(DialogMessage::Phase, 0, 0);
     const float done = 1.0f;

@@ -14,19 +14,14 @@ void runParse(ObjImporter& importer, DialogLink& dialog);
 // One NamedMesh per selected object, or the combined record and its mesh in cluster mode.
 bool prepareMeshes(ObjImporter& importer);
 
-// Sizes the mesh of an object before its first polygon; nothing to do when already sized.
+// Sizes the polygon arrays of an object's mesh before its first polygon; nothing to do when
+// already sized.
 bool allocateMeshArrays(ObjImporter& importer, Mesh* mesh, const ObjectInfo& object);
 
 // Reads the whole file into the prepared meshes; false on an error (errorText says which) or
-// when cancelled (errorText stays empty).
+// when cancelled (errorText stays empty). Each mesh ends with exactly the vertices and texture
+// vertices its polygons use, numbered in file order, wherever in the file they were read.
 bool parseObj(ObjImporter& importer, DialogLink& dialog);
-
-enum class IndexKind { Vertex, TexCoord };
-
-// The index of a face reference inside its object's mesh, or -1 when the reference is invalid.
-// Global indices before the object's block are mapped to an equal entry of the block.
-int32_t toLocalIndex(const ObjImporter& importer, IndexKind kind, int32_t global, int32_t base,
-                     int32_t readSoFar, bool grouped, int32_t offset);
 
 // A position the host can take: finite and within 1.0e8 on every axis.
 bool isUsablePosition(const float* position);

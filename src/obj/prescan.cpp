@@ -70,7 +70,9 @@ struct PrescanState {
         if (ObjectInfo* found = importer.findObject(groupName)) {
             current = found;
             if (found->lastBlock != block) addBlockCounts(*found);
-        } else if (current && current->vertexCount == 0) {
+        } else if (current && current->vertexCount == 0 && current->polygonCount == 0) {
+            // A name followed at once by another: the record takes the later one. A record that
+            // already has faces keeps its name, so that the parse pass finds them under it.
             importer.renameObject(*current, groupName);
         } else {
             current = &importer.appendObject(groupName);
@@ -134,13 +136,15 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
                 break;
             case 'f': {
                 // Only the number of tokens counts here: read it in place unless quotes need
-                // the full split.
+                // the full split. Faces of fewer than three corners are skipped by both passes.
                 int count = splitTokenSpans(line.text, spans.data(), kObjTokenCapacity);
                 if (count < 0) count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
-                state.face(count);
+                if (count >= 4) state.face(count);
                 break;
             }
-            case 'g': {
+            case 'g':
+            case 'o': {  // files of Blender and others name their objects with o
+                if (k.first == 'o' && k.second != '\0') break;
                 int count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
                 state.group(tokens.data(), count);
                 break;

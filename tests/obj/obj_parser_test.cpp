@@ -52,47 +52,29 @@ std::vector<float> position(const Mesh& m, int i) { return {m.vertices[size_t(i)
 const char kQuadA[] = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
 const char kQuadB[] = "v 0 0 5\nv 1 0 5\nv 1 1 5\nv 0 1 5\n";
 
-TEST(ParseIndices, SharedVerticesFirstKeepGlobalNumbering) {
+// The model side of the numbering (the scene side is in the layout tests of the whole run):
+// file-wide references become each mesh's own numbers in file order.
+TEST(ParseIndices, EachMeshNumbersTheVerticesItUsesInFileOrder) {
     Import imp(std::string(kQuadA) + "g a\nf 1 2 3\ng b\nf 4 3 2\n");
     ASSERT_TRUE(imp.run()) << imp.error();
-    EXPECT_EQ(imp.mesh("a").vertexCount, 4);
+    EXPECT_EQ(imp.mesh("a").vertexCount, 3);
     EXPECT_EQ(indices(imp.mesh("a")), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(indices(imp.mesh("b")), (std::vector<int32_t>{3, 2, 1}));
-    EXPECT_EQ(position(imp.mesh("b"), 3), (std::vector<float>{0, 1, 0}));
+    EXPECT_EQ(imp.mesh("b").vertexCount, 3);
+    EXPECT_EQ(indices(imp.mesh("b")), (std::vector<int32_t>{2, 1, 0}));
+    EXPECT_EQ(position(imp.mesh("b"), 0), (std::vector<float>{1, 0, 0}));
     EXPECT_EQ(imp.link.count(DialogMessage::ReadingDone), 1);
 }
 
-TEST(ParseIndices, EachBlockIsRenumberedAbsoluteOrRelative) {
-    for (const char* faces : {"f 1 2 3 4", "f -4 -3 -2 -1"}) {
-        std::string second = std::string(faces) == "f 1 2 3 4" ? "f 5 6 7 8" : faces;
-        Import imp(std::string("g a\n") + kQuadA + faces + "\ng b\n" + kQuadB + second + "\n");
-        ASSERT_TRUE(imp.run()) << imp.error();
-        EXPECT_EQ(indices(imp.mesh("a")), (std::vector<int32_t>{0, 1, 2, 3}));
-        EXPECT_EQ(indices(imp.mesh("b")), (std::vector<int32_t>{0, 1, 2, 3}));
-        EXPECT_EQ(position(imp.mesh("b"), 2), (std::vector<float>{1, 1, 5}));
-    }
-}
-
-TEST(ParseIndices, BackReferencesFindAnEqualVertexOfTheOwnBlockOrFail) {
-    std::string equalBlock = std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadA + "f 1 2 3 4\n";
-    Import ok(equalBlock);
-    ASSERT_TRUE(ok.run()) << ok.error();
-    EXPECT_EQ(indices(ok.mesh("b")), (std::vector<int32_t>{0, 1, 2, 3}));
-
-    Import bad(std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadB + "f 1 2 3 4\n");
-    EXPECT_FALSE(bad.run());
-    EXPECT_EQ(bad.error(), "invalid vertex index");
-    EXPECT_EQ(bad.link.count(DialogMessage::ReadingFailed), 1);
-}
-
-TEST(ParseIndices, RepeatedGroupContinuesItsLocalNumbering) {
-    Import imp(std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadB + "f 5 6 7 8\ng a\n" + kQuadB +
-               "f 9 10 11 12\n");
+TEST(ParseIndices, ScatteredReferencesAreOrderedAsDenseOnes) {
+    // A few vertices far apart take the sorting path; the result is the same file order.
+    std::string file;
+    for (int i = 0; i < 100; ++i) file += "v " + std::to_string(i) + " 0 0\n";
+    Import imp(file + "g a\nf 100 1 50\nf 2 100 1\n");
     ASSERT_TRUE(imp.run()) << imp.error();
     const Mesh& a = imp.mesh("a");
-    EXPECT_EQ(a.vertexCount, 12);
-    EXPECT_EQ(indices(a), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(position(a, 6), (std::vector<float>{1, 1, 5}));
+    EXPECT_EQ(a.vertexCount, 4);
+    EXPECT_EQ(indices(a), (std::vector<int32_t>{3, 0, 2, 1, 3, 0}));
+    EXPECT_EQ(position(a, 2), (std::vector<float>{49, 0, 0}));
 }
 
 TEST(ParseIndices, InvalidReferencesFail) {
@@ -111,7 +93,8 @@ TEST(ParseTextures, ReferencesDefaultsAndFailures) {
 
     Import repeat(std::string(kQuadA) + uv + "g a\nf 1/1 2 3/3\n");
     ASSERT_TRUE(repeat.run()) << repeat.error();
-    EXPECT_EQ(texIndices(repeat.mesh("a")), (std::vector<int32_t>{0, 0, 2}));
+    EXPECT_EQ(texIndices(repeat.mesh("a")), (std::vector<int32_t>{0, 0, 1}));  // texture vertices 1 and 3
+    EXPECT_EQ(repeat.mesh("a").texCoordCount, 2);
     EXPECT_EQ(repeat.mesh("a").polygonTexCoordCounts[0], 3);
 
     Import none(std::string(kQuadA) + uv + "g a\nf 1 2/2 3/3\n");  // the first corner decides
@@ -119,8 +102,14 @@ TEST(ParseTextures, ReferencesDefaultsAndFailures) {
     EXPECT_EQ(none.mesh("a").texCoordIndexFill, 0);
 
     Import before("vt 0 0\nvt 1 0\nvt 1 1\n" + std::string(kQuadA) + "g a\nf 1/1 2/2 3/3\n");
-    EXPECT_FALSE(before.run());
-    EXPECT_EQ(before.error(), "invalid texture index");
+    ASSERT_TRUE(before.run()) << before.error();
+    EXPECT_EQ(before.mesh("a").texCoords[4 * 1 - 1], 1.0f);  // v of texture vertex 2 is 0, u is 1
+
+    for (const char* face : {"f 1/4 2/1 3/1", "f 1/-4 2/1 3/1"}) {
+        Import bad(std::string(kQuadA) + uv + "g a\n" + face + "\n");
+        EXPECT_FALSE(bad.run()) << face;
+        EXPECT_EQ(bad.error(), "invalid texture index") << face;
+    }
 
     Import off("vt 0 0\nvt 1 0\nvt 1 1\n" + std::string(kQuadA) + "g a\nf 1/1 2/2 3/3\n");
     off.option([](ImportOptions& o) { o.textureCoords = false; });
@@ -238,7 +227,7 @@ TEST(ParseMaterials, NoWarningsForDeselectedObjectsOrWithoutMaterials) {
 }
 
 TEST(ParseSelection, DeselectedDefaultIsSkippedAndIgnoredStatementsChangeNothing) {
-    std::string file = std::string(kQuadA) + "f 1 2 3\ng a\no thing\ns 1\nl 1 2\nvp 0.5\nvn 0 0 1\nf 1 2 3//1\n";
+    std::string file = std::string(kQuadA) + "f 1 2 3\ng a\ns 1\nl 1 2\nvp 0.5\nvn 0 0 1\noff\nf 1 2 3//1\n";
     Import imp(file);
     ASSERT_TRUE(imp.run("a")) << imp.error();
     ASSERT_EQ(imp.importer.meshes.size(), 1u);
@@ -256,13 +245,17 @@ TEST(ParseLines, LongFaceLinesAreReadWholeWhateverTheWindow) {
     }
 }
 
-TEST(ParseRobustness, RenamedRecordWithEarlierFacesLeavesAWellFormedMesh) {
-    // Faces before any vertex count for "a", which the pre-scan then renames to "b".
-    Import imp("g a\nf 1 1 1\ng b\nv 0 0 0\nf 1 1 1\n");
-    ASSERT_TRUE(imp.run()) << imp.error();
-    const Mesh& b = imp.mesh("b");
-    EXPECT_EQ(b.polygonCount, 1);  // counted 2, stored 1: trimmed to what was filled
-    EXPECT_EQ(b.vertexIndexFill, 3);
+TEST(ParseRobustness, FacesBeforeTheirVerticesAreErrorsExceptInClusterMode) {
+    const std::string file = "g a\nf 1 1 1\ng b\nv 0 0 0\nf 1 1 1\n";
+    Import separate(file);
+    EXPECT_FALSE(separate.run());
+    EXPECT_EQ(separate.error(), "invalid vertex index");
+    EXPECT_EQ(separate.importer.errorLine, 2u);
+    Import clusters(file);
+    clusters.option([](ImportOptions& o) { o.importAsClusters = true; });
+    ASSERT_TRUE(clusters.run()) << clusters.error();
+    EXPECT_EQ(clusters.mesh("file").polygonCount, 2);
+    EXPECT_EQ(clusters.mesh("file").vertexCount, 1);
 }
 
 TEST(ParseRobustness, MorePolygonsThanCountedFailsInsteadOfOverrunning) {

@@ -59,6 +59,15 @@ TEST(Prescan, GroupWithoutVerticesIsRenamed) {
               (std::vector<Counts>{{"b", 4, 0, 1, 3}}));
 }
 
+TEST(Prescan, ObjectStatementsDegenerateFacesAndRecordsThatKeepTheirFaces) {
+    // o starts an object as g does; faces of fewer than three corners count nowhere.
+    EXPECT_EQ(scan("o Cube\n" + std::string(kQuad4) + "f 1 2 3 4\no Plane\nf 1 2\nf 3\nf 1 2 3\nov x\n"),
+              (std::vector<Counts>{{"Cube", 4, 0, 1, 4}, {"Plane", 4, 0, 1, 3}}));
+    // A record that has faces keeps its name at the next g, even without vertices of its own.
+    EXPECT_EQ(scan("g a\nf 1 1 1\ng b\nv 0 0 0\nf 1 1 1\n"),
+              (std::vector<Counts>{{"a", 0, 0, 1, 3}, {"b", 1, 0, 1, 3}}));
+}
+
 TEST(Prescan, FacesBeforeAnyGroupFormDefaultWhichALaterGroupContinues) {
     std::string file = std::string(kQuad4) + "f 1 2 3\ng x\n" + kQuad4 + "f 5 6 7\ng default\nf 1 2 3\n";
     auto c = scan(file);
@@ -139,7 +148,7 @@ TEST(Prescan, LongFaceLineCountsWholeAndTheFileIsRewound) {
 
 TEST(Prescan, LongGroupNamesAreCutToTheirFieldAndStillMatch) {
     std::string name(400, 'n');
-    auto c = scan("g " + name + "\nv 0 0 0\nf 1\ng b\nv 0 0 0\nf 2\ng " + name + "\nf 1\n");
+    auto c = scan("g " + name + "\nv 0 0 0\nf 1 1 1\ng b\nv 0 0 0\nf 2 2 2\ng " + name + "\nf 1 1 1\n");
     ASSERT_EQ(c.size(), 2u);
     EXPECT_EQ(c[0].name, name.substr(0, kObjectNameSize - 1));
     EXPECT_EQ(c[0].polygons, 2);
