@@ -83,13 +83,15 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
     if (assignMaterials)
         for (size_t m = 0; m < hostIndex.size(); ++m) hostIndex[m] = hostMaterialIndex(importer, int32_t(m));
 
+    bool allBuilt = true;
     for (const auto& named : importer.meshes) {
         const Mesh& mesh = named->mesh;
         progress.step();
-        const std::string name = sanitizeName(named->name);
         XSI::X3DObject object;
         XSI::CMeshBuilder builder;
-        root.AddPolygonMesh(text(name), object, builder);
+        root.AddPolygonMesh(text(sanitizeName(named->name)), object, builder);
+        // The host numbers a name that is taken already: commands address the object it made.
+        const CString name = object.GetName();
 
         progress.phase(IDS_ADDING_VERTICES);
         progress.step();
@@ -113,8 +115,14 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
         progress.step();
         XSI::CErrorDescriptor result = builder.Build(false);
         if (result.GetCode() == XSI::CStatus::Fail) {
+            // The other meshes are still built; the user learns which one is missing.
             app.LogMessage(text("Error generating mesh: ") + result.GetDescription(), XSI::siInfoMsg);
-            return false;
+            char warning[kMeshNameSize + 256];
+            formatBounded(warning, sizeof warning, loadText(IDS_MESH_REFUSED), ToAscii(name).c_str(),
+                          ToAscii(result.GetDescription()).c_str());
+            importer.addWarning(warning);
+            allBuilt = false;
+            continue;
         }
 
         XSI::Geometry geometry = object.GetActivePrimitive().GetGeometry(DBL_MAX);
@@ -155,7 +163,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
             XSI::MATH::CTransformation identity;
             identity.SetIdentity();
             geometry.GetBoundingBox(cx, cy, cz, ex, ey, ez, identity);
-            runCommand("TranslatePivot", {text(name), CValue(cx), CValue(cy), CValue(cz)});
+            runCommand("TranslatePivot", {name, CValue(cx), CValue(cy), CValue(cz)});
         }
 
         if (o.importAsClusters && importer.objects.size() != 1) {
@@ -202,7 +210,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
     dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(importer.progressTotal));
     clearSceneMaterial();
     runCommand("FrameAll", {CValue(true), CValue(true), CValue(XSI::LONG(0))});
-    return true;
+    return allBuilt;
 }
 
 }  // namespace qf

@@ -8,7 +8,8 @@
 
 namespace qf {
 
-// Builds every mesh of importer.meshes; false (after a log line) when the host refuses one.
+// Builds every mesh of importer.meshes. A mesh the host refuses gets a log line and a warning,
+// and the others are built all the same; false when that happened.
 bool buildMeshes(ObjImporter& importer, DialogLink& progress);
 
 // The position in hostMaterials of material m's host material; the size of hostMaterials when
