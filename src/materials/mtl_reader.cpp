@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "materials/paths.h"
@@ -170,11 +171,15 @@ uint64_t parseMtlFile(ObjImporter& importer, InputSource& file) {
     return reader.bytesRead();
 }
 
-void readMaterialLibraries(ObjImporter& importer, DialogLink& dialog) {
-    if (!importer.options.importMaterials) return;
-    dialog.send(DialogMessage::Phase, IDS_IMPORTING_MATERIALS, 0);
+namespace {
+
+struct LibraryReading {
+    ObjImporter& importer;
+    DialogLink& dialog;
     uint64_t consumed = 0;
-    for (const std::string& library : importer.materialLibraries) {
+    std::unordered_set<std::string> read;  // paths read in this run: each library once
+
+    std::string pathOf(const std::string& library) {
         char name[kPathSize], fileName[kPathSize], directory[kPathSize], folder[kPathSize];
         copyBounded(name, library.c_str());
         splitFileName(name, false, fileName, sizeof fileName);
@@ -187,18 +192,62 @@ void readMaterialLibraries(ObjImporter& importer, DialogLink& dialog) {
         }
         appendSlash(folder, sizeof folder);
         setCurrentMtlFolder(folder);
-        std::string path = std::string(folder) + fileName;
-        auto file = FileSource::open(path);
-        if (file && !fileExists(path.c_str())) file.reset();
-        if (file) {
-            consumed += parseMtlFile(importer, *file);
-            dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(consumed));
-        } else {
-            char warning[kPathSize + 64];
-            formatBounded(warning, sizeof warning, loadText(IDS_MATLIB_NOT_FOUND), path.c_str());
-            importer.addWarning(warning);
-        }
+        return std::string(folder) + fileName;
     }
+
+    // Reads the library if it is a file; false when it is not.
+    bool readLibrary(const std::string& path) {
+        if (!fileExists(path.c_str())) return false;
+        if (!read.insert(path).second) return true;
+        auto file = FileSource::open(path);
+        if (!file) return false;
+        consumed += parseMtlFile(importer, *file);
+        dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(consumed));
+        return true;
+    }
+
+    void warnMissing(const std::string& path) {
+        char warning[kPathSize + 64];
+        formatBounded(warning, sizeof warning, loadText(IDS_MATLIB_NOT_FOUND), path.c_str());
+        importer.addWarning(warning);
+    }
+
+    // One mtllib statement: its names joined by blanks. When that is no file, each name is
+    // tried as a library of its own, and the missing ones are named.
+    void readStatement(const std::string& library) {
+        const std::string joined = pathOf(library);
+        if (readLibrary(joined)) return;
+        std::vector<std::string> names;
+        for (size_t at = 0; at < library.size();) {
+            const size_t blank = library.find(' ', at);
+            const size_t stop = blank == std::string::npos ? library.size() : blank;
+            if (stop > at) names.push_back(library.substr(at, stop - at));
+            at = stop + 1;
+        }
+        if (names.size() < 2) {
+            warnMissing(joined);
+            return;
+        }
+        std::vector<std::string> missing;
+        for (const std::string& name : names) {
+            const std::string path = pathOf(name);
+            if (!readLibrary(path)) missing.push_back(path);
+        }
+        if (missing.size() == names.size()) {
+            warnMissing(joined);  // one name with blanks in it, most likely
+            return;
+        }
+        for (const std::string& path : missing) warnMissing(path);
+    }
+};
+
+}  // namespace
+
+void readMaterialLibraries(ObjImporter& importer, DialogLink& dialog) {
+    if (!importer.options.importMaterials) return;
+    dialog.send(DialogMessage::Phase, IDS_IMPORTING_MATERIALS, 0);
+    LibraryReading reading{importer, dialog, 0, {}};
+    for (const std::string& library : importer.materialLibraries) reading.readStatement(library);
     dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(importer.progressTotal));
     dialog.send(DialogMessage::Phase, 0, 0);
 }
