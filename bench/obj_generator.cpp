@@ -42,7 +42,46 @@ void writePatch(Writer& w, int width, int height, double originX, double originY
         }
 }
 
+// The same patch with every face written in negative (relative) indices, and a strip of faces
+// that joins its first row to the last row of the patch before it: references into an earlier
+// block, counted back from the vertices read so far.
+void writeRelativePatch(Writer& w, int width, int height, double originX, bool joinPrevious) {
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            w.line("v %.6f %.6f %.6f\n", originX + x * 0.01, y * 0.01, std::cos(x * 0.1) * 0.5);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) w.line("vt %.6f %.6f\n", double(x) / width, double(y) / height);
+    const long long n = (long long)width * height;
+    // Vertex (x, y) of this patch is -(n - (y * width + x)); of the patch before, n more back.
+    auto rel = [&](int x, int y) { return -(n - ((long long)y * width + x)); };
+    for (int y = 0; y + 1 < height; ++y)
+        for (int x = 0; x + 1 < width; ++x) {
+            long long a = rel(x, y), b = rel(x + 1, y), c = rel(x, y + 1), d = rel(x + 1, y + 1);
+            w.line("f %lld/%lld %lld/%lld %lld/%lld\n", a, a, b, b, d, d);
+            w.line("f %lld/%lld %lld/%lld %lld/%lld\n", a, a, d, d, c, c);
+        }
+    if (!joinPrevious) return;
+    for (int x = 0; x + 1 < width; ++x) {
+        long long a = rel(x, height - 1) - n, b = rel(x + 1, height - 1) - n, c = rel(x, 0), d = rel(x + 1, 0);
+        w.line("f %lld/%lld %lld/%lld %lld/%lld %lld/%lld\n", a, a, b, b, d, d, c, c);
+    }
+}
+
 }  // namespace
+
+bool writeBackReferenceFile(const std::string& path, uint64_t targetBytes, int groupCount) {
+    Writer w(path);
+    if (!w.f) return false;
+    constexpr int width = 8;
+    for (int g = 0; g < groupCount; ++g) {
+        const long written = std::ftell(w.f);
+        const double perGroup = (double(targetBytes) - double(written)) / double(groupCount - g);
+        const int height = std::max(2, int(perGroup / 1000.0 + 0.5));
+        w.line("g strip%d\n", g);
+        writeRelativePatch(w, width, height, g * 1.0, g > 0);
+    }
+    return std::ferror(w.f) == 0;
+}
 
 bool writeGridFile(const std::string& path, uint64_t targetBytes) {
     Writer w(path);

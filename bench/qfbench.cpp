@@ -215,7 +215,8 @@ int main(int argc, char** argv) {
         }
     }
     fs::create_directories(dir);
-    const std::string grid = dir + "/grid_200mb.obj", groups = dir + "/groups_100mb.obj";
+    const std::string grid = dir + "/grid_200mb.obj", groups = dir + "/groups_100mb.obj",
+                      backReferences = dir + "/backrefs_100mb.obj";
     if (regenerate || !fs::exists(grid)) {
         std::printf("writing %s\n", grid.c_str());
         bench::writeGridFile(grid, 200'000'000);
@@ -224,8 +225,12 @@ int main(int argc, char** argv) {
         std::printf("writing %s\n", groups.c_str());
         bench::writeGroupsFile(groups, 100'000'000, 20000);
     }
+    if (regenerate || !fs::exists(backReferences)) {
+        std::printf("writing %s\n", backReferences.c_str());
+        bench::writeBackReferenceFile(backReferences, 100'000'000, 20000);
+    }
 
-    for (const std::string& path : {grid, groups}) {
+    for (const std::string& path : {grid, groups, backReferences}) {
         if (!only.empty() && fs::path(path).filename().string().find(only) == std::string::npos) continue;
         const uint64_t bytes = fileSize(path);
         lineScan(path);  // warm the page cache

@@ -162,18 +162,6 @@ TEST_F(RunFixture, ErrorsEndTheRunWithTheirText) {
     EXPECT_EQ(hostScene().commands().back(), "SetValue(preferences.scripting.cmdlog, true)");
 }
 
-TEST_F(RunFixture, ARefusedBuildKeepsEarlierMeshesAndSkipsTheClosingSteps) {
-    dir.write("r.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\ng b\nf 1 2\ng c\nf 3 2 1\n");
-    run("r.obj");
-    EXPECT_EQ(result, 1);  // the run still ends through its normal path
-    EXPECT_EQ(test::sceneObjectNames(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_FALSE(sceneObject("b")->built);
-    ASSERT_EQ(hostScene().logLines().size(), 1u);
-    EXPECT_EQ(hostScene().logLines()[0].first, "Error generating mesh: a polygon has fewer than 3 vertices");
-    EXPECT_EQ(hostScene().logLines()[0].second, 8);
-    EXPECT_FALSE(hasCommand("FrameAll"));
-}
-
 TEST_F(RunFixture, MissingMapsAreSoughtInTheOfferedFoldersAndTheLastOneIsSaved) {
     dir.write("m.obj", "mtllib m.mtl\nusemtl a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     dir.write("m.mtl", "newmtl a\nmap_Kd deep.png\nmap_Ka other.png\n");
