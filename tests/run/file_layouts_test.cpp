@@ -234,7 +234,7 @@ TEST_F(Layouts, MaterialLibrariesOfOneStatement) {
 
     std::remove(dir.path("red.mtl blue.mtl").c_str());
     ASSERT_TRUE(import("mtllib red.mtl gone.mtl\n" + std::string(kQuadA) + "usemtl red\nf 1 2 3\n")) << err.str();
-    EXPECT_EQ(out.str(), "matlib not found \"" + dir.root() + "/gone.mtl\"\n");
+    EXPECT_EQ(out.str(), "matlib not found \"" + test::slashed(dir.root()) + "/gone.mtl\"\n");
 }
 
 // LF, CR LF and a lone CR in one file read as the same statements.
