@@ -20,7 +20,8 @@ using Names = std::vector<std::string>;
 
 struct Layouts : ::testing::Test {
     test::TempDir dir;
-    std::ostringstream out, err;
+    std::ostringstream out;
+    std::string err;  // the run's message boxes, one per line
     ConsoleChoices choices;
     std::unique_ptr<ObjImporter> importer;
 
@@ -31,11 +32,12 @@ struct Layouts : ::testing::Test {
         dir.write(name, text);
         hostScene().resetAll();
         out.str("");
-        err.str("");
+        err.clear();
         importer = std::make_unique<ObjImporter>();
-        ConsoleUi ui(choices, out, err);
-        return runImport(*importer, dir.path(name).c_str(), dir.path("qfObjImp.dll").c_str(), ui) == 1 &&
-               err.str().empty();
+        ConsoleUi ui(choices, out);
+        const int result = runImport(*importer, dir.path(name).c_str(), dir.path("qfObjImp.dll").c_str(), ui);
+        for (const std::string& m : ui.messages()) err += m + "\n";
+        return result == 1 && err.empty();
     }
 
     static const XSI::standin::Item& object(const std::string& name) {
@@ -83,7 +85,7 @@ TEST_F(Layouts, AlternatingBlocksWithoutGroups) {
     for (const char* second : {"f 5 6 7 8", "f -4 -3 -2 -1"}) {
         ASSERT_TRUE(import(std::string(kQuadA) + "vt 0 0\nvt 1 1\nf 1/1 2/2 3/1 4/2\n" + kQuadB + "vt 0.5 0.5\n" +
                            second + "\n"))
-            << err.str();
+            << err;
         EXPECT_EQ(test::sceneObjectNames(), Names{"default"});
         EXPECT_EQ(points("default"), concat(kPointsA, kPointsB)) << second;
         EXPECT_EQ(polygons("default"), (Polygons{{0, 1, 2, 3}, {4, 5, 6, 7}})) << second;
@@ -98,7 +100,7 @@ TEST_F(Layouts, AlternatingBlocksWithoutGroups) {
 TEST_F(Layouts, AllVerticesFirst) {
     const std::string file = "vt 0 0\nvt 1 0\nvt 1 1\n" + std::string(kQuadA) + kQuadB +
                              "g a\nf 1/1 2/2 3/3\ng b\nf 8/3 7/2 6/1\n";
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     EXPECT_EQ(points("a"), (Points{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}));
     EXPECT_EQ(polygons("a"), (Polygons{{0, 1, 2}}));
     EXPECT_EQ(pivot("a"), (std::vector<double>{0.5, 0.5, 0}));
@@ -111,7 +113,7 @@ TEST_F(Layouts, AllVerticesFirst) {
     // In cluster mode the single mesh holds the points of the chosen groups only.
     choices.optionFlags = {{"--clusters", ""}};
     choices.select = "b";
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     EXPECT_EQ(points("model"), (Points{{1, 0, 5}, {1, 1, 5}, {0, 1, 5}}));
     EXPECT_EQ(polygons("model"), (Polygons{{2, 1, 0}}));
 }
@@ -124,7 +126,7 @@ TEST_F(Layouts, ReferencesIntoEarlierBlocks) {
     for (const char* face : {"f 5/3 6/1 2/2 1/3", "f -4/-1 -3/-3 -7/-2 -8/-1"}) {
         for (const char* select : {"*", "b"}) {
             choices.select = select;
-            ASSERT_TRUE(import(head + face + "\n")) << face << ": " << err.str();
+            ASSERT_TRUE(import(head + face + "\n")) << face << ": " << err;
             EXPECT_EQ(points("b"), (Points{{0, 0, 0}, {1, 0, 0}, {0, 0, 5}, {1, 0, 5}})) << face;
             EXPECT_EQ(polygons("b"), (Polygons{{2, 3, 1, 0}})) << face;
             EXPECT_EQ(uvs("b"), (std::vector<std::vector<float>>{{0.5, 0.5}, {0, 0}, {1, 0}, {0.5, 0.5}})) << face;
@@ -135,7 +137,7 @@ TEST_F(Layouts, ReferencesIntoEarlierBlocks) {
     // References that name no vertex read so far stay errors.
     for (const char* face : {"f 0 1 2", "f 1 2 9", "f -9 1 2"}) {
         EXPECT_FALSE(import(std::string(kQuadA) + face + "\n")) << face;
-        EXPECT_EQ(err.str(), "invalid vertex index\n") << face;
+        EXPECT_EQ(err, "invalid vertex index\n") << face;
     }
 }
 
@@ -143,7 +145,7 @@ TEST_F(Layouts, ReferencesIntoEarlierBlocks) {
 TEST_F(Layouts, ReturningGroups) {
     ASSERT_TRUE(import(std::string("g a\n") + kQuadA + "f 1 2 3 4\ng b\n" + kQuadB + "f 5 6 7 8\ng a\n" + kQuadB +
                        "f 9 10 11\nf 1 12 10\n"))
-        << err.str();
+        << err;
     const Points own = concat(kPointsA, kPointsB);
     EXPECT_EQ(points("a"), own);
     EXPECT_EQ(polygons("a"), (Polygons{{0, 1, 2, 3}, {4, 5, 6}, {0, 7, 5}}));
@@ -156,7 +158,7 @@ TEST_F(Layouts, ReturningGroups) {
 TEST_F(Layouts, NamesThatDifferInCaseOrMeetAsHostNames) {
     const std::string file = std::string(kQuadA) + "g Box\nf 1 2 3\ng box\nf 2 3 4\ng a b\nf 1 2 4\ng a.b\n" + kQuadB +
                              "f 5 6 7\n";
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     EXPECT_EQ(test::sceneObjectNames(), (Names{"Box", "box", "a_b", "a_b1"}));
     EXPECT_EQ(points("Box"), (Points{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}));
     EXPECT_EQ(points("box"), (Points{{1, 0, 0}, {1, 1, 0}, {0, 1, 0}}));
@@ -164,11 +166,11 @@ TEST_F(Layouts, NamesThatDifferInCaseOrMeetAsHostNames) {
     EXPECT_EQ(pivot("a_b1"), (std::vector<double>{0.5, 0.5, 5}));
 
     choices.select = "BOX";  // patterns still ignore case
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     EXPECT_EQ(test::sceneObjectNames(), (Names{"Box", "box"}));
 
     choices.optionFlags = {{"--clusters", ""}};
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     ASSERT_EQ(object("model").clusters.size(), 2u);
     EXPECT_EQ(object("model").clusters[0].name, "Box");
     EXPECT_EQ(object("model").clusters[0].polygons, std::vector<long>{0});
@@ -179,7 +181,7 @@ TEST_F(Layouts, NamesThatDifferInCaseOrMeetAsHostNames) {
 // Faces of one or two corners are skipped with a warning naming the line; a mesh the host
 // refuses is a warning too, and the others are still built.
 TEST_F(Layouts, DegenerateFacesAndRefusedMeshes) {
-    ASSERT_TRUE(import(std::string(kQuadA) + "g a\nf 1 2\nf 1 2 3\nf 4\ng only\nf 1 2\ng c\nf 3 2 1\n")) << err.str();
+    ASSERT_TRUE(import(std::string(kQuadA) + "g a\nf 1 2\nf 1 2 3\nf 4\ng only\nf 1 2\ng c\nf 3 2 1\n")) << err;
     EXPECT_EQ(test::sceneObjectNames(), (Names{"a", "c"}));
     EXPECT_EQ(polygons("a"), (Polygons{{0, 1, 2}}));
     EXPECT_EQ(points("a"), (Points{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}));
@@ -191,7 +193,7 @@ TEST_F(Layouts, DegenerateFacesAndRefusedMeshes) {
     hostScene().refuseBuildOf("b");
     importer = std::make_unique<ObjImporter>();
     out.str("");
-    ConsoleUi ui(choices, out, err);
+    ConsoleUi ui(choices, out);
     ASSERT_EQ(runImport(*importer, dir.path("three.obj").c_str(), dir.path("qfObjImp.dll").c_str(), ui), 1);
     EXPECT_TRUE(object("a").built);
     EXPECT_FALSE(object("b").built);
@@ -207,12 +209,12 @@ TEST_F(Layouts, DegenerateFacesAndRefusedMeshes) {
 TEST_F(Layouts, ObjectStatements) {
     ASSERT_TRUE(import("# exported\nmtllib none.mtl\no Cube\n" + std::string(kQuadA) +
                        "vn 0 0 1\ns off\nf 1//1 2//1 3//1 4//1\no Plane\n" + kQuadB + "f 5//1 6//1 7//1\n"))
-        << err.str();
+        << err;
     EXPECT_EQ(test::sceneObjectNames(), (Names{"Cube", "Plane"}));
     EXPECT_EQ(points("Cube"), kPointsA);
     EXPECT_EQ(points("Plane"), (Points{{0, 0, 5}, {1, 0, 5}, {1, 1, 5}}));
 
-    ASSERT_TRUE(import("o Cube\n" + std::string(kQuadA) + "g Cube_Material\nf 1 2 3 4\n")) << err.str();
+    ASSERT_TRUE(import("o Cube\n" + std::string(kQuadA) + "g Cube_Material\nf 1 2 3 4\n")) << err;
     EXPECT_EQ(test::sceneObjectNames(), Names{"Cube_Material"});
 }
 
@@ -222,24 +224,24 @@ TEST_F(Layouts, MaterialLibrariesOfOneStatement) {
     dir.write("blue.mtl", "newmtl blue\nKd 0 0 1\n");
     const std::string file =
         "mtllib red.mtl blue.mtl\n" + std::string(kQuadA) + "usemtl red\nf 1 2 3\nusemtl blue\nf 2 3 4\n";
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     EXPECT_EQ(out.str(), "");
     EXPECT_NE(test::sceneMaterial("red"), -1);
     EXPECT_NE(test::sceneMaterial("blue"), -1);
 
     dir.write("red.mtl blue.mtl", "newmtl red\nKd 0 1 0\n");  // the joined name wins where it exists
-    ASSERT_TRUE(import(file)) << err.str();
+    ASSERT_TRUE(import(file)) << err;
     EXPECT_EQ(test::materialParameter("red", "Phong.diffuse.green"), "1");
     EXPECT_EQ(out.str(), "Material \"blue\" not found\n");
 
     std::remove(dir.path("red.mtl blue.mtl").c_str());
-    ASSERT_TRUE(import("mtllib red.mtl gone.mtl\n" + std::string(kQuadA) + "usemtl red\nf 1 2 3\n")) << err.str();
+    ASSERT_TRUE(import("mtllib red.mtl gone.mtl\n" + std::string(kQuadA) + "usemtl red\nf 1 2 3\n")) << err;
     EXPECT_EQ(out.str(), "matlib not found \"" + test::slashed(dir.root()) + "/gone.mtl\"\n");
 }
 
 // LF, CR LF and a lone CR in one file read as the same statements.
 TEST_F(Layouts, MixedLineEnds) {
-    ASSERT_TRUE(import("v 0 0 0\rv 1 0 0\r\nv 1 1 0\nv 0 1 0\r\rg a\r\nf 1 2 3 4\rf 4 3 2")) << err.str();
+    ASSERT_TRUE(import("v 0 0 0\rv 1 0 0\r\nv 1 1 0\nv 0 1 0\r\rg a\r\nf 1 2 3 4\rf 4 3 2")) << err;
     EXPECT_EQ(points("a"), kPointsA);
     EXPECT_EQ(polygons("a"), (Polygons{{0, 1, 2, 3}, {3, 2, 1}}));
 }
