@@ -1,13 +1,73 @@
 #include "obj/input_source.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace qf {
 
+namespace {
+
+// The C runtime's own calls, so that a path means the same to the check as to fopen (on Windows
+// both take the ANSI code page).
+#if defined(_WIN32)
+using FileStatus = struct _stat64;
+int statusOf(const char* path, FileStatus& s) { return _stat64(path, &s); }
+constexpr unsigned kTypeMask = _S_IFMT, kRegular = _S_IFREG, kFolder = _S_IFDIR;
+#else
+using FileStatus = struct stat;
+int statusOf(const char* path, FileStatus& s) { return stat(path, &s); }
+constexpr unsigned kTypeMask = S_IFMT, kRegular = S_IFREG, kFolder = S_IFDIR;
+#endif
+
+bool isRegular(const FileStatus& s) { return (unsigned(s.st_mode) & kTypeMask) == kRegular; }
+
+// Opens the path for binary reading only when it is a regular file, judged on the open file so
+// that nothing can be swapped in between. On POSIX the open does not wait for a pipe's writer.
+FILE* openRegularFile(const char* path) {
+#if defined(_WIN32)
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return nullptr;
+    FileStatus s;
+    if (_fstat64(_fileno(f), &s) != 0 || !isRegular(s)) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+#else
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    FileStatus s;
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &s) != 0 || !isRegular(s) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* f = fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+#endif
+}
+
+}  // namespace
+
+InputPathKind inputPathKind(const std::string& path) {
+    FileStatus s;
+    if (statusOf(path.c_str(), s) != 0) return InputPathKind::Missing;
+    if (isRegular(s)) return InputPathKind::RegularFile;
+    if ((unsigned(s.st_mode) & kTypeMask) == kFolder) return InputPathKind::Folder;
+    return InputPathKind::NotAFile;
+}
+
 std::unique_ptr<FileSource> FileSource::open(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = openRegularFile(path.c_str());
     if (!f) return nullptr;
     return std::unique_ptr<FileSource>(new FileSource(f));
 }
@@ -30,11 +90,9 @@ size_t MemorySource::read(char* dst, size_t n) {
 }
 
 uint64_t fileSize(const std::string& path) {
-    std::error_code ec;
-    auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::is_regular_file(status)) return 0;
-    auto size = std::filesystem::file_size(path, ec);
-    return ec ? 0 : static_cast<uint64_t>(size);
+    FileStatus s;
+    if (statusOf(path.c_str(), s) != 0 || !isRegular(s) || s.st_size < 0) return 0;
+    return static_cast<uint64_t>(s.st_size);
 }
 
 }  // namespace qf

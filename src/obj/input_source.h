@@ -17,9 +17,15 @@ public:
     virtual bool rewind() = 0;
 };
 
+// What a path names, for a reader about to open it. Only a regular file is ever opened: a device
+// may never end (/dev/zero, NUL) and a pipe may block the open itself until a writer comes.
+enum class InputPathKind { RegularFile, Missing, Folder, NotAFile };
+InputPathKind inputPathKind(const std::string& path);
+
 class FileSource final : public InputSource {
 public:
-    // Opens the file for binary reading; null when it cannot be opened.
+    // Opens a regular file for binary reading; null when the path names anything else or the
+    // file cannot be opened.
     static std::unique_ptr<FileSource> open(const std::string& path);
     ~FileSource() override;
     size_t read(char* dst, size_t n) override;

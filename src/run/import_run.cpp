@@ -74,7 +74,14 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
     setRunPaths(importer, objPath);
     importer.progressTotal = fileSize(objPath);
     std::unique_ptr<FileSource> file = FileSource::open(objPath);
-    if (!file) return 0;
+    if (!file) {
+        // A device or a pipe is never read: it could block the open or never end.
+        if (inputPathKind(objPath) == InputPathKind::NotAFile) {
+            formatBounded(importer.errorText, sizeof importer.errorText, loadText(IDS_NOT_A_FILE), objPath);
+            ui.messageBox(importer, importer.errorText);
+        }
+        return 0;
+    }
     importer.objFile = file.get();
     ui.prepareDialogs(importer);
 

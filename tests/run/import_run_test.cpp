@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include "model/fixed_text.h"
 #include "qfobjimp/console_ui.h"
@@ -161,6 +164,18 @@ TEST_F(RunFixture, ErrorsEndTheRunWithTheirText) {
     EXPECT_TRUE(test::sceneObjectNames().empty());
     EXPECT_EQ(hostScene().commands().back(), "SetValue(preferences.scripting.cmdlog, true)");
 }
+
+#if !defined(_WIN32)
+// A pipe as the OBJ file is refused with its message before anything opens it: opening it would
+// wait for a writer, reading it might never end.
+TEST_F(RunFixture, APipeIsRefusedBeforeItIsOpened) {
+    ASSERT_EQ(mkfifo(dir.path("pipe.obj").c_str(), 0600), 0);
+    run("pipe.obj");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(err, "not a regular file (a device or a pipe): \"" + dir.path("pipe.obj") + "\"\n");
+    EXPECT_TRUE(test::sceneObjectNames().empty());
+}
+#endif
 
 TEST_F(RunFixture, MissingMapsAreSoughtInTheOfferedFoldersAndTheLastOneIsSaved) {
     dir.write("m.obj", "mtllib m.mtl\nusemtl a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");

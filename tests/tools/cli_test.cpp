@@ -8,6 +8,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -210,6 +211,13 @@ TEST_F(CliImport, ErrorsNameTheFileAndGoToStandardErrorAlone) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "qfobjimp: cannot read '/no/such/file.obj': no such file\n");
     EXPECT_TRUE(contains(run("scan /tmp").err, "it is a folder"));
+    // A device or a pipe is refused at once, not read until it ends.
+    ASSERT_EQ(mkfifo(dir.path("pipe.obj").c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), dir.path("pipe.obj")}) {
+        CliRun device = run("import " + word(path));
+        EXPECT_EQ(device.exitCode, 1) << path;
+        EXPECT_EQ(device.err, "qfobjimp: cannot read '" + path + "': not a regular file (a device or a pipe)\n");
+    }
 }
 
 TEST_F(CliImport, AFileWithNothingToImportFailsWithOneMessage) {

@@ -103,16 +103,18 @@ void reportError(std::ostream& err, const std::string& path, const ObjImporter& 
 }
 
 std::string describeOpenFailure(const std::string& path) {
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return "no such file";
-    if (fs::is_directory(path, ec)) return "it is a folder";
+    switch (inputPathKind(path)) {
+    case InputPathKind::Missing: return "no such file";
+    case InputPathKind::Folder: return "it is a folder";
+    case InputPathKind::NotAFile: return "not a regular file (a device or a pipe)";
+    case InputPathKind::RegularFile: break;
+    }
     return std::strerror(errno);
 }
 
 // True when the path names a file the readers can open; false after a message.
 bool checkReadable(const std::string& path, std::ostream& err) {
-    std::error_code ec;
-    if (!fs::is_directory(path, ec) && FileSource::open(path)) return true;
+    if (FileSource::open(path)) return true;
     err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
     return false;
 }
@@ -126,8 +128,7 @@ std::string absolutePath(const std::string& path) {
 // Opens the OBJ file of a verb and readies the importer for the passes; false after a message.
 bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr<FileSource>& file,
                  std::ostream& err) {
-    std::error_code ec;
-    if (!fs::is_directory(path, ec)) file = FileSource::open(path);
+    file = FileSource::open(path);
     if (!file) {
         err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
         return false;
