@@ -1,6 +1,9 @@
 #include "obj/line_reader.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "obj/numbers.h"
 
@@ -15,8 +18,33 @@ const char kEmptyText[1] = {'\0'};
 
 }  // namespace
 
-LineReader::LineReader(InputSource& source, char* window, size_t windowSize)
-    : source_(source), window_(window), capacity_(windowSize > 1 ? windowSize - 1 : 0) {}
+LineStore::~LineStore() { std::free(data_); }
+
+void LineStore::append(const char* text, size_t n) {
+    const size_t room = cap_ - size_;
+    if (n > room) n = room;
+    if (size_ + n + 1 > capacity_) {
+        // Doubling keeps appends cheap; the cap (and the terminator) bounds it.
+        size_t grown = std::max({size_ + n + 1, capacity_ * 2, size_t(4096)});
+        if (grown > cap_ + 1) grown = cap_ + 1;
+        // realloc can move a large block by remapping it, without holding old and new at once.
+        char* moved = static_cast<char*>(std::realloc(data_, grown));
+        if (!moved) throw std::bad_alloc();
+        data_ = moved;
+        capacity_ = grown;
+    }
+    if (n) std::memcpy(data_ + size_, text, n);
+    size_ += n;
+}
+
+char* LineStore::terminated() {
+    if (size_ + 1 > capacity_) append(nullptr, 0);  // makes room for the terminator
+    data_[size_] = '\0';
+    return data_;
+}
+
+LineReader::LineReader(InputSource& source, char* window, size_t windowSize, size_t maxLineLength)
+    : source_(source), window_(window), capacity_(windowSize > 1 ? windowSize - 1 : 0), store_(maxLineLength) {}
 
 bool LineReader::refill() {
     if (atEnd_) return false;
@@ -73,7 +101,9 @@ void LineReader::skipPairedLf() {
     }
 }
 
-bool LineReader::readPhysicalLine(Line& line) {
+bool LineReader::readPhysicalLine(Line& line) { return readPhysical(line, false); }
+
+bool LineReader::readPhysical(Line& line, bool intoStore) {
     skipPairedLf();
     for (;;) {
         const char* stop = findLineEnd();
@@ -85,56 +115,67 @@ bool LineReader::readPhysicalLine(Line& line) {
             const size_t used = length + (stop ? 1 : 0);
             begin_ += used;
             consumed_ += used;
-            text[length] = '\0';  // the line end, or the spare byte behind the data
+            continued_ = length != 0 && text[length - 1] == '\\';
+            if (intoStore) {
+                store_.append(text, length);
+                line.text = store_.terminated();
+                line.length = store_.size();
+                return true;
+            }
+            const size_t kept = length < store_.cap() ? length : store_.cap();
+            text[kept] = '\0';  // the line end, the cut, or the spare byte behind the data
             line.text = text;
-            line.length = length;
+            line.length = kept;
             return true;
         }
         if (atEnd_) return false;
-        if (begin_ == 0 && end_ >= capacity_) return readSpilledLine(line);
-        if (!refill() && !atEnd_) return readSpilledLine(line);
+        if (begin_ == 0 && end_ >= capacity_) return readSpilledLine(line, intoStore);
+        if (!refill() && !atEnd_) return readSpilledLine(line, intoStore);
     }
 }
 
-// A physical line longer than the window: collected in its own buffer, cut at kMaxLineLength.
-bool LineReader::readSpilledLine(Line& line) {
-    spill_.clear();
+// A physical line longer than the window: collected in the store, cut at its cap.
+bool LineReader::readSpilledLine(Line& line, bool intoStore) {
+    if (!intoStore) store_.clear();
     physicalNumber_ = lineEnds_ + 1;
+    continued_ = false;
     bool found = false;
     while (!found) {
         const char* start = window_ + begin_;
         const char* stop = findLineEnd();
         const size_t length = stop ? size_t(stop - start) : end_ - begin_;
-        const size_t room = kMaxLineLength - spill_.size();
-        spill_.insert(spill_.end(), start, start + (length < room ? length : room));
+        if (length != 0) continued_ = start[length - 1] == '\\';
+        store_.append(start, length);
         if (stop) consumeLineEnd(size_t(stop - window_));
         begin_ += length + (stop ? 1 : 0);
         consumed_ += length + (stop ? 1 : 0);
         found = stop != nullptr;
         if (!found && !refill()) break;
     }
-    spill_.push_back('\0');
-    line.text = spill_.data();
-    line.length = spill_.size() - 1;
+    line.text = store_.terminated();
+    line.length = store_.size();
     return true;
 }
 
 bool LineReader::readLine(Line& line) {
-    if (!readPhysicalLine(line)) return false;
+    if (!readPhysical(line, false)) return false;
     lineNumber_ = physicalNumber_;
-    if (line.length == 0 || line.text[line.length - 1] != '\\') return true;
-    // Continued lines are joined in a buffer of their own: reading on may move the window.
-    joined_.assign(line.text, line.text + line.length);
-    while (!joined_.empty() && joined_.back() == '\\') {
-        joined_.back() = ' ';
-        Line next;
-        if (!readPhysicalLine(next)) break;  // a backslash on the last line keeps that line
-        size_t room = kMaxLineLength - joined_.size();
-        joined_.insert(joined_.end(), next.text, next.text + (next.length < room ? next.length : room));
+    if (!continued_) return true;
+    // Continued lines are joined in the store: reading on may move the window. A line that was
+    // too long for the window is there already. A physical line cut at the cap still continues
+    // when it ended with a backslash, so that its continuation is not read as a line of its own.
+    if (line.text != store_.data()) {
+        store_.clear();
+        store_.append(line.text, line.length);
     }
-    joined_.push_back('\0');
-    line.text = joined_.data();
-    line.length = joined_.size() - 1;
+    while (continued_) {
+        char* last = store_.size() != 0 ? store_.data() + store_.size() - 1 : nullptr;
+        if (last && *last == '\\') *last = ' ';
+        Line next;
+        if (!readPhysical(next, true)) break;  // a backslash on the last line keeps that line
+    }
+    line.text = store_.terminated();
+    line.length = store_.size();
     return true;
 }
 

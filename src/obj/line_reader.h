@@ -18,12 +18,40 @@ struct Line {
 // read through the same reader, so they see the same cut.
 constexpr size_t kMaxLineLength = size_t(256) << 20;
 
+// The text of a line that does not fit in the read window, or of continued lines joined. It grows
+// by doubling up to its cap and never past it (the cap plus the terminator), so that a line of
+// hundreds of megabytes costs no more than the cap. Throws std::bad_alloc when memory runs out.
+class LineStore {
+public:
+    explicit LineStore(size_t cap) : cap_(cap) {}
+    ~LineStore();
+    LineStore(const LineStore&) = delete;
+    LineStore& operator=(const LineStore&) = delete;
+
+    void clear() { size_ = 0; }
+    // Appends as much of the n bytes as the cap leaves room for.
+    void append(const char* text, size_t n);
+    // The text, terminated with NUL.
+    char* terminated();
+    char* data() { return data_; }
+    size_t size() const { return size_; }
+    size_t capacity() const { return capacity_; }
+    size_t cap() const { return cap_; }
+
+private:
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    size_t cap_;
+};
+
 // Reads lines through a caller-owned window buffer; lines that fit in the window are handed out
 // in place, so ordinary lines cost no copy and no allocation. LF, CR LF and a lone CR each end a
 // line, in any mix within one file.
 class LineReader {
 public:
-    LineReader(InputSource& source, char* window, size_t windowSize);
+    // Lines longer than maxLineLength are cut there, whether the window holds them or not.
+    LineReader(InputSource& source, char* window, size_t windowSize, size_t maxLineLength = kMaxLineLength);
 
     // The next logical line (physical lines joined at trailing backslashes); false at the end.
     bool readLine(Line& line);
@@ -33,6 +61,8 @@ public:
     uint64_t bytesRead() const { return consumed_; }
     // The 1-based number of the physical line at which the line last read began.
     uint64_t lineNumber() const { return lineNumber_; }
+    // Bytes held beside the window for long and continued lines.
+    size_t heldBytes() const { return store_.capacity(); }
 
 private:
     // Moves the unread bytes to the window's start and reads more behind them; false when the
@@ -44,7 +74,9 @@ private:
     void consumeLineEnd(size_t at);
     // Drops the LF of a CR LF pair whose CR ended the previous line.
     void skipPairedLf();
-    bool readSpilledLine(Line& line);
+    // One physical line; with intoStore, appended to the store behind the text it holds.
+    bool readPhysical(Line& line, bool intoStore);
+    bool readSpilledLine(Line& line, bool intoStore);
 
     InputSource& source_;
     char* window_;
@@ -57,12 +89,13 @@ private:
     size_t crPos_ = 0;
     size_t crEnd_ = 0;
     bool pendingLf_ = false;  // the last line ended with a CR: an LF right after it belongs to it
+    bool continued_ = false;  // the last physical line ended with a backslash, cut or not
     uint64_t consumed_ = 0;
     uint64_t lineEnds_ = 0;
     uint64_t physicalNumber_ = 0;
     uint64_t lineNumber_ = 0;
-    std::vector<char> spill_;   // a physical line longer than the window
-    std::vector<char> joined_;  // a logical line made of continued physical lines
+    // A physical line longer than the window, or a logical line of continued physical lines.
+    LineStore store_;
 };
 
 // Splits a line in place at blanks and tabs; a token in double quotes keeps its blanks.

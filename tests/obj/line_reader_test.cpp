@@ -96,6 +96,31 @@ TEST_P(LineReaderTest, BackslashJoinsLines) {
     EXPECT_EQ(numbered.numbers, (Numbers{1, 4}));
 }
 
+// A line longer than the cap is cut there, also when it is made of continued lines, and the
+// reader holds at most the cap beside its window however long the line runs.
+TEST_P(LineReaderTest, LongLinesAreCutAtTheCapAndHeldWithinIt) {
+    const size_t cap = 1000;
+    const std::string text = "#" + std::string(50000, 'x') + "\nv 1 2 3\nf 1 \\\n" + std::string(3000, 'y') + "\\\n" +
+                             std::string(3000, 'z') + "\r\n" + std::string(1200, 'w') + "\ng a";
+    MemorySource source(text.data(), text.size());
+    std::vector<char> window(GetParam());
+    LineReader reader(source, window.data(), window.size(), cap);
+    Lines lines;
+    Numbers numbers;
+    size_t held = 0;
+    Line line;
+    while (reader.readLine(line)) {
+        lines.emplace_back(line.text, line.length);
+        numbers.push_back(reader.lineNumber());
+        held = std::max(held, reader.heldBytes());
+    }
+    EXPECT_EQ(lines, (Lines{"#" + std::string(cap - 1, 'x'), "v 1 2 3", "f 1  " + std::string(cap - 5, 'y'),
+                            std::string(cap, 'w'), "g a"}));
+    EXPECT_EQ(numbers, (Numbers{1, 2, 3, 6, 7}));
+    EXPECT_LE(held, cap + 1);
+    EXPECT_EQ(reader.bytesRead(), text.size());
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, LineReaderTest, ::testing::Values(2, 3, 7, 64, 1024, 262144));
 
 TEST(LineReader, ByteCounterCountsPastFourGigabytesWithoutWrapping) {
