@@ -21,6 +21,8 @@ namespace qf {
 namespace {
 
 constexpr int kFaceCapacity = kObjTokenCapacity;
+// A face keeps at most this many corners: the keyword and the corners fill the token list.
+constexpr int kMaxFaceCorners = kObjTokenCapacity - 2;
 
 // The mesh of each record, looked up once per g statement instead of searched.
 class MeshLookup {
@@ -38,8 +40,8 @@ private:
     std::unordered_map<std::string, Mesh*> meshes_;
 };
 
-// Faces the pass skipped, for one warning at its end.
-struct SkippedFaces {
+// Faces the pass skipped or cut, for one warning at its end.
+struct NotedFaces {
     uint64_t count = 0;
     uint64_t firstLine = 0;
     void note(uint64_t line) {
@@ -70,7 +72,8 @@ struct Parser {
     std::vector<int32_t> faceVertices;
     std::vector<int32_t> faceTexCoords;
     uint64_t line = 0;
-    SkippedFaces degenerateFaces;
+    NotedFaces degenerateFaces;
+    NotedFaces cutFaces;
 
     Parser(ObjImporter& imp, DialogLink& link)
         : importer(imp),
@@ -135,6 +138,8 @@ struct Parser {
         if (texCoordsRead >= importer.texCoordTotal) return fail(IDS_ERROR_CREATING_MESHES);
         float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * 3;
         readValues(tokens, count, stored);
+        for (int i = 0; i < 3; ++i)
+            if (!std::isfinite(stored[i])) return fail(IDS_TEXCOORD_NOT_FINITE);
         ++texCoordsRead;
         return true;
     }
@@ -187,8 +192,14 @@ struct Parser {
     }
 
     // The corners are stored with their file-wide indices; finishMeshes renumbers them per mesh.
+    // count may be one more than kMaxFaceCorners + 1: the face then has more corners than it
+    // keeps, and the pre-scan counted it with the kept ones.
     bool face(const TokenSpan* tokens, int count) {
         if (!mesh || !object || !selected) return true;
+        if (count > kMaxFaceCorners + 1) {
+            cutFaces.note(line);
+            count = kMaxFaceCorners + 1;
+        }
         const int corners = count > 0 ? count - 1 : 0;
         if (corners < 3) {
             // The host cannot make a polygon of it; the pre-scan did not count it either.
@@ -242,11 +253,18 @@ struct Parser {
     }
 
     void warnAboutSkippedFaces() {
-        if (degenerateFaces.count == 0) return;
         char warning[160];
-        formatBounded(warning, sizeof warning, loadText(IDS_DEGENERATE_FACES),
-                      std::to_string(degenerateFaces.count).c_str(), std::to_string(degenerateFaces.firstLine).c_str());
-        importer.addWarning(warning);
+        if (degenerateFaces.count != 0) {
+            formatBounded(warning, sizeof warning, loadText(IDS_DEGENERATE_FACES),
+                          std::to_string(degenerateFaces.count).c_str(),
+                          std::to_string(degenerateFaces.firstLine).c_str());
+            importer.addWarning(warning);
+        }
+        if (cutFaces.count != 0) {
+            formatBounded(warning, sizeof warning, loadText(IDS_FACES_CUT), std::to_string(cutFaces.count).c_str(),
+                          std::to_string(kMaxFaceCorners).c_str(), std::to_string(cutFaces.firstLine).c_str());
+            importer.addWarning(warning);
+        }
     }
 };
 
@@ -448,8 +466,10 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
 
     const uint64_t step = progressStep(importer.progressTotal);
     dialog.send(DialogMessage::Progress, 0, 0);
-    std::vector<const char*> tokens(kObjTokenCapacity);
-    std::vector<TokenSpan> spans(kObjTokenCapacity);
+    // One entry more than the other statements take: a face that fills it has corners beyond
+    // those kept.
+    std::vector<const char*> tokens(kObjTokenCapacity + 1);
+    std::vector<TokenSpan> spans(kObjTokenCapacity + 1);
     // Tokens of a line as spans: in place, or through splitTokens when the line has quotes.
     auto spansOf = [&](Line& line, int capacity) {
         int count = splitTokenSpans(line.text, spans.data(), capacity);
@@ -478,7 +498,7 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
             }
             break;
         case 'f': {
-            const int count = spansOf(line, kObjTokenCapacity);
+            const int count = spansOf(line, kObjTokenCapacity + 1);
             parser.line = reader.lineNumber();
             ok = parser.face(spans.data(), count);
             break;

@@ -190,6 +190,9 @@ TEST(ParseErrors, NameTheLineTheyWereFoundAt) {
         {std::string(kQuadA) + "g a\nf 1 \\\n 2 3\nvt 0 0\nf 1/1 2/2 3/5\n", 9, IDS_INVALID_TEXTURE_INDEX},
         {"g a\nv 0 0 0\nv 1 nan 0\nf 1 2 1\n", 3, IDS_COORDINATE_NOT_FINITE},
         {"g a\nv 0 0 0\n\n\nv 3e8 0 0\nf 1 2 1\n", 5, IDS_COORDINATE_TOO_BIG},
+        {"g a\nv 0 0 0\nvt 0 0\nvt 0.5 nan\nf 1/1 1/2 1/1\n", 4, IDS_TEXCOORD_NOT_FINITE},
+        {"g a\nv 0 0 0\nvt -inf 0\nf 1/1 1/1 1/1\n", 3, IDS_TEXCOORD_NOT_FINITE},
+        {"g a\nv 0 0 0\nvt 0 0 1e39\nf 1/1 1/1 1/1\n", 3, IDS_TEXCOORD_NOT_FINITE},
     };
     for (size_t window : {size_t(8), kLineBufferSize}) {
         for (const Case& c : cases) {
@@ -243,6 +246,33 @@ TEST(ParseLines, LongFaceLinesAreReadWholeWhateverTheWindow) {
         EXPECT_EQ(imp.mesh("a").polygonCount, 2);
         EXPECT_EQ(imp.mesh("a").vertexIndexFill, 400);
     }
+}
+
+// A face of more corners than a polygon keeps loses the rest and says so, naming its line; one
+// that just fits is kept whole without a word.
+TEST(ParseLines, FacesBeyondTheCornerLimitAreCutWithAWarning) {
+    auto faceOf = [](int corners) {
+        std::string face = "f";
+        for (int i = 0; i < corners; ++i) face += " " + std::to_string(1 + i % 4) + "/" + std::to_string(1 + i % 4);
+        return face + "\n";
+    };
+    const std::string uvs = "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
+    Import imp(std::string("g a\n") + kQuadA + uvs + faceOf(19998) + faceOf(19999) + faceOf(25000) + "f 1 2 3\n");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    const Mesh& m = imp.mesh("a");
+    ASSERT_EQ(m.polygonCount, 4);
+    EXPECT_EQ(m.polygonSizes[0], 19998);
+    EXPECT_EQ(m.polygonSizes[1], 19998);
+    EXPECT_EQ(m.polygonSizes[2], 19998);
+    EXPECT_EQ(m.polygonSizes[3], 3);
+    EXPECT_EQ(m.texCoordIndexFill, 3 * 19998);
+    EXPECT_EQ(indices(m).back(), 2);  // the last face follows the cut ones unharmed
+    ASSERT_EQ(imp.importer.warnings.size(), 1u);
+    EXPECT_EQ(imp.importer.warnings[0], "2 face(s) cut to their first 19998 corners, the first at line 11");
+
+    Import whole(std::string("g a\n") + kQuadA + uvs + faceOf(19998));
+    ASSERT_TRUE(whole.run()) << whole.error();
+    EXPECT_TRUE(whole.importer.warnings.empty());
 }
 
 TEST(ParseRobustness, FacesBeforeTheirVerticesAreErrorsExceptInClusterMode) {
