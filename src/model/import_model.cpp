@@ -174,22 +174,10 @@ void ObjImporter::renameObject(ObjectInfo& object, const char* name) {
     }
 }
 
-bool ObjImporter::isObjectSelected(const char* name) const {
-    for (const auto& o : objects)
-        if (o->selected && equalsNoCase(o->name, name)) return true;
-    return false;
-}
-
 int ObjImporter::countSelectedObjects() const {
     int n = 0;
     for (const auto& o : objects) n += o->selected ? 1 : 0;
     return n;
-}
-
-Mesh* ObjImporter::meshOf(const ObjectInfo& object) const {
-    for (const auto& m : meshes)
-        if (std::strcmp(m->name, object.name) == 0) return &m->mesh;
-    return nullptr;
 }
 
 int32_t ObjImporter::materialIndexOf(const char* name) const {

@@ -107,9 +107,7 @@ public:
     // renameObject, so that lookups by name stay fast on files of many thousand groups.
     ObjectInfo& appendObject(const char* name);
     void renameObject(ObjectInfo& object, const char* name);
-    bool isObjectSelected(const char* name) const;
     int countSelectedObjects() const;
-    Mesh* meshOf(const ObjectInfo& object) const;
     int32_t materialIndexOf(const char* name) const;
     void addWarning(const char* text);
     void addMaterialLibrary(const char* name);

@@ -33,13 +33,12 @@ TEST(ImportModel, DefaultsOfANewImporter) {
     EXPECT_EQ(o.maxVertexIndex, -1);
 }
 
-TEST(ImportModel, LookupsCompareNamesExactlyAndSelectionIgnoringCase) {
+TEST(ImportModel, LookupsCompareNamesExactly) {
     ObjImporter imp;
     addObject(imp, "box", true);
     addObject(imp, "Box");
     EXPECT_EQ(imp.findObject("BOX"), nullptr);
     EXPECT_EQ(imp.findObject("Box"), imp.objects[1].get());
-    EXPECT_TRUE(imp.isObjectSelected("BOX"));
     EXPECT_EQ(imp.countSelectedObjects(), 1);
 }
 
