@@ -46,7 +46,27 @@ char* LineStore::terminated() {
 LineReader::LineReader(InputSource& source, char* window, size_t windowSize, size_t maxLineLength)
     : source_(source), window_(window), capacity_(windowSize > 1 ? windowSize - 1 : 0), store_(maxLineLength) {}
 
+void LineReader::findFastEnd() {
+    fastEnd_ = 0;
+    size_t last = end_;
+    while (last > begin_ && window_[last - 1] != '\n') --last;
+    if (last == begin_) return;
+    // A CR that is not half of a CR LF ends a line of its own: the plain part stops before it.
+    const char* p = window_ + begin_;
+    const char* const stop = window_ + last;
+    while ((p = static_cast<const char*>(std::memchr(p, '\r', size_t(stop - p)))) != nullptr) {
+        if (p[1] != '\n') {
+            last = size_t(p - window_);
+            while (last > begin_ && window_[last - 1] != '\n') --last;
+            break;
+        }
+        p += 2;
+    }
+    fastEnd_ = last;
+}
+
 bool LineReader::refill() {
+    fastEnd_ = 0;
     if (atEnd_) return false;
     if (begin_ > 0) {
         std::memmove(window_, window_ + begin_, end_ - begin_);
@@ -66,6 +86,7 @@ bool LineReader::refill() {
         return false;
     }
     end_ += got;
+    findFastEnd();
     return true;
 }
 
@@ -157,7 +178,7 @@ bool LineReader::readSpilledLine(Line& line, bool intoStore) {
     return true;
 }
 
-bool LineReader::readLine(Line& line) {
+bool LineReader::readLineSlow(Line& line) {
     if (!readPhysical(line, false)) return false;
     lineNumber_ = physicalNumber_;
     if (!continued_) return true;

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "obj/input_source.h"
@@ -54,7 +55,29 @@ public:
     LineReader(InputSource& source, char* window, size_t windowSize, size_t maxLineLength = kMaxLineLength);
 
     // The next logical line (physical lines joined at trailing backslashes); false at the end.
-    bool readLine(Line& line);
+    // Lines of the window's plain part (see fastEnd_) are handed out right here; every other
+    // line takes the general route.
+    bool readLine(Line& line) {
+        if (begin_ < fastEnd_ && !pendingLf_) {
+            char* text = window_ + begin_;
+            const char* lf = static_cast<const char*>(std::memchr(text, '\n', fastEnd_ - begin_));
+            size_t length = size_t(lf - text);
+            const size_t used = length + 1;
+            if (length > 0 && text[length - 1] == '\r') --length;
+            // Lines to cut and continued lines are left to the general route.
+            if (length <= store_.cap() && (length == 0 || text[length - 1] != '\\')) {
+                text[length] = '\0';
+                continued_ = false;
+                begin_ += used;
+                consumed_ += used;
+                lineNumber_ = ++lineEnds_;
+                line.text = text;
+                line.length = length;
+                return true;
+            }
+        }
+        return readLineSlow(line);
+    }
     // One physical line; false at the end of the input.
     bool readPhysicalLine(Line& line);
 
@@ -65,9 +88,12 @@ public:
     size_t heldBytes() const { return store_.capacity(); }
 
 private:
+    bool readLineSlow(Line& line);
     // Moves the unread bytes to the window's start and reads more behind them; false when the
     // input gave nothing new.
     bool refill();
+    // Finds the window's plain part after a refill.
+    void findFastEnd();
     // The first CR or LF in the unread bytes, or null.
     const char* findLineEnd();
     // Consumes the line end at window_[at] and counts it.
@@ -90,6 +116,9 @@ private:
     size_t crEnd_ = 0;
     bool pendingLf_ = false;  // the last line ended with a CR: an LF right after it belongs to it
     bool continued_ = false;  // the last physical line ended with a backslash, cut or not
+    // The unread bytes before fastEnd_ are whole lines, each ended by an LF or a CR LF, with no
+    // other CR among them: files with either line end are read almost entirely this way.
+    size_t fastEnd_ = 0;
     uint64_t consumed_ = 0;
     uint64_t lineEnds_ = 0;
     uint64_t physicalNumber_ = 0;

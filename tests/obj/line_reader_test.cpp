@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,46 @@ TEST_P(LineReaderTest, LongLinesAreCutAtTheCapAndHeldWithinIt) {
     EXPECT_EQ(numbers, (Numbers{1, 2, 3, 6, 7}));
     EXPECT_LE(held, cap + 1);
     EXPECT_EQ(reader.bytesRead(), text.size());
+}
+
+// Most lines are handed out straight from the window and the rest take the general route; which
+// route a line takes depends on its ends and on where the window cuts the file. Whatever the mix,
+// the lines must be those of the plain definition: LF, CR LF and a lone CR end a line, a trailing
+// backslash joins the next one.
+TEST_P(LineReaderTest, AnyMixOfLineEndsAndContinuationsReadsAsDefined) {
+    std::mt19937 rng{unsigned(GetParam())};
+    const char pieces[][4] = {"v", " ", "1", "ab", "\n", "\n", "\r\n", "\r", "\\", "\\\n", "\\\r\n", "f 1"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int n = int(rng() % 60);
+        for (int i = 0; i < n; ++i) text += pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+        // The plain definition.
+        Lines physical;
+        for (size_t i = 0; i < text.size();) {
+            size_t j = i;
+            while (j < text.size() && text[j] != '\n' && text[j] != '\r') ++j;
+            physical.push_back(text.substr(i, j - i));
+            if (j == text.size()) break;
+            if (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+            i = j + 1;
+        }
+        Lines lines;
+        Numbers numbers;
+        for (size_t k = 0; k < physical.size(); ++k) {
+            std::string line = physical[k];
+            numbers.push_back(k + 1);
+            while (!line.empty() && line.back() == '\\') {
+                line.back() = ' ';
+                if (k + 1 == physical.size()) break;
+                line += physical[++k];
+            }
+            lines.push_back(line);
+        }
+        const ReadResult r = readAll(text, GetParam());
+        ASSERT_EQ(r.lines, lines) << testing::PrintToString(text);
+        EXPECT_EQ(r.numbers, numbers) << testing::PrintToString(text);
+        EXPECT_EQ(r.bytes, text.size()) << testing::PrintToString(text);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LineReaderTest, ::testing::Values(2, 3, 7, 64, 1024, 262144));
