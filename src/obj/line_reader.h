@@ -142,6 +142,10 @@ struct TokenSpan {
 // place. Returns -1 when a token starts with a double quote; the caller then uses splitTokens.
 int splitTokenSpans(const char* line, TokenSpan* spans, int capacity);
 
+// The number of tokens splitTokenSpans would find in a line of the given length (terminated
+// behind it), without recording them; -1 likewise.
+int countTokens(const char* line, size_t length, int capacity);
+
 constexpr size_t kJoinedNameSize = 288;
 
 // The name given by tokens 1 .. count-1, joined by single blanks; "default" for the keyword

@@ -18,6 +18,15 @@ struct Keyword {
 };
 Keyword peekKeyword(const char* line);
 
+// The same, with the usual line (keyword at its very start) decided in place.
+inline Keyword peekKeywordFast(const char* line) {
+    const char c = line[0];
+    if (c == ' ' || c == '\t' || c == '"' || c == '\0' || c == '\n' || c == '\r') return peekKeyword(line);
+    const char d = line[1];
+    const bool ends = d == ' ' || d == '\t' || d == '\0' || d == '\n' || d == '\r';
+    return Keyword{c, ends ? '\0' : d};
+}
+
 // The group name of a g statement (tokens already split), cut to an object name's field.
 void groupNameOf(const char* const* tokens, int count, char (&name)[kObjectNameSize]);
 

@@ -112,7 +112,6 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
 
     PrescanState state{importer, countLimit};
     std::vector<const char*> tokens(kObjTokenCapacity);
-    std::vector<TokenSpan> spans(kObjTokenCapacity);
     LineReader reader(*importer.objFile, importer.lineBuffer.data(), importer.lineBuffer.size());
     Line line;
     uint64_t linesSinceProgress = 0;
@@ -125,7 +124,7 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
                 dialog.send(DialogMessage::Count, 0, static_cast<intptr_t>(state.polygons));
                 linesSinceProgress = 0;
             }
-            const Keyword k = peekKeyword(line.text);
+            const Keyword k = peekKeywordFast(line.text);
             switch (k.first) {
             case 'v':
                 if (k.second == '\0') state.vertex();
@@ -137,7 +136,7 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
             case 'f': {
                 // Only the number of tokens counts here: read it in place unless quotes need
                 // the full split. Faces of fewer than three corners are skipped by both passes.
-                int count = splitTokenSpans(line.text, spans.data(), kObjTokenCapacity);
+                int count = countTokens(line.text, line.length, kObjTokenCapacity);
                 if (count < 0) count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
                 if (count >= 4) state.face(count);
                 break;

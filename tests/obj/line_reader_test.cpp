@@ -224,6 +224,26 @@ TEST(SplitTokens, KeepsOneLessThanTheListHolds) {
     EXPECT_EQ(split("a b c d e", 3).size(), 2u);
 }
 
+// The pre-scan counts the corners of a face without recording them: the count must be the one
+// the tokenizer gives, wherever the line starts in memory and however long it is.
+TEST(SplitTokens, CountingAgreesWithSplitting) {
+    std::mt19937 rng{99};
+    const char alphabet[] = {' ', ' ', '\t', 'f', '1', '/', '2', '"', '\0', '\n', '\r'};
+    std::vector<TokenSpan> spans(64);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(size_t(rng() % 8), 'x');  // moves the line's start against 16-byte blocks
+        const size_t offset = text.size();
+        const size_t length = rng() % 80;
+        for (size_t i = 0; i < length; ++i) text += alphabet[rng() % (round % 3 ? 7 : sizeof alphabet)];
+        text += '\0';
+        const char* line = text.c_str() + offset;
+        for (int capacity : {64, 20, 5, 2}) {
+            const int spanCount = splitTokenSpans(line, spans.data(), capacity);
+            ASSERT_EQ(countTokens(line, length, capacity), spanCount) << testing::PrintToString(std::string(line)) << capacity;
+        }
+    }
+}
+
 TEST(JoinName, DefaultSingleAndManyWordsAndTheCut) {
     char out[kJoinedNameSize];
     const char* bare[] = {"g", ""};
