@@ -32,31 +32,34 @@ double parseRealSlow(const char* begin, const char* end, bool& consumed);
 // are then exact, and one multiplication or division rounds once, as the correctly rounded
 // conversion does. Anything else (more digits, hex, inf, nan, white space) returns false.
 // On success p is moved behind the number (and its exponent).
-inline bool parseRealFast(const char*& p, const char* end, double& value) {
+template <bool kTerminated>
+inline bool parseRealFastImpl(const char*& p, const char* end, double& value) {
     static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    // A terminated text ends at its NUL, which no test below takes for part of a number.
+    auto in = [end](const char* at) { return kTerminated || at < end; };
     const char* s = p;
     bool negative = false;
-    if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
+    if (in(s) && (*s == '-' || *s == '+')) negative = *s++ == '-';
     const char* digits = s;
     uint64_t mantissa = 0;
-    while (s < end && unsigned(*s - '0') < 10) mantissa = mantissa * 10 + unsigned(*s++ - '0');
+    while (in(s) && unsigned(*s - '0') < 10) mantissa = mantissa * 10 + unsigned(*s++ - '0');
     const std::ptrdiff_t whole = s - digits;
     std::ptrdiff_t fraction = 0;
-    if (s < end && *s == '.') {
+    if (in(s) && *s == '.') {
         const char* first = ++s;
-        while (s < end && unsigned(*s - '0') < 10) mantissa = mantissa * 10 + unsigned(*s++ - '0');
+        while (in(s) && unsigned(*s - '0') < 10) mantissa = mantissa * 10 + unsigned(*s++ - '0');
         fraction = s - first;
     }
     if (whole + fraction == 0 || whole + fraction > 19) return false;
-    if (whole == 1 && fraction == 0 && *digits == '0' && s < end && (*s == 'x' || *s == 'X')) return false;
+    if (whole == 1 && fraction == 0 && *digits == '0' && in(s) && (*s == 'x' || *s == 'X')) return false;
     int exponent = 0;
-    if (s < end && (*s == 'e' || *s == 'E')) {
+    if (in(s) && (*s == 'e' || *s == 'E')) {
         const char* e = s + 1;
         bool negativeExponent = false;
-        if (e < end && (*e == '-' || *e == '+')) negativeExponent = *e++ == '-';
-        if (e < end && unsigned(*e - '0') < 10) {  // "1e" and "1e+" end before the e
-            while (e < end && unsigned(*e - '0') < 10) {
+        if (in(e) && (*e == '-' || *e == '+')) negativeExponent = *e++ == '-';
+        if (in(e) && unsigned(*e - '0') < 10) {  // "1e" and "1e+" end before the e
+            while (in(e) && unsigned(*e - '0') < 10) {
                 if (exponent < 100000) exponent = exponent * 10 + (*e - '0');
                 ++e;
             }
@@ -75,6 +78,13 @@ inline bool parseRealFast(const char*& p, const char* end, double& value) {
     p = s;
     return true;
 }
+
+inline bool parseRealFast(const char*& p, const char* end, double& value) {
+    return parseRealFastImpl<false>(p, end, value);
+}
+
+// The same on a NUL-terminated text: no bound to test at every character.
+inline bool parseRealFast(const char*& p, double& value) { return parseRealFastImpl<true>(p, nullptr, value); }
 
 inline double parseReal(const char* begin, const char* end, bool& consumed) {
     double value;

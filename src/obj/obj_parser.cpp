@@ -71,6 +71,11 @@ struct Parser {
     char groupName[kObjectNameSize] = {};
     std::vector<int32_t> faceVertices;
     std::vector<int32_t> faceTexCoords;
+    // A face's corners as written: vertex value, whether a texture value follows, and that value
+    // (1-based values made 0-based, 0 and negative ones kept).
+    std::vector<int32_t> cornerVertices;
+    std::vector<int32_t> cornerTexCoords;
+    std::vector<char> cornerHasTex;
     uint64_t line = 0;
     NotedFaces degenerateFaces;
     NotedFaces cutFaces;
@@ -84,7 +89,10 @@ struct Parser {
           flip(imp.options.flipZY),
           scale(imp.options.objectScale),
           faceVertices(kFaceCapacity),
-          faceTexCoords(kFaceCapacity) {}
+          faceTexCoords(kFaceCapacity),
+          cornerVertices(kFaceCapacity),
+          cornerTexCoords(kFaceCapacity),
+          cornerHasTex(kFaceCapacity) {}
 
     // An error found at the line being read; the pass records the line's number.
     bool failedAtLine = false;
@@ -117,19 +125,25 @@ struct Parser {
         return false;
     }
 
-    bool vertex(const TokenSpan* tokens, int count) {
-        // More vertices than the pre-scan counted: the file changed between the passes.
-        if (verticesRead >= importer.vertexTotal) return fail(IDS_ERROR_CREATING_MESHES);
-        float values[3];
-        readValues(tokens, count, values);
+    // Stores a position; false when it is unusable (the caller tells why).
+    bool storeVertex(const float* values) {
         const float x = values[0] * scale, y = values[1] * scale, z = values[2] * scale;
         float* stored = importer.positions.data() + size_t(verticesRead) * 3;
         stored[0] = x;
         stored[1] = flip ? z : y;
         stored[2] = flip ? -y : z;
-        if (!isUsablePosition(stored))
-            return fail(spellsNonFinite(tokens, count) ? IDS_COORDINATE_NOT_FINITE : IDS_COORDINATE_TOO_BIG);
+        if (!isUsablePosition(stored)) return false;
         ++verticesRead;
+        return true;
+    }
+
+    bool vertex(const TokenSpan* tokens, int count) {
+        // More vertices than the pre-scan counted: the file changed between the passes.
+        if (verticesRead >= importer.vertexTotal) return fail(IDS_ERROR_CREATING_MESHES);
+        float values[3];
+        readValues(tokens, count, values);
+        if (!storeVertex(values))
+            return fail(spellsNonFinite(tokens, count) ? IDS_COORDINATE_NOT_FINITE : IDS_COORDINATE_TOO_BIG);
         return true;
     }
 
@@ -143,6 +157,50 @@ struct Parser {
         ++texCoordsRead;
         return true;
     }
+
+    // The usual v and vt lines, read in one walk over their characters: true when done, false
+    // when the line must take the general route (which also reports every error).
+    bool fastVertex(const Line& text) {
+        float values[3];
+        if (verticesRead >= importer.vertexTotal || !fastValues(text, values)) return false;
+        return storeVertex(values);
+    }
+
+    bool fastTexCoord(const Line& text) {
+        if (texCoordsRead >= importer.texCoordTotal) return false;
+        float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * 3;
+        if (!fastValues(text, stored)) return false;
+        for (int i = 0; i < 3; ++i)
+            if (!std::isfinite(stored[i])) return false;
+        ++texCoordsRead;
+        return true;
+    }
+
+    // Values 1 to 3 of a line as readValues gives them from its tokens.
+    static bool fastValues(const Line& line, float* out) {
+        const char* p = line.text;
+        while (!isBlankOrEnd(*p)) ++p;  // the keyword
+        for (int i = 0; i < 3; ++i) {
+            while (*p == ' ' || *p == '\t') ++p;
+            if (*p == '\0') {
+                for (; i < 3; ++i) out[i] = 0.0f;  // missing values read as 0
+                return true;
+            }
+            if (*p == '"') return false;
+            const char* token = p;
+            double value;
+            if (!parseRealFast(p, value)) {
+                while (!isBlankOrEnd(*p)) ++p;
+                bool consumed;
+                value = parseRealSlow(token, p, consumed);
+            }
+            out[i] = static_cast<float>(value);
+            while (!isBlankOrEnd(*p)) ++p;  // what follows the number within its token
+        }
+        return true;
+    }
+
+    static bool isBlankOrEnd(char c) { return c == ' ' || c == '\t' || c == '\0'; }
 
     // g and o: the record of that name receives the faces that follow.
     bool groupStatement(const char* const* tokens, int count) {
@@ -191,11 +249,14 @@ struct Parser {
         return (g < 0 || g > INT32_MAX) ? -1 : static_cast<int32_t>(g);
     }
 
+    // Whether faces are stored at all at this point of the file.
+    bool storesFaces() const { return mesh && object && selected; }
+
     // The corners are stored with their file-wide indices; finishMeshes renumbers them per mesh.
     // count may be one more than kMaxFaceCorners + 1: the face then has more corners than it
     // keeps, and the pre-scan counted it with the kept ones.
     bool face(const TokenSpan* tokens, int count) {
-        if (!mesh || !object || !selected) return true;
+        if (!storesFaces()) return true;
         if (count > kMaxFaceCorners + 1) {
             cutFaces.note(line);
             count = kMaxFaceCorners + 1;
@@ -206,22 +267,85 @@ struct Parser {
             degenerateFaces.note(line);
             return true;
         }
+        for (int k = 0; k < corners; ++k) {
+            const TokenSpan& corner = tokens[k + 1];
+            cornerVertices[size_t(k)] = parseInt(corner.begin, corner.end);
+            cornerHasTex[size_t(k)] = parseTexCoordRef(corner, cornerTexCoords[size_t(k)]);
+        }
+        return storeFace(corners);
+    }
+
+    // A face line read in one walk over its characters: the vertex value of each corner, and
+    // its texture value behind a single slash. Corners of any other shape (a sign other than a
+    // leading minus, letters, more than nine digits, quotes) and faces of fewer than three
+    // corners take the general route. Returns 1 when stored, 0 when it must take that route,
+    // -1 when storing failed.
+    int fastFace(const char* p) {
+        while (!isBlankOrEnd(*p)) ++p;  // the keyword
+        int corners = 0;
+        for (;;) {
+            while (*p == ' ' || *p == '\t') ++p;
+            if (*p == '\0') break;
+            if (corners == kFaceCapacity - 2) return 0;
+            int32_t v;
+            if (!fastInt(p, v)) return 0;
+            cornerVertices[size_t(corners)] = v;
+            bool hasTex = false;
+            if (*p == '/') {
+                ++p;
+                if (*p != '/') {
+                    int32_t t = 0;
+                    if (*p != '/' && !isBlankOrEnd(*p) && !fastInt(p, t)) return 0;
+                    cornerTexCoords[size_t(corners)] = t >= 1 ? t - 1 : t;
+                    hasTex = true;
+                }
+                if (*p == '/') {  // the normal, not read
+                    ++p;
+                    int32_t n;
+                    if (!isBlankOrEnd(*p) && !fastInt(p, n)) return 0;
+                }
+            }
+            if (!isBlankOrEnd(*p)) return 0;
+            cornerHasTex[size_t(corners)] = hasTex;
+            ++corners;
+        }
+        if (corners < 3) return 0;
+        return storeFace(corners) ? 1 : -1;
+    }
+
+    // An optional minus and one to nine digits (the line's terminator stops the walk).
+    static bool fastInt(const char*& p, int32_t& value) {
+        const bool negative = *p == '-';
+        const char* digits = negative ? p + 1 : p;
+        const char* q = digits;
+        uint64_t v = 0;  // wraps harmlessly on very long runs, which are refused below
+        while (unsigned(*q - '0') < 10) v = v * 10 + unsigned(*q++ - '0');
+        if (q == digits || q - digits > 9) return false;
+        value = negative ? -int32_t(v) : int32_t(v);
+        p = q;
+        return true;
+    }
+
+    // The decoded corners of a face, checked and stored.
+    bool storeFace(int corners) {
         // Cluster mode has always taken vertices that come later in the file.
         const int32_t vertexLimit = clusters ? importer.vertexTotal : verticesRead;
         const int32_t texCoordLimit = clusters ? importer.texCoordTotal : texCoordsRead;
-        int32_t firstTex = 0;
-        const bool hasTex = texCoords && parseTexCoordRef(tokens[1], firstTex);
+        const int32_t firstTex = cornerTexCoords[0];
+        const bool hasTex = texCoords && cornerHasTex[0];
         int32_t previousTex = 0;
         for (int k = 0; k < corners; ++k) {
-            const TokenSpan& corner = tokens[k + 1];
-            const int32_t global = globalIndex(parseInt(corner.begin, corner.end), true, verticesRead);
+            const int32_t global = globalIndex(cornerVertices[size_t(k)], true, verticesRead);
             if (global < 0 || global >= vertexLimit) return fail(IDS_INVALID_VERTEX_INDEX);
             faceVertices[size_t(k)] = global;
             if (!hasTex) continue;
             int32_t ref = firstTex;
-            if (k > 0 && !parseTexCoordRef(corner, ref)) {
-                faceTexCoords[size_t(k)] = previousTex;  // a corner without one repeats the last
-                continue;
+            if (k > 0) {
+                if (!cornerHasTex[size_t(k)]) {
+                    faceTexCoords[size_t(k)] = previousTex;  // a corner without one repeats the last
+                    continue;
+                }
+                ref = cornerTexCoords[size_t(k)];
             }
             const int32_t globalTex = globalIndex(ref, false, texCoordsRead);
             if (globalTex < 0 || globalTex >= texCoordLimit) return fail(IDS_INVALID_TEXTURE_INDEX);
@@ -488,16 +612,25 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
             parser.sendCounts();
             linesSinceProgress = 0;
         }
-        const Keyword k = peekKeyword(line.text);
+        const Keyword k = peekKeywordFast(line.text);
+        // The usual statements are read in place when the keyword opens the line.
+        const bool plain = line.text[0] == k.first;
         bool ok = true;
         switch (k.first) {
         case 'v':
-            if (k.second == '\0' || (k.second == 't' && parser.texCoords)) {
-                const int count = spansOf(line, 5);  // keyword and three values
-                ok = k.second == '\0' ? parser.vertex(spans.data(), count) : parser.texCoord(spans.data(), count);
+            if (k.second == '\0') {
+                if (!plain || !parser.fastVertex(line)) ok = parser.vertex(spans.data(), spansOf(line, 5));
+            } else if (k.second == 't' && parser.texCoords) {
+                if (!plain || !parser.fastTexCoord(line)) ok = parser.texCoord(spans.data(), spansOf(line, 5));
             }
             break;
         case 'f': {
+            if (!parser.storesFaces()) break;
+            const int fast = plain ? parser.fastFace(line.text) : 0;
+            if (fast != 0) {
+                ok = fast > 0;
+                break;
+            }
             const int count = spansOf(line, kObjTokenCapacity + 1);
             parser.line = reader.lineNumber();
             ok = parser.face(spans.data(), count);
