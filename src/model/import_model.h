@@ -91,6 +91,7 @@ struct NamedMesh {
 };
 
 struct MtlMaterial;  // materials/mtl_material.h
+struct MapLookupState;  // scene/map_lookup.cpp
 
 // An input the readers can rewind: an open file, or bytes in memory.
 class InputSource;
@@ -153,6 +154,9 @@ public:
     std::vector<std::string> materialLibraries;
     std::vector<std::string> createdClipNames;
     std::vector<std::string> mapSearchPaths;
+    // The map lookup's working state for the run (folder trees still to walk, what became of each
+    // map); its type is private to the lookup.
+    std::shared_ptr<MapLookupState> mapLookupState;
     std::vector<std::unique_ptr<MtlMaterial>> materials;
     std::vector<XSI::Material> hostMaterials;
 

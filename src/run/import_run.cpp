@@ -102,6 +102,7 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
         return result;
     };
 
+    // The saved folder's tree is walked only when a map is not found beside its library.
     if (loadOptions(importer) && importer.options.mapSearchPath[0])
         addSearchTree(importer, importer.options.mapSearchPath);
     if (!importer.lineBuffer.allocate(kLineBufferSize)) {

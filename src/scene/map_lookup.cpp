@@ -1,10 +1,14 @@
 #include "scene/map_lookup.h"
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "host/xsi_sdk.h"
 #include "materials/mtl_reader.h"
@@ -13,17 +17,62 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace qf {
 
 namespace fs = std::filesystem;
 
+// The lookup's working state for one run, kept by the importer.
+struct MapLookupState {
+    // Additions to the search list not yet walked, in order: single folders and folder trees.
+    struct Pending {
+        std::string folder;
+        bool tree;
+        size_t segment;
+    };
+    std::deque<Pending> pending;
+    // One addition as the missing-map warning names it: a folder, or a tree with its size.
+    struct Segment {
+        std::string root;
+        bool tree;
+        size_t folders = 0;
+    };
+    std::vector<Segment> segments;
+    // Folders of the list, folded, so that one added again in other letter case is dropped.
+    std::unordered_set<std::string> listed;
+    // Folders whose sub-folders were taken already: a folder reached again through a link is not
+    // walked again, so that a link loop ends.
+    std::set<std::string> descended;
+    // Every file of the listed folders by its folded name: the first folder of the list holding
+    // it and its spelling there (the least in byte order when several differ in case only).
+    struct Holder {
+        size_t folder;
+        std::string name;
+    };
+    std::unordered_map<std::string, Holder> holders;
+    // Files of the folders a map was last found in, by folded name.
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> lastFolderFiles;
+    // The folder the map's own path was tried in, for the warning.
+    std::string mtlFolderTried;
+    std::unordered_map<const MtlMap*, MapLookupResult> results;
+};
+
 namespace {
 
-// Folders a search tree may hold at most: a tree chosen near the root of a disk must not keep the
-// run busy for ever.
-constexpr size_t kMaxSearchFolders = 20000;
+MapLookupState& stateOf(ObjImporter& importer) {
+    if (!importer.mapLookupState) importer.mapLookupState = std::make_shared<MapLookupState>();
+    return *importer.mapLookupState;
+}
+
+std::string folded(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
+}
 
 bool isHiddenOrSystem(const fs::directory_entry& entry) {
 #if defined(_WIN32)
@@ -36,25 +85,119 @@ bool isHiddenOrSystem(const fs::directory_entry& entry) {
 #endif
 }
 
-void addTree(ObjImporter& importer, const std::string& folder, std::set<std::string>& visited) {
-    if (importer.mapSearchPaths.size() >= kMaxSearchFolders) return;
-    addSearchPath(importer, folder.c_str());
-    // A folder reached twice through links is searched once, so a link loop ends.
+// What makes two paths the same folder, links resolved.
+std::string folderIdentity(const std::string& folder) {
+#if defined(_WIN32)
     std::error_code ec;
     const std::string canonical = fs::weakly_canonical(folder, ec).string();
-    if (!visited.insert(ec ? folder : canonical).second) return;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    if (ec) return;
-    for (const auto& entry : it) {
-        std::error_code entryError;
-        if (!entry.is_directory(entryError) || entryError || isHiddenOrSystem(entry)) continue;
-        const std::string name = entry.path().filename().string();
-        if (name == "." || name == "..") continue;
-        addTree(importer, folder + kPathSeparator + name, visited);
-    }
+    return folded(ec ? folder : canonical);
+#else
+    struct stat s;
+    if (::stat(folder.c_str(), &s) != 0) return folder;
+    return std::to_string(s.st_dev) + ":" + std::to_string(s.st_ino);
+#endif
 }
 
-std::string candidate(const char* folder, const char* name) { return std::string(folder) + kPathSeparator + name; }
+std::string join(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Takes one folder into the list (unless it is there) with its files in the index; returns the
+// sub-folders to walk when a tree is being walked.
+std::vector<std::string> takeFolder(ObjImporter& importer, MapLookupState& state, const MapLookupState::Pending& p) {
+    std::vector<std::string> below;
+    if (importer.mapSearchPaths.size() >= kMaxSearchFolders) return below;
+    if (state.listed.insert(folded(p.folder)).second) {
+        importer.mapSearchPaths.push_back(p.folder);
+        ++state.segments[p.segment].folders;
+    }
+    const size_t index = importer.mapSearchPaths.size() - 1;
+    const bool descend = p.tree && state.descended.insert(folderIdentity(p.folder)).second;
+    std::error_code ec;
+    fs::directory_iterator it(p.folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec) return below;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        const fs::directory_entry& entry = *it;
+        const std::string name = entry.path().filename().string();
+        std::error_code typeError;
+        if (entry.is_directory(typeError)) {
+            if (descend && !typeError && !isHiddenOrSystem(entry) && name != "." && name != "..")
+                below.push_back(join(p.folder, name));
+            continue;
+        }
+        auto [holder, added] = state.holders.try_emplace(folded(name), MapLookupState::Holder{index, name});
+        if (!added && holder->second.folder == index && name < holder->second.name) holder->second.name = name;
+    }
+    return below;
+}
+
+// Walks the list one folder further; false when nothing is left to walk (or the run was cancelled).
+bool walkOneFolder(ObjImporter& importer, MapLookupState& state) {
+    if (state.pending.empty() || importer.aborted) return false;
+    if (importer.mapSearchPaths.size() >= kMaxSearchFolders) {
+        state.pending.clear();
+        return false;
+    }
+    const MapLookupState::Pending next = state.pending.front();
+    state.pending.pop_front();
+    std::vector<std::string> below = takeFolder(importer, state, next);
+    // Depth first, in the order the file system lists them: the first sub-folder comes next.
+    for (auto it = below.rbegin(); it != below.rend(); ++it) state.pending.push_front({*it, true, next.segment});
+    return true;
+}
+
+// The files of a folder by folded name, read once per run.
+const std::unordered_map<std::string, std::string>& filesOf(MapLookupState& state, const std::string& folder) {
+    auto [entry, added] = state.lastFolderFiles.try_emplace(folder);
+    if (!added) return entry->second;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;
+        const std::string name = it->path().filename().string();
+        auto [slot, first] = entry->second.try_emplace(folded(name), name);
+        if (!first && name < slot->second) slot->second = name;
+    }
+    return entry->second;
+}
+
+// The other spellings of one part of a path inside a folder, in byte order.
+std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::string& part) {
+    std::vector<std::string> others;
+    const std::string want = folded(part);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name != part && folded(name) == want) others.push_back(name);
+    }
+    std::sort(others.begin(), others.end());
+    return others;
+}
+
+// Resolves parts[at..] below prefix: each part as written first, then its other spellings, so
+// that a folder whose other spelling holds the file is still found.
+bool resolveParts(const std::string& prefix, const std::vector<std::string>& parts, size_t at, std::string& found) {
+    if (at == parts.size()) return false;
+    const std::string& part = parts[at];
+    const bool last = at + 1 == parts.size();
+    // Empty, "." and ".." parts mean what they say in any case.
+    if (!last && (part.empty() || part == "." || part == ".."))
+        return resolveParts(prefix + part + '/', parts, at + 1, found);
+    auto tryPart = [&](const std::string& spelling) {
+        const std::string candidate = prefix + spelling;
+        std::error_code ec;
+        if (!last) return fs::is_directory(candidate, ec) && resolveParts(candidate + '/', parts, at + 1, found);
+        if (!fileExists(candidate.c_str())) return false;
+        found = candidate;
+        return true;
+    };
+    if (tryPart(part)) return true;
+    for (const std::string& spelling : otherSpellingsIn(prefix, part))
+        if (tryPart(spelling)) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -70,7 +213,34 @@ const char* mapKindText(MapKind kind) {
     }
 }
 
-bool resolveInMtlFolder(char (&path)[kPathSize]) {
+bool findIgnoringCase(const std::string& path, std::string& found) {
+    if (fileExists(path.c_str())) {
+        found = path;
+        return true;
+    }
+    // The root stays as written ("/", "C:/", "\\server\share" is left to the exact lookup).
+    size_t start = 0;
+    std::string prefix;
+    if (path.size() >= 2 && path[1] == ':') start = 2;
+    while (start < path.size() && isSeparator(path[start])) ++start;
+    prefix = path.substr(0, start);
+    if (!prefix.empty() && !isSeparator(prefix.back())) prefix += '/';
+    std::vector<std::string> parts;
+    for (size_t i = start; i <= path.size();) {
+        size_t end = i;
+        while (end < path.size() && !isSeparator(path[end])) ++end;
+        parts.push_back(path.substr(i, end - i));
+        i = end + 1;
+    }
+    // The walk spells the found path with '/': give it back in the path's own style.
+    if (!resolveParts(prefix, parts, 0, found)) return false;
+    if (path.find('\\') != std::string::npos && path.find('/') == std::string::npos)
+        for (char& c : found)
+            if (c == '/') c = '\\';
+    return true;
+}
+
+bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize]) {
     char written[kPathSize], fileName[kPathSize], directory[kPathSize], folder[kPathSize];
     copyBounded(written, path);
     splitFileName(path, false, fileName, sizeof fileName);
@@ -79,8 +249,9 @@ bool resolveInMtlFolder(char (&path)[kPathSize]) {
         copyBounded(folder, directory);
         toForwardSlashes(folder);
     }
-    const std::string found = std::string(folder) + fileName;
-    if (found.size() >= sizeof path || !fileExists(found.c_str())) return false;
+    stateOf(importer).mtlFolderTried = folder;
+    std::string found;
+    if (!findIgnoringCase(std::string(folder) + fileName, found) || found.size() >= sizeof path) return false;
     copyBounded(path, found.c_str());
     return true;
 }
@@ -89,22 +260,33 @@ bool searchMapFolders(ObjImporter& importer, char (&path)[kPathSize]) {
     const char* cut = std::strrchr(path, '/');
     if (!cut) cut = std::strrchr(path, '\\');
     copyBounded(importer.missingMapName, cut ? cut + 1 : path);
+    const std::string name = importer.missingMapName;
+    const std::string key = folded(name);
+    MapLookupState& state = stateOf(importer);
+    auto take = [&](const std::string& c) {
+        if (c.size() >= sizeof path) return false;
+        copyBounded(path, c.c_str());
+        return true;
+    };
+
     if (importer.lastMapFolder[0]) {
-        const std::string c = candidate(importer.lastMapFolder, importer.missingMapName);
-        if (c.size() < sizeof path && fileExists(c.c_str())) {
-            copyBounded(path, c.c_str());
-            return true;
-        }
+        const std::string folder = importer.lastMapFolder;
+        if (fileExists(join(folder, name).c_str())) return take(join(folder, name));
+        const auto& files = filesOf(state, folder);
+        if (auto hit = files.find(key); hit != files.end()) return take(join(folder, hit->second));
     }
-    for (const std::string& folder : importer.mapSearchPaths) {
-        const std::string c = candidate(folder.c_str(), importer.missingMapName);
-        if (c.size() < sizeof path && fileExists(c.c_str())) {
-            copyBounded(path, c.c_str());
+    // The index knows the first listed folder holding the name; walk on until one does or the
+    // list is done.
+    for (;;) {
+        if (auto hit = state.holders.find(key); hit != state.holders.end()) {
+            const std::string& folder = importer.mapSearchPaths[hit->second.folder];
+            const std::string exact = join(folder, name);
+            if (!take(fileExists(exact.c_str()) ? exact : join(folder, hit->second.name))) return false;
             copyBounded(importer.lastMapFolder, folder.c_str());
             return true;
         }
+        if (!walkOneFolder(importer, state)) return false;
     }
-    return false;
 }
 
 bool askForMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize], MapSearchUi& ui) {
@@ -114,16 +296,54 @@ bool askForMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize]
         XSI::Application().GetDesktop().RedrawUI();
         if (answer == 0) return false;
         copyBounded(path, map.fileName);
-        if (resolveInMtlFolder(path) || searchMapFolders(importer, path)) return true;
+        if (resolveInMtlFolder(importer, path) || searchMapFolders(importer, path)) return true;
         if (!importer.askForMissingMaps) return false;
     }
 }
 
+namespace {
+
+// "/lib/textures/, /maps and the 12 folders below it": where a missing map was looked for.
+std::string placesTried(const MapLookupState& state) {
+    std::string text = state.mtlFolderTried.empty() ? std::string("the current folder") : state.mtlFolderTried;
+    constexpr size_t kShown = 6;
+    size_t shown = 0;
+    for (const auto& s : state.segments) {
+        if (s.folders == 0) continue;
+        if (shown++ == kShown) {
+            text += " and more";
+            break;
+        }
+        text += ", " + s.root;
+        if (s.tree && s.folders == 2) text += " and the folder below it";
+        else if (s.tree && s.folders > 2) text += " and the " + std::to_string(s.folders - 1) + " folders below it";
+    }
+    return text;
+}
+
+}  // namespace
+
 bool findMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize], MapSearchUi& ui) {
     copyBounded(path, map.fileName);
-    if (resolveInMtlFolder(path) || searchMapFolders(importer, path)) return true;
-    if (importer.askForMissingMaps) return askForMap(importer, map, path, ui);
-    return false;
+    bool found = resolveInMtlFolder(importer, path) || searchMapFolders(importer, path);
+    if (!found && importer.askForMissingMaps) found = askForMap(importer, map, path, ui);
+    if (!found) {
+        copyBounded(path, map.fileName);
+        toForwardSlashes(path);
+    }
+    MapLookupState& state = stateOf(importer);
+    MapLookupResult& result = state.results[&map];
+    result.found = found;
+    result.path = path;
+    result.places = found ? std::string() : placesTried(state);
+    return found;
+}
+
+const MapLookupResult* mapLookupResult(const ObjImporter& importer, const MtlMap& map) {
+    if (!importer.mapLookupState) return nullptr;
+    const auto& results = importer.mapLookupState->results;
+    const auto hit = results.find(&map);
+    return hit == results.end() ? nullptr : &hit->second;
 }
 
 void useChosenSearchFolder(ObjImporter& importer, const char* folder) {
@@ -132,14 +352,21 @@ void useChosenSearchFolder(ObjImporter& importer, const char* folder) {
 }
 
 void addSearchTree(ObjImporter& importer, const char* folder) {
-    std::set<std::string> visited;
-    addTree(importer, folder, visited);
+    MapLookupState& state = stateOf(importer);
+    state.segments.push_back({folder, true});
+    state.pending.push_back({folder, true, state.segments.size() - 1});
 }
 
 void addSearchPath(ObjImporter& importer, const char* folder) {
-    for (const std::string& known : importer.mapSearchPaths)
-        if (equalsNoCase(known.c_str(), folder)) return;
-    importer.mapSearchPaths.emplace_back(folder);
+    MapLookupState& state = stateOf(importer);
+    state.segments.push_back({folder, false});
+    state.pending.push_back({folder, false, state.segments.size() - 1});
+}
+
+void expandSearchFolders(ObjImporter& importer) {
+    MapLookupState& state = stateOf(importer);
+    while (walkOneFolder(importer, state)) {
+    }
 }
 
 }  // namespace qf

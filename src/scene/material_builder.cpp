@@ -241,7 +241,11 @@ void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui
                     char warning[kPathSize * 2];
                     formatBounded(warning, sizeof warning, loadText(IDS_MAP_NOT_FOUND), mapKindText(map->kind),
                                   record.name.c_str(), map->fileName);
-                    importer.addWarning(warning);
+                    // Where the map was looked for, so that the user knows where it is missing from.
+                    const MapLookupResult* lookup = mapLookupResult(importer, *map);
+                    std::string text = warning;
+                    if (lookup && !lookup->places.empty()) text += "; looked in " + lookup->places;
+                    importer.addWarning(text.c_str());
                 }
             }
         }

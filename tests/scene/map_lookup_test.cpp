@@ -15,14 +15,19 @@ struct LookupFixture : ::testing::Test {
     test::TempDir dir;
     ObjImporter imp;
     NoMapSearch noSearch;
+    MtlMap map;
     bool find(const char* name, std::string& found) {
-        MtlMap map;
         copyBounded(map.fileName, name);
         char path[kPathSize];
         bool ok = findMap(imp, map, path, noSearch);
         found = path;
         return ok;
     }
+    std::string found(const char* name) {
+        std::string path;
+        return find(name, path) ? test::slashed(path) : "(missing) " + path;
+    }
+    std::string at(const std::string& relative) const { return test::slashed(dir.path(relative)); }
 };
 
 TEST_F(LookupFixture, BesideTheLibraryFirstThenTheLastFolderThenTheList) {
@@ -34,32 +39,74 @@ TEST_F(LookupFixture, BesideTheLibraryFirstThenTheLastFolderThenTheList) {
     dir.write("two/brick.jpg", "");
     dir.write("three/brick.jpg", "");
     setCurrentMtlFolder((dir.root() + "/lib/").c_str());
-    std::string found;
-    ASSERT_TRUE(find("wood.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed(dir.root() + "/lib/wood.jpg"));
-    ASSERT_TRUE(find("tex\\grain.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed(dir.root() + "/lib/tex/grain.jpg"));
-    ASSERT_TRUE(find("..\\tex\\up.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed(dir.root() + "/tex/up.jpg"));
-    ASSERT_TRUE(find((dir.root() + "/one/stone.jpg").c_str(), found));  // an absolute name
+    EXPECT_EQ(found("wood.jpg"), at("lib/wood.jpg"));
+    EXPECT_EQ(found("tex\\grain.jpg"), at("lib/tex/grain.jpg"));
+    EXPECT_EQ(found("..\\tex\\up.jpg"), at("tex/up.jpg"));
+    EXPECT_EQ(found((dir.root() + "/one/stone.jpg").c_str()), at("one/stone.jpg"));  // an absolute name
 
-    EXPECT_FALSE(find("elsewhere\\brick.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed("elsewhere/brick.jpg"));
+    EXPECT_EQ(found("elsewhere\\brick.jpg"), "(missing) elsewhere/brick.jpg");
     EXPECT_STREQ(imp.missingMapName, "brick.jpg");
 
     addSearchPath(imp, dir.path("three").c_str());
     addSearchPath(imp, dir.path("two").c_str());
-    ASSERT_TRUE(find("x/brick.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed(dir.path("three") + "/brick.jpg"));
-    EXPECT_EQ(test::slashed(imp.lastMapFolder), test::slashed(dir.path("three")));
+    EXPECT_EQ(found("x/brick.jpg"), at("three/brick.jpg"));
+    EXPECT_EQ(test::slashed(imp.lastMapFolder), at("three"));
     addSearchPath(imp, dir.path("one").c_str());
-    ASSERT_TRUE(find("stone.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed(dir.path("two") + "/stone.jpg"));  // the list in order: two before one
-    ASSERT_TRUE(find("brick.jpg", found));
-    EXPECT_EQ(test::slashed(found), test::slashed(dir.path("two") + "/brick.jpg"));  // the last folder first
+    EXPECT_EQ(found("stone.jpg"), at("two/stone.jpg"));  // the list in order: two before one
+    EXPECT_EQ(found("brick.jpg"), at("two/brick.jpg"));  // the last folder first
+    const MapLookupResult* result = mapLookupResult(imp, map);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->found);
+    EXPECT_EQ(test::slashed(result->path), at("two/brick.jpg"));
 }
 
-TEST_F(LookupFixture, SearchTreesSkipHiddenFoldersAndRepeatsAndLinkLoops) {
+TEST_F(LookupFixture, LetterCaseIsIgnoredInEveryPartAndTheExactSpellingWins) {
+    dir.write("lib/textures/wood.tga", "");
+    dir.write("lib/a/Stone.png", "");
+    dir.write("lib/a/stone.png", "");
+    dir.write("lib/Maps/only_upper.png", "");
+    dir.write("lib/maps/only_lower.png", "");
+    dir.write("other/Grain.JPG", "");
+    dir.write("other/Bark.png", "");
+    dir.write("other/bark.png", "");
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    EXPECT_EQ(found("TEXTURES\\Wood.TGA"), at("lib/textures/wood.tga"));
+    EXPECT_EQ(found("a/stone.png"), at("lib/a/stone.png"));
+    EXPECT_EQ(found("a/Stone.png"), at("lib/a/Stone.png"));
+    EXPECT_EQ(found("A/STONE.PNG"), at("lib/a/Stone.png"));  // neither exact: the first in byte order
+    // Two folders differing in case: the one holding the file is found, whichever comes first.
+    EXPECT_EQ(found("MAPS/only_lower.png"), at("lib/maps/only_lower.png"));
+    EXPECT_EQ(found("MAPS/only_upper.png"), at("lib/Maps/only_upper.png"));
+
+    addSearchPath(imp, dir.path("other").c_str());
+    EXPECT_EQ(found("x/grain.jpg"), at("other/Grain.JPG"));
+    EXPECT_EQ(found("GRAIN.jpg"), at("other/Grain.JPG"));  // through the folder of the last find
+    EXPECT_EQ(found("bark.png"), at("other/bark.png"));
+    EXPECT_EQ(found("Bark.png"), at("other/Bark.png"));
+    EXPECT_EQ(found("BARK.PNG"), at("other/Bark.png"));
+}
+
+TEST_F(LookupFixture, SearchTreesAreWalkedOnlyAsFarAsALookupNeeds) {
+    dir.write("lib/beside.png", "");
+    dir.write("root/first.png", "");
+    dir.write("root/b/z.txt", "");
+    dir.write("root/c/y.txt", "");
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    addSearchTree(imp, dir.path("root").c_str());
+    EXPECT_EQ(found("beside.png"), at("lib/beside.png"));
+    EXPECT_TRUE(imp.mapSearchPaths.empty());  // nothing walked yet
+    dir.write("root/a/deep/x.txt", "");
+    EXPECT_EQ(found("first.png"), at("root/first.png"));
+    EXPECT_EQ(imp.mapSearchPaths.size(), 1u);  // the tree's top only
+    EXPECT_EQ(found("gone.png"), "(missing) gone.png");
+    EXPECT_EQ(imp.mapSearchPaths.size(), 5u);
+    const MapLookupResult* missing = mapLookupResult(imp, map);
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->found);
+    EXPECT_EQ(test::slashed(missing->places), at("lib/") + ", " + at("root") + " and the 4 folders below it");
+}
+
+TEST_F(LookupFixture, TreesSkipHiddenFoldersAndRepeatsAndLinkLoops) {
     dir.write("root/a/deep/x.txt", "");
     dir.write("root/.hidden/inner/y.txt", "");
     dir.write("root/b/z.txt", "");
@@ -67,22 +114,27 @@ TEST_F(LookupFixture, SearchTreesSkipHiddenFoldersAndRepeatsAndLinkLoops) {
     std::filesystem::create_directory_symlink(dir.path("root"), dir.path("root/b/loop"));
 #endif
     addSearchTree(imp, dir.path("root").c_str());
-    std::vector<std::string> rel;
-    for (const auto& p : imp.mapSearchPaths) {
-        std::string r = p.substr(dir.root().size());
-        for (char& c : r)
-            if (c == '\\') c = '/';
-        rel.push_back(r);
-    }
-    std::sort(rel.begin() + 1, rel.end());
-#if !defined(_WIN32)
-    EXPECT_EQ(rel, (std::vector<std::string>{"/root", "/root/a", "/root/a/deep", "/root/b", "/root/b/loop"}));
-#endif
-    const size_t before = imp.mapSearchPaths.size();
     std::string upper = dir.path("root");
     upper.replace(upper.size() - 4, 4, "ROOT");
-    addSearchPath(imp, upper.c_str());
-    EXPECT_EQ(imp.mapSearchPaths.size(), before);
+    addSearchPath(imp, upper.c_str());  // the same folder in other letter case
+    addSearchTree(imp, dir.path("root/a").c_str());
+    expandSearchFolders(imp);
+    std::vector<std::string> relative;
+    for (const auto& p : imp.mapSearchPaths) relative.push_back(test::slashed(p.substr(dir.root().size())));
+    std::sort(relative.begin() + 1, relative.end());
+#if !defined(_WIN32)
+    EXPECT_EQ(relative, (std::vector<std::string>{"/root", "/root/a", "/root/a/deep", "/root/b", "/root/b/loop"}));
+#else
+    EXPECT_EQ(relative, (std::vector<std::string>{"/root", "/root/a", "/root/a/deep", "/root/b"}));
+#endif
+}
+
+TEST_F(LookupFixture, ACancelledRunStopsWalking) {
+    dir.write("root/a/map.png", "");
+    addSearchTree(imp, dir.path("root").c_str());
+    imp.aborted = true;
+    EXPECT_EQ(found("map.png"), "(missing) map.png");
+    EXPECT_TRUE(imp.mapSearchPaths.empty());
 }
 
 TEST_F(LookupFixture, TheQuestionIsAskedAgainUntilTheMapTurnsUpOrTheUserGivesUp) {
@@ -101,7 +153,6 @@ TEST_F(LookupFixture, TheQuestionIsAskedAgainUntilTheMapTurnsUpOrTheUserGivesUp)
     dir.write("a/other.png", "");
     setCurrentMtlFolder((dir.root() + "/nowhere/").c_str());
     ui.folders = {dir.path("a"), dir.path("b")};
-    MtlMap map;
     copyBounded(map.fileName, "map.png");
     char path[kPathSize];
     EXPECT_TRUE(findMap(imp, map, path, ui));
