@@ -98,7 +98,8 @@ TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
     ASSERT_EQ(box->clusters.size(), 1u);
     EXPECT_EQ(box->clusters[0].name, "mc_wood");
     EXPECT_EQ(box->clusters[0].material, "Sources.Materials.DefaultLib.wood");
-    EXPECT_EQ(out.str(), "Bump-Map not found in Material: \"metal\" (missing_bump.png); looked in " + dir.root() + "/\n");
+    EXPECT_EQ(test::slashed(out.str()), "Bump-Map not found in Material: \"metal\" (missing_bump.png); looked in " +
+                                             test::slashed(dir.root()) + "/\n");
     EXPECT_TRUE(hasCommand("SIConnectShaderToCnxPoint(Clips.wood, Sources.Materials.DefaultLib.wood.Phong.diffuse"));
     EXPECT_TRUE(hasCommand("SICreateImageClip(" + dir.root() + "/tex/wood.jpg, wood, "));
     EXPECT_TRUE(hasCommand("DisconnectAndDeleteShaders(Sources.Materials.DefaultLib.Scene_Material.Phong"));
@@ -186,8 +187,10 @@ TEST_F(RunFixture, MissingMapsAreSoughtInTheOfferedFoldersAndTheLastOneIsSaved) 
     run("m.obj");
     ASSERT_EQ(result, 1);
     EXPECT_TRUE(hasCommand("SICreateImageClip(" + dir.path("maps/two/sub/deep.png")));
-    EXPECT_EQ(out.str(), "Ambient-Map not found in Material: \"a\" (other.png); looked in " + dir.root() + "/, " +
-                             dir.path("maps/one") + ", " + dir.path("maps/two") + " and the folder below it\n");
+    EXPECT_EQ(test::slashed(out.str()), "Ambient-Map not found in Material: \"a\" (other.png); looked in " +
+                                             test::slashed(dir.root() + "/, " + dir.path("maps/one") + ", " +
+                                                           dir.path("maps/two")) +
+                                             " and the folder below it\n");
     EXPECT_EQ(std::string(importer->options.mapSearchPath), dir.path("maps/two"));
     // The next run starts with the saved folder's tree.
     hostScene().resetAll();
