@@ -41,7 +41,7 @@ struct MapLookupState {
         size_t folders = 0;
     };
     std::vector<Segment> segments;
-    // Folders of the list, folded, so that one added again in other letter case is dropped.
+    // Folders of the list by folderKey, so that one added again in other letter case is dropped.
     std::unordered_set<std::string> listed;
     // Folders whose sub-folders were taken already: a folder reached again through a link is not
     // walked again, so that a link loop ends.
@@ -72,6 +72,16 @@ std::string folded(std::string_view text) {
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return out;
+}
+
+// A folder as the list compares it: letter case and the kind of separator ignored, and without a
+// separator at its end.
+std::string folderKey(std::string_view folder) {
+    std::string key = folded(folder);
+    for (char& c : key)
+        if (c == '\\') c = '/';
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
 }
 
 bool isHiddenOrSystem(const fs::directory_entry& entry) {
@@ -107,7 +117,7 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 std::vector<std::string> takeFolder(ObjImporter& importer, MapLookupState& state, const MapLookupState::Pending& p) {
     std::vector<std::string> below;
     if (importer.mapSearchPaths.size() >= kMaxSearchFolders) return below;
-    if (state.listed.insert(folded(p.folder)).second) {
+    if (state.listed.insert(folderKey(p.folder)).second) {
         importer.mapSearchPaths.push_back(p.folder);
         ++state.segments[p.segment].folders;
     }
