@@ -11,6 +11,7 @@
 
 #include "controls/win32/folder_chooser.h"
 #include "controls/win32/skin_core.h"
+#include "scene/map_lookup.h"
 #include "resources/control_ids.h"
 
 namespace qf {
@@ -154,6 +155,7 @@ TEST_F(MapSearchFixture, AddSearchPathKeepsTheDialogOpenUntilAFolderIsChosen) {
     EXPECT_EQ(chooserStart.substr(chooserStart.size() - 11), "qfmapsearch");
     const std::string maps = root + "\\maps";
     EXPECT_EQ(std::string(importer.options.mapSearchPath), maps);
+    expandSearchFolders(importer);  // the tree is walked when a lookup needs it: walk it now
     ASSERT_EQ(importer.mapSearchPaths.size(), 2u);
     EXPECT_EQ(importer.mapSearchPaths[0], maps);
     EXPECT_EQ(importer.mapSearchPaths[1], maps + "\\wood");
