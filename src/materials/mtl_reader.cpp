@@ -195,11 +195,20 @@ struct LibraryReading {
         return std::string(folder) + fileName;
     }
 
-    // Reads the library if it is a file; false when it is not.
+    // Reads the library if it is a file; false when it is not. Libraries were named on a system
+    // that ignores letter case: "Car.MTL" is car.mtl, and its maps are looked for in the folder
+    // as it is spelt on disk.
     bool readLibrary(const std::string& path) {
-        if (!fileExists(path.c_str())) return false;
-        if (!read.insert(path).second) return true;
-        auto file = FileSource::open(path);
+        std::string found;
+        if (!findIgnoringCase(path, found) || found.size() >= kPathSize) return false;
+        char folder[kPathSize];
+        copyBounded(folder, found.c_str());
+        char* cut = std::strrchr(folder, '/');
+        if (cut) cut[1] = '\0';
+        else folder[0] = '\0';
+        setCurrentMtlFolder(folder);
+        if (!read.insert(found).second) return true;
+        auto file = FileSource::open(found);
         if (!file) return false;
         consumed += parseMtlFile(importer, *file);
         dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(consumed));

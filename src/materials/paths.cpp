@@ -1,10 +1,12 @@
 #include "materials/paths.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "model/fixed_text.h"
 
@@ -119,6 +121,85 @@ bool fileExists(const char* path) {
     FILE* f = std::fopen(path, "r");
     if (!f) return false;
     std::fclose(f);
+    return true;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string foldedAscii(const std::string& text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
+}
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The other spellings of one part of a path inside a folder, in byte order.
+std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::string& part) {
+    std::vector<std::string> others;
+    const std::string want = foldedAscii(part);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name != part && foldedAscii(name) == want) others.push_back(name);
+    }
+    std::sort(others.begin(), others.end());
+    return others;
+}
+
+// Resolves parts[at..] below prefix: each part as written first, then its other spellings, so
+// that a folder whose other spelling holds the file is still found.
+bool resolveParts(const std::string& prefix, const std::vector<std::string>& parts, size_t at, std::string& found) {
+    if (at == parts.size()) return false;
+    const std::string& part = parts[at];
+    const bool last = at + 1 == parts.size();
+    // Empty, "." and ".." parts mean what they say in any case.
+    if (!last && (part.empty() || part == "." || part == ".."))
+        return resolveParts(prefix + part + '/', parts, at + 1, found);
+    auto tryPart = [&](const std::string& spelling) {
+        const std::string candidate = prefix + spelling;
+        std::error_code ec;
+        if (!last) return fs::is_directory(candidate, ec) && resolveParts(candidate + '/', parts, at + 1, found);
+        if (!fileExists(candidate.c_str())) return false;
+        found = candidate;
+        return true;
+    };
+    if (tryPart(part)) return true;
+    for (const std::string& spelling : otherSpellingsIn(prefix, part))
+        if (tryPart(spelling)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool findIgnoringCase(const std::string& path, std::string& found) {
+    if (fileExists(path.c_str())) {
+        found = path;
+        return true;
+    }
+    // The root stays as written ("/", "C:/", "\\server\share" is left to the exact lookup).
+    size_t start = 0;
+    std::string prefix;
+    if (path.size() >= 2 && path[1] == ':') start = 2;
+    while (start < path.size() && isSeparator(path[start])) ++start;
+    prefix = path.substr(0, start);
+    if (!prefix.empty() && !isSeparator(prefix.back())) prefix += '/';
+    std::vector<std::string> parts;
+    for (size_t i = start; i <= path.size();) {
+        size_t end = i;
+        while (end < path.size() && !isSeparator(path[end])) ++end;
+        parts.push_back(path.substr(i, end - i));
+        i = end + 1;
+    }
+    // The walk spells the found path with '/': give it back in the path's own style.
+    if (!resolveParts(prefix, parts, 0, found)) return false;
+    if (path.find('\\') != std::string::npos && path.find('/') == std::string::npos)
+        for (char& c : found)
+            if (c == '/') c = '\\';
     return true;
 }
 

@@ -2,6 +2,7 @@
 // page with '/' as the separator once converted; every result is bounded by kPathSize.
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "model/import_options.h"
 
@@ -43,5 +44,10 @@ void appendSlash(char* path, size_t size);
 
 // True when the file can be opened for reading.
 bool fileExists(const char* path);
+
+// The file at path, or when there is none, the file whose path differs from it only in letter
+// case (the exact name first in every folder, then the other spellings in byte order). The files
+// were named on a system that ignores case.
+bool findIgnoringCase(const std::string& path, std::string& found);
 
 }  // namespace qf

@@ -1,6 +1,5 @@
 #include "scene/map_lookup.h"
 
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -110,8 +109,6 @@ std::string folderIdentity(const std::string& folder) {
 
 std::string join(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
-
 // Takes one folder into the list (unless it is there) with its files in the index; returns the
 // sub-folders to walk when a tree is being walked.
 std::vector<std::string> takeFolder(ObjImporter& importer, MapLookupState& state, const MapLookupState::Pending& p) {
@@ -172,43 +169,6 @@ const std::unordered_map<std::string, std::string>& filesOf(MapLookupState& stat
     return entry->second;
 }
 
-// The other spellings of one part of a path inside a folder, in byte order.
-std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::string& part) {
-    std::vector<std::string> others;
-    const std::string want = folded(part);
-    std::error_code ec;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name != part && folded(name) == want) others.push_back(name);
-    }
-    std::sort(others.begin(), others.end());
-    return others;
-}
-
-// Resolves parts[at..] below prefix: each part as written first, then its other spellings, so
-// that a folder whose other spelling holds the file is still found.
-bool resolveParts(const std::string& prefix, const std::vector<std::string>& parts, size_t at, std::string& found) {
-    if (at == parts.size()) return false;
-    const std::string& part = parts[at];
-    const bool last = at + 1 == parts.size();
-    // Empty, "." and ".." parts mean what they say in any case.
-    if (!last && (part.empty() || part == "." || part == ".."))
-        return resolveParts(prefix + part + '/', parts, at + 1, found);
-    auto tryPart = [&](const std::string& spelling) {
-        const std::string candidate = prefix + spelling;
-        std::error_code ec;
-        if (!last) return fs::is_directory(candidate, ec) && resolveParts(candidate + '/', parts, at + 1, found);
-        if (!fileExists(candidate.c_str())) return false;
-        found = candidate;
-        return true;
-    };
-    if (tryPart(part)) return true;
-    for (const std::string& spelling : otherSpellingsIn(prefix, part))
-        if (tryPart(spelling)) return true;
-    return false;
-}
-
 }  // namespace
 
 const char* mapKindText(MapKind kind) {
@@ -221,33 +181,6 @@ const char* mapKindText(MapKind kind) {
     case MapKind::Reflection: return "Reflection-";
     default: return "";
     }
-}
-
-bool findIgnoringCase(const std::string& path, std::string& found) {
-    if (fileExists(path.c_str())) {
-        found = path;
-        return true;
-    }
-    // The root stays as written ("/", "C:/", "\\server\share" is left to the exact lookup).
-    size_t start = 0;
-    std::string prefix;
-    if (path.size() >= 2 && path[1] == ':') start = 2;
-    while (start < path.size() && isSeparator(path[start])) ++start;
-    prefix = path.substr(0, start);
-    if (!prefix.empty() && !isSeparator(prefix.back())) prefix += '/';
-    std::vector<std::string> parts;
-    for (size_t i = start; i <= path.size();) {
-        size_t end = i;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
-        parts.push_back(path.substr(i, end - i));
-        i = end + 1;
-    }
-    // The walk spells the found path with '/': give it back in the path's own style.
-    if (!resolveParts(prefix, parts, 0, found)) return false;
-    if (path.find('\\') != std::string::npos && path.find('/') == std::string::npos)
-        for (char& c : found)
-            if (c == '/') c = '\\';
-    return true;
 }
 
 bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize]) {

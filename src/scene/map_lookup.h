@@ -74,8 +74,4 @@ const MapLookupResult* mapLookupResult(const ObjImporter& importer, const MtlMap
 // "Diffuse-" and the like, for the missing-map warning; empty for other kinds.
 const char* mapKindText(MapKind kind);
 
-// The file at path, or when there is none, the file whose path differs from it only in letter
-// case (the exact name first in every folder, then the other spellings in byte order).
-bool findIgnoringCase(const std::string& path, std::string& found);
-
 }  // namespace qf

@@ -140,6 +140,26 @@ TEST(MtlFiles, LibrariesAreFoundRelativeToTheObjFolder) {
     EXPECT_EQ(link.messages.back().wParam, 0u);
 }
 
+#if !defined(_WIN32)
+// (Windows' own file system ignores letter case: there the lookup gets it from the system.)
+TEST(MtlFiles, LibrariesAreFoundWhateverTheCaseAndTheirMapsBesideThemAsSpeltOnDisk) {
+    test::TempDir dir;
+    dir.write("Models/Mats/Car.MTL", "newmtl paint\n");
+    dir.write("Models/Mats/car.mtl", "newmtl exact\n");
+    dir.write("Models/Mats/Wheel.mtl", "newmtl rubber\n");
+    ObjImporter imp;
+    copyBounded(imp.objDirectory, (dir.root() + "/models/").c_str());
+    for (const char* lib : {"MATS\\car.mtl", "mats/WHEEL.MTL"}) imp.addMaterialLibrary(lib);
+    test::RecordingLink link;
+    readMaterialLibraries(imp, link);
+    EXPECT_TRUE(imp.warnings.empty()) << imp.warnings.front();
+    ASSERT_EQ(imp.materials.size(), 2u);
+    EXPECT_EQ(imp.materials[0]->name, "exact");  // the exact spelling of the name wins
+    EXPECT_EQ(imp.materials[1]->name, "rubber");
+    EXPECT_EQ(std::string(currentMtlFolder()), test::slashed(dir.root()) + "/Models/Mats/");
+}
+#endif
+
 TEST(MtlFiles, NothingIsReadWithMaterialsOff) {
     ObjImporter imp;
     imp.options.importMaterials = false;
