@@ -132,6 +132,8 @@ TEST(CliInterface, ConfigShowsTheFileAndMeaningsAndListsWhatSetTakes) {
     const std::string cfg = word(dir.path("opts.cfg"));
     CliRun fresh = run("config --config " + cfg);
     EXPECT_TRUE(contains(fresh.out, "options file: " + dir.path("opts.cfg") + " (not there yet"));
+    // A relative path is shown where it lies.
+    EXPECT_TRUE(contains(run("config --config opts.cfg", dir.root()).out, "options file: " + dir.path("opts.cfg")));
     EXPECT_TRUE(contains(fresh.out, "swap the Y and Z axes"));
     ASSERT_EQ(run("config --config " + cfg + " set scale 2.5").exitCode, 0);
     ASSERT_EQ(run("config --config " + cfg + " set flip-zy on").exitCode, 0);
@@ -149,6 +151,10 @@ TEST(CliInterface, ConfigShowsTheFileAndMeaningsAndListsWhatSetTakes) {
     EXPECT_TRUE(contains(badKey.err, "replace-scene, clusters, flip-zy")) << badKey.err;
     EXPECT_EQ(run("config --config " + cfg + " set scale 0").exitCode, 2);
     EXPECT_EQ(test::readFile(dir.path("opts.cfg")), bytes);  // refused settings change nothing
+
+    // A search folder is kept in full, for runs started from any folder.
+    ASSERT_EQ(run("config --config opts.cfg set search-path maps", dir.root()).exitCode, 0);
+    EXPECT_TRUE(contains(run("config --config " + cfg).out, "\n    " + dir.path("maps") + "\n"));
 }
 
 // --- options belong to one run --------------------------------------------------------------
@@ -189,6 +195,12 @@ TEST_F(CliImport, FlagsApplyToTheirRunOnlyUnlessSaved) {
     ASSERT_EQ(import(obj, "--no-flip-zy").exitCode, 0);
     EXPECT_TRUE(contains(scene(), "[1,2,3]"));
     EXPECT_EQ(test::readFile(cfg())[10], 1);
+
+    // A search folder given relative to where the tool ran is saved in full, so that a run
+    // started elsewhere still finds the map there.
+    ASSERT_EQ(run("import m.obj --config opts.cfg --search-path maps --save-options", dir.root()).exitCode, 0);
+    ASSERT_EQ(import(obj).exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "\"file\":\"" + dir.path("maps/paint.png") + "\""));
 }
 
 // --- errors: where, and how they end the run ------------------------------------------------

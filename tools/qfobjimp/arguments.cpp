@@ -198,7 +198,9 @@ std::string helpText(Verb verb) {
                "                                  answered; repeatable, one folder per question\n"
                "  --scene OUT.json                write the scene as JSON\n"
                "  --config PATH                   the options file to start from\n"
-               "  --save-options                  keep this run's options in the options file\n"
+               "  --save-options                  keep this run's options in the options file (a\n"
+               "                                  material prefix is kept as on, its text is not: later\n"
+               "                                  runs use _FILENAME)\n"
                "\nExit status: 0 imported, 1 failed or nothing to import, 2 wrong command line,\n"
                "130 cancelled. A failed or cancelled import leaves earlier output files as they were.\n";
     case Verb::Config: {

@@ -353,7 +353,9 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     ConsoleChoices choices;
     choices.select = args.select;
     choices.optionFlags = args.optionFlags;
-    choices.searchFolders = args.searchFolders;
+    // Full paths, as the folder chooser gives them: the warnings name them and --save-options
+    // keeps the last one for runs started from other folders.
+    for (const std::string& folder : args.searchFolders) choices.searchFolders.push_back(absolutePath(folder));
     choices.saveOptions = args.saveOptions;
     ConsoleUi ui(choices, out);
     ObjImporter importer;
@@ -417,12 +419,14 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         const std::string& value = args.operands[2];
         const OptionSetting* setting = findOptionSetting(key);
         if (key == "search-path") {
-            if (value.size() >= sizeof o.mapSearchPath) {
+            // Kept as a full path: the file serves runs started from any folder.
+            const std::string folder = value.empty() ? "" : absolutePath(value);
+            if (folder.size() >= sizeof o.mapSearchPath) {
                 err << "qfobjimp: config: search-path takes a folder of at most " << sizeof o.mapSearchPath - 1
                     << " characters\n";
                 return 2;
             }
-            copyBounded(o.mapSearchPath, value.c_str());
+            copyBounded(o.mapSearchPath, folder.c_str());
         } else if (!setting) {
             std::string keys;
             for (const OptionSetting& s : optionSettings()) keys += std::string(s.key) + ", ";
@@ -448,7 +452,7 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         return usageError(err, args, "config: unexpected '" + args.operands[0] + "'");
     }
 
-    out << "options file: " << importer.configPath << (loaded ? "" : " (not there yet: the defaults are shown)")
+    out << "options file: " << absolutePath(importer.configPath) << (loaded ? "" : " (not there yet: the defaults are shown)")
         << "\n";
     auto row = [&](const std::string& key, const std::string& value, const std::string& meaning) {
         out << "  " << std::left << std::setw(21) << key << std::setw(8) << value << meaning << "\n";
