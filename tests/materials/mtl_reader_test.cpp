@@ -157,6 +157,16 @@ TEST(MtlFiles, LibrariesAreFoundWhateverTheCaseAndTheirMapsBesideThemAsSpeltOnDi
     EXPECT_EQ(imp.materials[0]->name, "exact");  // the exact spelling of the name wins
     EXPECT_EQ(imp.materials[1]->name, "rubber");
     EXPECT_EQ(std::string(currentMtlFolder()), test::slashed(dir.root()) + "/Models/Mats/");
+
+    // Names of one statement each ignore case, and two spellings of one library read it once.
+    ObjImporter several;
+    copyBounded(several.objDirectory, (dir.root() + "/models/mats/").c_str());
+    several.addMaterialLibrary("WHEEL.MTL wheel.mtl Car.mtl");
+    readMaterialLibraries(several, link);
+    EXPECT_TRUE(several.warnings.empty()) << several.warnings.front();
+    ASSERT_EQ(several.materials.size(), 2u);
+    EXPECT_EQ(several.materials[0]->name, "rubber");
+    EXPECT_EQ(several.materials[1]->name, "paint");  // no exact spelling: the first in byte order
 }
 #endif
 
