@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace qf {
 
@@ -36,6 +37,12 @@ public:
         data_ = data;
         size_ = count;
         owned_ = false;
+    }
+    // Exchanges the contents of two arrays, owner and all.
+    void swap(FixedArray& other) {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(owned_, other.owned_);
     }
     void release() {
         if (owned_) releaseZeroed(data_, size_ * sizeof(T));

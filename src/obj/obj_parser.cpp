@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "model/fixed_text.h"
@@ -24,20 +25,29 @@ constexpr int kFaceCapacity = kObjTokenCapacity;
 // A face keeps at most this many corners: the keyword and the corners fill the token list.
 constexpr int kMaxFaceCorners = kObjTokenCapacity - 2;
 
-// The mesh of each record, looked up once per g statement instead of searched.
+// The mesh of each record: the first mesh of the record's name, found by the record itself, so
+// that a g statement costs no second lookup by name.
 class MeshLookup {
 public:
     explicit MeshLookup(const ObjImporter& importer) {
-        for (const auto& m : importer.meshes) meshes_.emplace(m->name, &m->mesh);
+        std::unordered_map<std::string, Mesh*> byName;
+        for (const auto& m : importer.meshes) byName.emplace(m->name, &m->mesh);
+        if (byName.empty()) return;
+        auto add = [&](const ObjectInfo* object) {
+            auto found = byName.find(object->name);
+            if (found != byName.end()) byRecord_.emplace(object, found->second);
+        };
+        for (const auto& o : importer.objects) add(o.get());
+        if (importer.combinedObject) add(importer.combinedObject.get());
     }
     Mesh* meshOf(const ObjectInfo* object) const {
         if (!object) return nullptr;
-        auto found = meshes_.find(object->name);
-        return found == meshes_.end() ? nullptr : found->second;
+        auto found = byRecord_.find(object);
+        return found == byRecord_.end() ? nullptr : found->second;
     }
 
 private:
-    std::unordered_map<std::string, Mesh*> meshes_;
+    std::unordered_map<const ObjectInfo*, Mesh*> byRecord_;
 };
 
 // Faces the pass skipped or cut, for one warning at its end.
@@ -68,6 +78,11 @@ struct Parser {
     bool selected = false;
     char materialName[kMaterialNameSize] = "default";
     int32_t materialIndex = 0;
+    // The index of materialName, found again only after a usemtl changed the name.
+    int32_t namedMaterialIndex = 0;
+    bool materialNameChanged = true;
+    std::unordered_set<std::string> warnedMaterials;
+    std::string materialKey;
     char groupName[kObjectNameSize] = {};
     std::vector<int32_t> faceVertices;
     std::vector<int32_t> faceTexCoords;
@@ -220,21 +235,37 @@ struct Parser {
         }
         selected = found && found->selected;
         if (object) {
-            materialIndex = importer.materialIndexOf(materialName);
+            materialIndex = indexOfMaterialName();
             dialog.send(DialogMessage::Count, 0, verticesRead);
         }
         return true;
     }
 
+    int32_t indexOfMaterialName() {
+        if (materialNameChanged) {
+            namedMaterialIndex = importer.materialIndexOf(materialName);
+            materialNameChanged = false;
+        }
+        return namedMaterialIndex;
+    }
+
     void useMaterial(const char* const* tokens, int count) {
         if (!isNamedStatement(tokens, count, "usemtl")) return;
         joinName(tokens, count, materialName, sizeof materialName);
+        materialNameChanged = true;
         if (!object) return;
-        materialIndex = importer.materialIndexOf(materialName);
+        materialIndex = indexOfMaterialName();
         if (!importer.options.importMaterials || !selected) return;
         if (equalsNoCase(materialName, "default")) return;
+        // A material of exactly that name is one of the same name ignoring case.
+        if (materialName[0] != '\0' && size_t(materialIndex) < importer.materials.size()) return;
+        // A name warned about once already has its warning: a file that names a missing
+        // library's materials thousands of times costs no search of the warnings each time.
+        materialKey.assign(materialName);
+        if (warnedMaterials.count(materialKey)) return;
         for (const auto& m : importer.materials)
             if (equalsNoCase(m->name.c_str(), materialName)) return;
+        warnedMaterials.insert(materialKey);
         char warning[kMaterialNameSize + 32];
         formatBounded(warning, sizeof warning, loadText(IDS_MATERIAL_NOT_FOUND), materialName);
         importer.addWarning(warning);
@@ -400,8 +431,11 @@ public:
 
     // corners: file-wide indices, each below the file's count of values (3 floats each).
     // False when the mesh's array cannot be had (the corners are then left as they were).
-    // outCount: the entries the mesh takes (also when they could not be had).
-    bool apply(int32_t* corners, size_t cornerCount, const float* values, FixedArray<float>& out, int32_t& outCount) {
+    // outCount: the entries the mesh takes (also when they could not be had). With mayTake, a
+    // mesh that uses every entry of the file takes the file's array itself: its entries and
+    // numbers are then the file's, and nothing is copied or renumbered.
+    bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, bool mayTake, FixedArray<float>& out,
+               int32_t& outCount) {
         size_t used = 0;
         int32_t lo = INT32_MAX, hi = -1;
         for (size_t c = 0; c < cornerCount; ++c) {
@@ -414,6 +448,12 @@ public:
         }
         outCount = static_cast<int32_t>(used);
         if (used == 0) return out.allocate(0);
+        if (mayTake && used * 3 == values.size()) {
+            out.swap(values);
+            values.release();
+            clear(true, lo, hi);
+            return true;
+        }
         // Entries spread far wider than the mesh uses are put in order by sorting them, so that
         // a file of many small objects that all reach far back costs no scan of the whole range.
         const bool dense = size_t(hi - lo) + 1 <= 4 * used;
@@ -433,7 +473,7 @@ public:
         int32_t next = 0;
         auto take = [&](int32_t g) {
             slots_[g] = ++next;
-            std::memcpy(out.data() + size_t(next - 1) * 3, values + size_t(g) * 3, 3 * sizeof(float));
+            std::memcpy(out.data() + size_t(next - 1) * 3, values.data() + size_t(g) * 3, 3 * sizeof(float));
         };
         if (dense) {
             for (int32_t g = lo; g <= hi; ++g)
@@ -466,19 +506,21 @@ bool finishMeshes(ObjImporter& importer) {
         return false;
     }
     Renumbering renumbering(slots.data());
+    // The file-wide arrays are released after this; the only mesh may take them over.
+    const bool mayTake = importer.meshes.size() == 1;
     for (const auto& named : importer.meshes) {
         if (importer.aborted) return false;
         Mesh& m = named->mesh;
         int32_t count = 0;
-        if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions.data(),
+        if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions, mayTake,
                                m.vertices, count)) {
             importer.setError(IDS_NO_MEMORY_VERTICES, count);
             return false;
         }
         m.vertexCount = count;
         if (!importer.options.textureCoords) continue;
-        if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues.data(),
-                               m.texCoords, count)) {
+        if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,
+                               mayTake, m.texCoords, count)) {
             importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
             return false;
         }
@@ -574,7 +616,7 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
 
     Parser parser(importer, dialog);
     // Polygons before any usemtl and any g take the material named "default", if there is one.
-    parser.materialIndex = importer.materialIndexOf(parser.materialName);
+    parser.materialIndex = parser.indexOfMaterialName();
     ObjectInfo* first = importer.findObject("default");
     if (clusters) {
         parser.object = importer.combinedObject.get();

@@ -77,6 +77,30 @@ TEST(ParseIndices, ScatteredReferencesAreOrderedAsDenseOnes) {
     EXPECT_EQ(position(a, 2), (std::vector<float>{49, 0, 0}));
 }
 
+// A mesh that uses every vertex of the file keeps the file's own values; a second such mesh
+// still finds them, and so do texture vertices.
+TEST(ParseIndices, MeshesUsingEveryVertexGetThemAll) {
+    const std::string file = std::string(kQuadB) + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
+    Import one(file + "g a\nf 4/4 3/3 2/2 1/1\n");
+    ASSERT_TRUE(one.run()) << one.error();
+    const Mesh& a = one.mesh("a");
+    EXPECT_EQ(a.vertexCount, 4);
+    EXPECT_EQ(indices(a), (std::vector<int32_t>{3, 2, 1, 0}));
+    EXPECT_EQ(position(a, 2), (std::vector<float>{1, 1, 5}));
+    EXPECT_EQ(a.texCoordCount, 4);
+    EXPECT_EQ(a.texCoords[size_t(1) * 3], 1.0f);
+
+    Import two(file + "g a\nf 1/1 2/2 3/3 4/4\ng b\nf 4/4 3/3 2/2 1/1\ng a\nf 1/1 2/2 3/3\n");
+    ASSERT_TRUE(two.run()) << two.error();
+    for (const char* name : {"a", "b"}) {
+        const Mesh& m = two.mesh(name);
+        EXPECT_EQ(m.vertexCount, 4) << name;
+        EXPECT_EQ(position(m, 3), (std::vector<float>{0, 1, 5})) << name;
+        EXPECT_EQ(m.texCoords[size_t(2) * 3 + 1], 1.0f) << name;
+    }
+    EXPECT_EQ(two.mesh("a").polygonCount, 2);  // the second "g a" adds to the first record
+}
+
 TEST(ParseIndices, InvalidReferencesFail) {
     for (const char* face : {"f 0 1 2", "f 1 2 9", "f -9 1 2", "f 1 2 2147483647", "f -2147483648 1 2"}) {
         Import imp(std::string(kQuadA) + "g a\n" + face + "\n");
@@ -217,6 +241,21 @@ TEST(ParseMaterials, IndicesAndWarnings) {
     EXPECT_EQ(a.polygonMaterials[3], 1);  // USEMTL is recognised
     // Polygons before any usemtl take the record named "default" (none here: no material).
     EXPECT_EQ(imp.mesh("default").polygonMaterials[0], 2);
+}
+
+// Missing materials named again and again, between groups and other names: one warning per name,
+// in the order met, and each polygon keeps the index of the name in force.
+TEST(ParseMaterials, RepeatedMissingNamesWarnOnceEach) {
+    std::string file = std::string(kQuadA) + "g a\n";
+    for (int i = 0; i < 3; ++i) file += "usemtl blue\nf 1 2 3\ng b\nusemtl Green\nf 1 2 3\ng a\nusemtl red\nf 1 2 3\n";
+    Import imp(file);
+    imp.material("red");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    EXPECT_EQ(imp.importer.warnings,
+              (std::vector<std::string>{"Material \"blue\" not found", "Material \"Green\" not found"}));
+    EXPECT_EQ(imp.mesh("a").polygonMaterials[0], 1);
+    EXPECT_EQ(imp.mesh("a").polygonMaterials[1], 0);
+    EXPECT_EQ(imp.mesh("b").polygonMaterials[2], 1);
 }
 
 TEST(ParseMaterials, NoWarningsForDeselectedObjectsOrWithoutMaterials) {
