@@ -93,19 +93,6 @@ bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) 
     return true;
 }
 
-void Mesh::setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material) {
-    if (n > 0) std::memcpy(vertexIndices.data() + vertexIndexFill, indices, size_t(n) * sizeof(int32_t));
-    polygonSizes[size_t(p)] = n;
-    vertexIndexFill += n;
-    polygonMaterials[size_t(p)] = material;
-}
-
-void Mesh::setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices) {
-    if (n > 0) std::memcpy(texCoordIndices.data() + texCoordIndexFill, indices, size_t(n) * sizeof(int32_t));
-    polygonTexCoordCounts[size_t(p)] = n;
-    texCoordIndexFill += n;
-}
-
 bool Mesh::usesMaterial(int32_t material) const {
     for (int32_t p = 0; p < polygonCount; ++p)
         if (polygonMaterials[size_t(p)] == material) return true;

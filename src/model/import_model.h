@@ -61,8 +61,20 @@ public:
     // Bytes the polygon arrays of an object's mesh take, for sizing a MeshArena.
     static size_t arenaBytes(const ObjectInfo& object, bool withTexCoords);
     // Callers keep p below polygonCount and the fills within the index arrays.
-    void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material);
-    void setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices);
+    // Inline: called once per face, mostly with three or four corners.
+    void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material) {
+        int32_t* to = vertexIndices.data() + vertexIndexFill;
+        for (int32_t k = 0; k < n; ++k) to[k] = indices[k];
+        polygonSizes[size_t(p)] = n;
+        vertexIndexFill += n;
+        polygonMaterials[size_t(p)] = material;
+    }
+    void setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices) {
+        int32_t* to = texCoordIndices.data() + texCoordIndexFill;
+        for (int32_t k = 0; k < n; ++k) to[k] = indices[k];
+        polygonTexCoordCounts[size_t(p)] = n;
+        texCoordIndexFill += n;
+    }
     bool usesMaterial(int32_t material) const;
     void collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, int32_t offset) const;
 
