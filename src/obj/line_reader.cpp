@@ -125,7 +125,11 @@ void LineReader::skipPairedLf() {
     }
 }
 
-bool LineReader::readPhysicalLine(Line& line) { return readPhysical(line, false); }
+bool LineReader::readPhysicalLine(Line& line) {
+    if (!readPhysical(line, false)) return false;
+    line.readable = line.length + 1;
+    return true;
+}
 
 bool LineReader::readPhysical(Line& line, bool intoStore) {
     skipPairedLf();
@@ -183,6 +187,7 @@ bool LineReader::readSpilledLine(Line& line, bool intoStore) {
 
 bool LineReader::readLineSlow(Line& line) {
     if (!readPhysical(line, false)) return false;
+    line.readable = line.length + 1;
     lineNumber_ = physicalNumber_;
     if (!continued_) return true;
     // Continued lines are joined in the store: reading on may move the window. A line that was
@@ -200,6 +205,7 @@ bool LineReader::readLineSlow(Line& line) {
     }
     line.text = store_.terminated();
     line.length = store_.size();
+    line.readable = line.length + 1;
     return true;
 }
 
@@ -299,17 +305,19 @@ int countTokensPlain(const char* line, int capacity) {
 
 }  // namespace
 
-int countTokens(const char* line, size_t length, int capacity) {
+int countTokens(const char* line, size_t length, int capacity, size_t readable) {
     int count = 0;
     bool inToken = false;
     size_t at = 0;
+    // Whole blocks as far as they may be read: the block that holds the terminator ends the count.
+    const size_t blocksEnd = readable > length + 1 ? readable : length + 1;
 #if defined(__SSE2__)
     // Sixteen bytes of the line at a time: a token starts where an ordinary byte follows a blank
     // (or the line's start). The rest, shorter than a block, byte by byte below.
     const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'), quote = _mm_set1_epi8('"');
     const __m128i zero = _mm_setzero_si128(), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
     uint32_t carry = 0;  // 1 when the byte before the block belongs to a token
-    for (; at + 16 <= length; at += 16) {
+    for (; at + 16 <= blocksEnd; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + at));
         const uint32_t separators =
             uint32_t(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab))));

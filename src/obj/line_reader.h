@@ -16,6 +16,9 @@ namespace qf {
 struct Line {
     char* text = nullptr;
     size_t length = 0;
+    // Bytes from text that may be read, the terminator and whatever the buffer holds behind it
+    // included: at least length + 1 for a line read by a LineReader.
+    size_t readable = 0;
 };
 
 // Lines longer than this are cut there; the rest of the physical line is skipped. Both OBJ passes
@@ -76,6 +79,7 @@ public:
                 lineNumber_ = ++lineEnds_;
                 line.text = text;
                 line.length = length;
+                line.readable = capacity_ + 1 - size_t(text - window_);
                 return true;
             }
         }
@@ -159,8 +163,9 @@ struct TokenSpan {
 int splitTokenSpans(const char* line, TokenSpan* spans, int capacity);
 
 // The number of tokens splitTokenSpans would find in a line of the given length (terminated
-// behind it), without recording them; -1 likewise.
-int countTokens(const char* line, size_t length, int capacity);
+// behind it), without recording them; -1 likewise. readable: the bytes from the line's start that
+// may be read, terminator included; the more there are, the less is read byte by byte.
+int countTokens(const char* line, size_t length, int capacity, size_t readable = 0);
 
 constexpr size_t kJoinedNameSize = 288;
 

@@ -364,6 +364,7 @@ struct Parser {
         const int32_t texCoordLimit = clusters ? importer.texCoordTotal : texCoordsRead;
         const int32_t firstTex = cornerTexCoords[0];
         const bool hasTex = texCoords && cornerHasTex[0];
+        if (fitsCounts(corners, hasTex)) return storeCountedFace(corners, hasTex, vertexLimit, texCoordLimit);
         int32_t previousTex = 0;
         for (int k = 0; k < corners; ++k) {
             const int32_t global = globalIndex(cornerVertices[size_t(k)], true, verticesRead);
@@ -385,16 +386,58 @@ struct Parser {
         }
         const int32_t p = object->polygonsStored;
         // More polygons or corners than counted would run past the arrays sized from the counts.
-        if (p >= object->polygonCount || p >= mesh->polygonCount ||
-            size_t(mesh->vertexIndexFill) + size_t(corners) > mesh->vertexIndices.size() ||
-            (hasTex && size_t(mesh->texCoordIndexFill) + size_t(corners) > mesh->texCoordIndices.size()))
-            return fail(IDS_POLYGON_INDEX_ERROR);
+        if (!fitsCounts(corners, hasTex)) return fail(IDS_POLYGON_INDEX_ERROR);
         if (hasTex) mesh->setPolygonTexCoords(p, corners, faceTexCoords.data());
         mesh->setPolygonVertices(p, corners, faceVertices.data(), materialIndex);
+        finishPolygon(p);
+        return true;
+    }
+
+    // Whether one more polygon of that many corners fits the counts its arrays were sized from.
+    bool fitsCounts(int corners, bool hasTex) const {
+        const int32_t p = object->polygonsStored;
+        return p < object->polygonCount && p < mesh->polygonCount &&
+               size_t(mesh->vertexIndexFill) + size_t(corners) <= mesh->vertexIndices.size() &&
+               (!hasTex || size_t(mesh->texCoordIndexFill) + size_t(corners) <= mesh->texCoordIndices.size());
+    }
+
+    // The usual face, whose polygon fits the counts: its corners are checked in the same order as
+    // storeFace checks them and written straight behind the mesh's fills, which move only once
+    // the whole face is good.
+    bool storeCountedFace(int corners, bool hasTex, int32_t vertexLimit, int32_t texCoordLimit) {
+        int32_t* vertexTo = mesh->vertexIndices.data() + mesh->vertexIndexFill;
+        int32_t* texTo = hasTex ? mesh->texCoordIndices.data() + mesh->texCoordIndexFill : nullptr;
+        int32_t previousTex = 0;
+        for (int k = 0; k < corners; ++k) {
+            const int32_t global = globalIndex(cornerVertices[size_t(k)], true, verticesRead);
+            if (global < 0 || global >= vertexLimit) return fail(IDS_INVALID_VERTEX_INDEX);
+            vertexTo[k] = global;
+            if (!hasTex) continue;
+            if (k > 0 && !cornerHasTex[size_t(k)]) {
+                texTo[k] = previousTex;  // a corner without one repeats the last
+                continue;
+            }
+            const int32_t globalTex = globalIndex(cornerTexCoords[size_t(k)], false, texCoordsRead);
+            if (globalTex < 0 || globalTex >= texCoordLimit) return fail(IDS_INVALID_TEXTURE_INDEX);
+            previousTex = globalTex;
+            texTo[k] = globalTex;
+        }
+        const int32_t p = object->polygonsStored;
+        if (hasTex) {
+            mesh->polygonTexCoordCounts[size_t(p)] = corners;
+            mesh->texCoordIndexFill += corners;
+        }
+        mesh->polygonSizes[size_t(p)] = corners;
+        mesh->vertexIndexFill += corners;
+        mesh->polygonMaterials[size_t(p)] = materialIndex;
+        finishPolygon(p);
+        return true;
+    }
+
+    void finishPolygon(int32_t p) {
         if (clusters && group) group->clusterPolygons.Add(p);
         ++object->polygonsStored;
         ++polygonsStored;
-        return true;
     }
 
     // A mesh whose record received fewer polygons than counted (the file changed between the

@@ -136,7 +136,7 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
             case 'f': {
                 // Only the number of tokens counts here: read it in place unless quotes need
                 // the full split. Faces of fewer than three corners are skipped by both passes.
-                int count = countTokens(line.text, line.length, kObjTokenCapacity);
+                int count = countTokens(line.text, line.length, kObjTokenCapacity, line.readable);
                 if (count < 0) count = splitTokens(line.text, tokens.data(), kObjTokenCapacity);
                 if (count >= 4) state.face(count);
                 break;

@@ -236,10 +236,15 @@ TEST(SplitTokens, CountingAgreesWithSplitting) {
         const size_t length = rng() % 80;
         for (size_t i = 0; i < length; ++i) text += alphabet[rng() % (round % 3 ? 7 : sizeof alphabet)];
         text += '\0';
+        // Bytes behind the terminator that may be read but belong to no line.
+        const size_t behind = rng() % 24;
+        for (size_t i = 0; i < behind; ++i) text += alphabet[rng() % sizeof alphabet];
         const char* line = text.c_str() + offset;
         for (int capacity : {64, 20, 5, 2}) {
             const int spanCount = splitTokenSpans(line, spans.data(), capacity);
             ASSERT_EQ(countTokens(line, length, capacity), spanCount) << testing::PrintToString(std::string(line)) << capacity;
+            ASSERT_EQ(countTokens(line, length, capacity, text.size() - offset), spanCount)
+                << testing::PrintToString(std::string(line)) << capacity;
         }
     }
 }
