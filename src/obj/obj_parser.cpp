@@ -25,8 +25,8 @@ constexpr int kFaceCapacity = kObjTokenCapacity;
 // A face keeps at most this many corners: the keyword and the corners fill the token list.
 constexpr int kMaxFaceCorners = kObjTokenCapacity - 2;
 
-// The mesh of each record: the first mesh of the record's name, found by the record itself, so
-// that a g statement costs no second lookup by name.
+// The mesh of each record (the first mesh of the record's name) and the record of each mesh, found
+// by pointer, so that neither a g statement nor the end of the pass looks a name up again.
 class MeshLookup {
 public:
     explicit MeshLookup(const ObjImporter& importer) {
@@ -35,10 +35,17 @@ public:
         if (byName.empty()) return;
         auto add = [&](const ObjectInfo* object) {
             auto found = byName.find(object->name);
-            if (found != byName.end()) byRecord_.emplace(object, found->second);
+            if (found == byName.end()) return;
+            byRecord_.emplace(object, found->second);
+            if (object != importer.combinedObject.get()) owners_.emplace(found->second, object);
         };
         for (const auto& o : importer.objects) add(o.get());
         if (importer.combinedObject) add(importer.combinedObject.get());
+    }
+    // The record a mesh was made for: the first of its name, as a lookup by the name finds it.
+    const ObjectInfo* ownerOf(const Mesh* mesh) const {
+        auto found = owners_.find(mesh);
+        return found == owners_.end() ? nullptr : found->second;
     }
     Mesh* meshOf(const ObjectInfo* object) const {
         if (!object) return nullptr;
@@ -48,6 +55,7 @@ public:
 
 private:
     std::unordered_map<const ObjectInfo*, Mesh*> byRecord_;
+    std::unordered_map<const Mesh*, const ObjectInfo*> owners_;
 };
 
 // Faces the pass skipped or cut, for one warning at its end.
@@ -444,7 +452,7 @@ struct Parser {
     // passes) keeps only the polygons that were stored, so no unfilled entry reaches the builder.
     void trimUnfilledPolygons() {
         for (const auto& named : importer.meshes) {
-            const ObjectInfo* owner = clusters ? importer.combinedObject.get() : importer.findObject(named->name);
+            const ObjectInfo* owner = clusters ? importer.combinedObject.get() : lookup.ownerOf(&named->mesh);
             Mesh& m = named->mesh;
             if (owner && m.polygonCount > owner->polygonsStored) m.polygonCount = owner->polygonsStored;
         }

@@ -337,6 +337,22 @@ TEST(ParseRobustness, MorePolygonsThanCountedFailsInsteadOfOverrunning) {
     EXPECT_EQ(imp.error(), "polygon-index error");
 }
 
+// The file lost a face between the passes: each mesh keeps the polygons its record received and
+// nothing unfilled, the other meshes stay whole.
+TEST(ParseRobustness, FewerFacesOnTheSecondReadKeepWhatWasStored) {
+    Import imp(std::string(kQuadA) + "g a\nf 1 2 3\nf 2 3 4\ng b\nf 1 2 3\nf 2 3 4\n");
+    imp.prescan();
+    selectObjects(imp.importer, "*");
+    const std::string changed = std::string(kQuadA) + "g a\nf 1 2 3\ng b\nf 1 2 3\nf 2 3 4\n";
+    MemorySource second(changed.data(), changed.size());
+    imp.importer.objFile = &second;
+    runParse(imp.importer, imp.link);
+    ASSERT_FALSE(imp.importer.aborted) << imp.error();
+    EXPECT_EQ(imp.mesh("a").polygonCount, 1);
+    EXPECT_EQ(imp.mesh("a").vertexCount, 3);
+    EXPECT_EQ(imp.mesh("b").polygonCount, 2);
+}
+
 TEST(ParseRun, MessagesAndCancel) {
     Import imp(std::string(kQuadA) + "g a\nf 1 2 3\n");
     ASSERT_TRUE(imp.run());
