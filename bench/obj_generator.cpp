@@ -111,4 +111,62 @@ bool writeGroupsFile(const std::string& path, uint64_t targetBytes, int groupCou
     return std::ferror(w.f) == 0;
 }
 
+namespace {
+
+// Writes lines from make(i) for i = 0, 1, ... until the file has about targetBytes.
+template <typename Make>
+void fill(Writer& w, uint64_t targetBytes, Make make) {
+    for (long i = 0; uint64_t(std::ftell(w.f)) < targetBytes; ++i) make(i);
+}
+
+const char kTriangle[] = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+
+}  // namespace
+
+bool writeEarlierBlockFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    // About 70 bytes per vertex: its two copies and one face.
+    const long n = std::max(3L, long(targetBytes / 70));
+    for (int copy = 0; copy < 2; ++copy) {
+        for (long i = 0; i < n; ++i) w.line("v %ld %ld 0\n", i % 1000, i / 1000);
+        if (copy == 0) w.line("f 1 2 3\n");
+    }
+    for (long i = 1; i + 2 <= n; ++i) w.line("f %ld %ld %ld\n", i, i + 1, i + 2);
+    return std::ferror(w.f) == 0;
+}
+
+bool writeMissingMaterialsFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    w.line("%sg a\n", kTriangle);
+    fill(w, targetBytes, [&](long i) { w.line("usemtl missing%ld\nf 1 2 3\n", i); });
+    return std::ferror(w.f) == 0;
+}
+
+bool writeLibrariesFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    fill(w, targetBytes, [&](long i) { w.line("mtllib lib%ld.mtl\n", i); });
+    w.line("%sf 1 2 3\n", kTriangle);
+    return std::ferror(w.f) == 0;
+}
+
+bool writeOneFaceGroupsFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    w.line("%s", kTriangle);
+    fill(w, targetBytes, [&](long i) { w.line("g %ld\nf 1 2 3\n", i); });
+    return std::ferror(w.f) == 0;
+}
+
+bool writeLongLineFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    w.line("%sf", kTriangle);
+    fill(w, targetBytes, [&](long) { w.line(" 1 2 3 3 2 1 1 3 2 2 1 3 1 2 3 3 2 1 2 3 1 1 2 3"); });
+    w.line("\n");
+    return std::ferror(w.f) == 0;
+}
+
 }  // namespace qf::bench

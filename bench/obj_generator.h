@@ -16,4 +16,16 @@ bool writeGroupsFile(const std::string& path, uint64_t targetBytes, int groupCou
 // by faces that reach back into that patch's block; about targetBytes long.
 bool writeBackReferenceFile(const std::string& path, uint64_t targetBytes, int groupCount);
 
+// Shapes whose cost once grew faster than the file, each about targetBytes long:
+// one object whose faces all name the first of two equal vertex blocks;
+bool writeEarlierBlockFile(const std::string& path, uint64_t targetBytes);
+// one face after each usemtl of a distinct material that no library defines;
+bool writeMissingMaterialsFile(const std::string& path, uint64_t targetBytes);
+// mtllib statements of distinct libraries that do not exist;
+bool writeLibrariesFile(const std::string& path, uint64_t targetBytes);
+// groups of one face each;
+bool writeOneFaceGroupsFile(const std::string& path, uint64_t targetBytes);
+// a single face line as long as the file.
+bool writeLongLineFile(const std::string& path, uint64_t targetBytes);
+
 }  // namespace qf::bench
