@@ -169,21 +169,50 @@ int ObjImporter::countSelectedObjects() const {
 
 int32_t ObjImporter::materialIndexOf(const char* name) const {
     if (name[0] == '\0') return 0;
-    for (size_t i = 0; i < materials.size(); ++i)
-        if (materials[i]->name == name) return static_cast<int32_t>(i);
-    return static_cast<int32_t>(materials.size());
+    if (indexedMaterials_ > materials.size()) {
+        materialIndex_.clear();
+        indexedMaterials_ = 0;
+    }
+    for (; indexedMaterials_ < materials.size(); ++indexedMaterials_)
+        materialIndex_.emplace(materials[indexedMaterials_]->name, int32_t(indexedMaterials_));
+    const auto found = materialIndex_.find(name);
+    return found == materialIndex_.end() ? static_cast<int32_t>(materials.size()) : found->second;
 }
 
+namespace {
+
+std::string lowerCase(const char* text) {
+    std::string key(text);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return key;
+}
+
+}  // namespace
+
 void ObjImporter::addWarning(const char* text) {
-    for (const auto& w : warnings)
-        if (equalsNoCase(w.c_str(), text)) return;
+    // Warnings added to the list directly are known too.
+    if (indexedWarnings_ > warnings.size()) {
+        warningKeys_.clear();
+        indexedWarnings_ = 0;
+    }
+    for (; indexedWarnings_ < warnings.size(); ++indexedWarnings_)
+        warningKeys_.insert(lowerCase(warnings[indexedWarnings_].c_str()));
+    if (!warningKeys_.insert(lowerCase(text)).second) return;
     warnings.emplace_back(text);
+    ++indexedWarnings_;
 }
 
 void ObjImporter::addMaterialLibrary(const char* name) {
-    for (const auto& l : materialLibraries)
-        if (l == name) return;
+    if (indexedLibraries_ > materialLibraries.size()) {
+        libraryNames_.clear();
+        indexedLibraries_ = 0;
+    }
+    for (; indexedLibraries_ < materialLibraries.size(); ++indexedLibraries_)
+        libraryNames_.insert(materialLibraries[indexedLibraries_]);
+    if (!libraryNames_.insert(name).second) return;
     materialLibraries.emplace_back(name);
+    ++indexedLibraries_;
 }
 
 void ObjImporter::setError(int textId) { copyBounded(errorText, loadText(textId)); }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "host/xsi_arrays.h"
@@ -178,6 +179,14 @@ private:
     mutable size_t indexedObjects_ = 0;
     mutable bool duplicateNames_ = false;
     void indexObjects() const;
+    // First record of each material name, indexed as materials grows.
+    mutable std::unordered_map<std::string, int32_t> materialIndex_;
+    mutable size_t indexedMaterials_ = 0;
+    // The warnings in lower case and the library names, so that a repeat is found at once.
+    std::unordered_set<std::string> warningKeys_;
+    size_t indexedWarnings_ = 0;
+    std::unordered_set<std::string> libraryNames_;
+    size_t indexedLibraries_ = 0;
 };
 
 }  // namespace qf

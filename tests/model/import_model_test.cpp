@@ -52,6 +52,13 @@ TEST(ImportModel, MaterialIndexOf) {
     imp.materials.back()->name = "blue";
     EXPECT_EQ(imp.materialIndexOf("blue"), 1);
     EXPECT_EQ(imp.materialIndexOf("Blue"), 2);
+    // Records read after a lookup are found too; of two records of one name, the first.
+    for (const char* name : {"green", "red"}) {
+        imp.materials.push_back(std::make_unique<MtlMaterial>());
+        imp.materials.back()->name = name;
+    }
+    EXPECT_EQ(imp.materialIndexOf("green"), 2);
+    EXPECT_EQ(imp.materialIndexOf("red"), 0);
 }
 
 TEST(ImportModel, WarningsAreUniqueIgnoringCaseLibrariesExactly) {
