@@ -27,4 +27,7 @@ struct ImportOptions {
 constexpr float kObjectScaleMin = 0.001f, kObjectScaleMax = 10000.0f;
 constexpr float kDefaultBumpMin = -100.0f, kDefaultBumpMax = 100.0f;
 
+// Whether a number lies in its range; NaN never does.
+constexpr bool inRange(float value, float min, float max) { return value >= min && value <= max; }
+
 }  // namespace qf

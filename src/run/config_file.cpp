@@ -6,6 +6,7 @@
 
 #include "materials/paths.h"
 #include "model/fixed_text.h"
+#include "model/string_table.h"
 #include "obj/input_source.h"
 
 namespace qf {
@@ -45,6 +46,16 @@ void writeFloat(unsigned char* p, float f) {
     writeInt32(p, bits);
 }
 
+// A number the dialog could not have set (NaN, infinite, out of its spinner's range) is never
+// used: the default takes its place, with a warning, and a later save writes the default.
+void keepInRange(ObjImporter& importer, float& value, float min, float max, float fallback, const char* key) {
+    if (inRange(value, min, max)) return;
+    char warning[160];
+    formatBounded(warning, sizeof warning, loadText(IDS_OPTION_OUT_OF_RANGE), key, double(value), double(fallback));
+    importer.addWarning(warning);
+    value = fallback;
+}
+
 }  // namespace
 
 void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]) {
@@ -77,6 +88,9 @@ bool loadOptions(ObjImporter& importer) {
     o.useMaterialPrefix = head[19] != 0;
     o.defaultBump = readFloat(head + 20);
     o.forceBlackAmbient = head[24] != 0;
+    const ImportOptions defaults;
+    keepInRange(importer, o.objectScale, kObjectScaleMin, kObjectScaleMax, defaults.objectScale, "scale");
+    keepInRange(importer, o.defaultBump, kDefaultBumpMin, kDefaultBumpMax, defaults.defaultBump, "default-bump");
 
     const int32_t length = readInt32(head + 25);
     if (length > 0) {

@@ -14,7 +14,8 @@ constexpr const char* kConfigFileName = "qf_objimp.cfg";
 void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]);
 
 // Loads the options into importer.options from importer.configPath. False, with nothing changed,
-// when the file is missing, of another format, of another recorded length, or too short.
+// when the file is missing, of another format, of another recorded length, or too short. A
+// number out of its range is replaced by its default, with a warning.
 // When it returns true and the map search path is not empty, the caller adds that folder tree.
 bool loadOptions(ObjImporter& importer);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "model/fixed_text.h"
 #include "support/test_support.h"
@@ -78,6 +79,38 @@ TEST_F(ConfigFixture, RoundTripKeepsEveryStoredFieldButNormals) {
 
     saveOptions(loaded);  // normals were dropped on load and are written as 0
     EXPECT_EQ(test::readFile(path)[13], 0);
+}
+
+// Numbers the dialog could not have set fall back to their defaults, each with a warning, and are
+// gone from the file once it is saved again; the other fields load as written.
+TEST_F(ConfigFixture, NumbersOutOfRangeLoadAsTheirDefaultsWithAWarning) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float scale, bump;
+        size_t warnings;
+    } cases[] = {{0.0f, 0.2f, 1}, {nan, 0.2f, 1}, {1e30f, inf, 2}, {-2.0f, -inf, 2}, {2.0f, nan, 1}, {0.001f, 100.0f, 0}};
+    for (const auto& c : cases) {
+        importer.options.objectScale = c.scale;
+        importer.options.defaultBump = c.bump;
+        importer.options.flipZY = true;
+        saveOptions(importer);
+        ObjImporter loaded;
+        copyBounded(loaded.configPath, path.c_str());
+        ASSERT_TRUE(loadOptions(loaded));
+        const bool scaleGood = c.scale == 2.0f || c.scale == 0.001f, bumpGood = c.bump == 0.2f || c.bump == 100.0f;
+        EXPECT_EQ(loaded.options.objectScale, scaleGood ? c.scale : 1.0f) << c.scale;
+        EXPECT_EQ(loaded.options.defaultBump, bumpGood ? c.bump : 0.2f) << c.bump;
+        EXPECT_TRUE(loaded.options.flipZY);
+        ASSERT_EQ(loaded.warnings.size(), c.warnings) << c.scale << " " << c.bump;
+        if (!scaleGood) {
+            EXPECT_NE(loaded.warnings[0].find("scale"), std::string::npos) << loaded.warnings[0];
+        }
+        saveOptions(loaded);
+        ObjImporter again;
+        copyBounded(again.configPath, path.c_str());
+        ASSERT_TRUE(loadOptions(again));
+        EXPECT_TRUE(again.warnings.empty());
+    }
 }
 
 // Every rejected file leaves the options exactly as they were.
