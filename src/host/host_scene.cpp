@@ -42,6 +42,7 @@ HostScene::HostScene() { resetAll(); }
 
 void HostScene::resetAll() {
     calls_.clear();
+    callCount_ = 0;
     commands_.clear();
     log_.clear();
     preferences_.clear();

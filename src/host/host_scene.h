@@ -90,7 +90,14 @@ public:
     int project() const { return project_; }
     int scene() const { return sceneItem_; }
 
-    void recordCall(const std::string& call) { calls_.push_back(call); }
+    // The first kRecordedCalls calls are kept; after them only their number, so that an import of a
+    // million meshes does not keep a million lines.
+    static constexpr size_t kRecordedCalls = 65536;
+    void recordCall(const std::string& call) {
+        if (calls_.size() < kRecordedCalls) calls_.push_back(call);
+        ++callCount_;
+    }
+    size_t callCount() const { return callCount_; }
     void log(const std::string& line, int severity) { log_.push_back({line, severity}); }
     CStatus runCommand(const std::string& name, CValueArray& args, CValue& out);
     void setParameter(int id, const std::string& path, const std::string& value);
@@ -122,6 +129,7 @@ private:
     mutable bool fullNamesValid_ = false;
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;
     std::vector<std::string> calls_;
+    size_t callCount_ = 0;
     std::vector<std::string> commands_;
     std::vector<std::pair<std::string, int>> log_;
     std::map<std::string, std::string> preferences_;

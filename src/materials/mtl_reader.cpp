@@ -130,7 +130,8 @@ uint64_t parseMtlFile(ObjImporter& importer, InputSource& file) {
     const char* tokens[kMtlTokenCapacity];
     MtlMaterial* current = nullptr;
     Line line;
-    while (reader.readLine(line)) {
+    // Cancel is looked at on every line, so that a huge library stops as soon as the OBJ passes do.
+    while (!importer.aborted && reader.readLine(line)) {
         const int count = splitTokens(line.text, tokens, kMtlTokenCapacity);
         if (count == 0) continue;
         const Words w{tokens, count};

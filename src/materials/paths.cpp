@@ -115,9 +115,10 @@ void appendSlash(char* path, size_t size) {
 }
 
 bool fileExists(const char* path) {
-    // A folder opens for reading on POSIX systems, but it is no file.
+    // Only a regular file: a folder opens for reading on POSIX systems, and a FIFO or a device
+    // would block the open or never end.
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return false;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     FILE* f = std::fopen(path, "r");
     if (!f) return false;
     std::fclose(f);

@@ -42,7 +42,7 @@ int normalizePath(char* path, size_t size);
 // (the current folder) stays empty.
 void appendSlash(char* path, size_t size);
 
-// True when the file can be opened for reading.
+// True when the path names a regular file (through links) that can be opened for reading.
 bool fileExists(const char* path);
 
 // The file at path, or when there is none, the file whose path differs from it only in letter

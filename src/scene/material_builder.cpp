@@ -192,6 +192,7 @@ void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui
     progress.send(DialogMessage::Progress, 0, 0);
     markUsedMaterials(importer);
     for (size_t i = 0; i < importer.materials.size(); ++i) {
+        if (importer.aborted) return;
         MtlMaterial& record = *importer.materials[i];
         if (record.used) {
             char name[kMaterialWantedSize];

@@ -13,6 +13,7 @@ namespace qf {
 // The wanted name of a material (prefix and record name) is cut to this many characters.
 constexpr size_t kMaterialWantedSize = 256;
 
+// Creates the host material of every used record, with its maps; stops at once when cancelled.
 void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui);
 void markUsedMaterials(ObjImporter& importer);
 

@@ -85,6 +85,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
 
     bool allBuilt = true;
     for (const auto& named : importer.meshes) {
+        if (importer.aborted) return false;
         const Mesh& mesh = named->mesh;
         progress.step();
         XSI::X3DObject object;

@@ -9,7 +9,8 @@
 namespace qf {
 
 // Builds every mesh of importer.meshes. A mesh the host refuses gets a log line and a warning,
-// and the others are built all the same; false when that happened.
+// and the others are built all the same; false when that happened, or when the run is cancelled
+// (the meshes built so far stay).
 bool buildMeshes(ObjImporter& importer, DialogLink& progress);
 
 // The position in hostMaterials of material m's host material; the size of hostMaterials when

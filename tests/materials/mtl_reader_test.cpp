@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include "model/fixed_text.h"
 #include "model/string_table.h"
 #include "obj/line_reader.h"
@@ -167,6 +172,37 @@ TEST(MtlFiles, LibrariesAreFoundWhateverTheCaseAndTheirMapsBesideThemAsSpeltOnDi
     ASSERT_EQ(several.materials.size(), 2u);
     EXPECT_EQ(several.materials[0]->name, "rubber");
     EXPECT_EQ(several.materials[1]->name, "paint");  // no exact spelling: the first in byte order
+}
+#endif
+
+TEST(MtlFiles, CancelStopsTheReadingOfALibrary) {
+    test::TempDir dir;
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "newmtl m" + std::to_string(i) + "\n";
+    dir.write("big.mtl", text);
+    ObjImporter imp;
+    copyBounded(imp.objDirectory, (dir.root() + "/").c_str());
+    imp.addMaterialLibrary("big.mtl");
+    imp.aborted = true;
+    test::RecordingLink link;
+    readMaterialLibraries(imp, link);
+    EXPECT_TRUE(imp.materials.empty());
+}
+
+#if !defined(_WIN32)
+// A FIFO would block the open and a device would never end: neither is opened.
+TEST(MtlFiles, ALibraryThatIsNoRegularFileIsNotRead) {
+    test::TempDir dir;
+    ASSERT_EQ(mkfifo(dir.path("fifo.mtl").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.path("zero.mtl"));
+    ObjImporter imp;
+    copyBounded(imp.objDirectory, (dir.root() + "/").c_str());
+    imp.addMaterialLibrary("fifo.mtl");
+    imp.addMaterialLibrary("zero.mtl");
+    test::RecordingLink link;
+    readMaterialLibraries(imp, link);
+    EXPECT_TRUE(imp.materials.empty());
+    EXPECT_EQ(imp.warnings.size(), 2u);
 }
 #endif
 

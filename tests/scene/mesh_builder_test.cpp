@@ -41,10 +41,8 @@ TEST(MeshBuilder, StepsAndHostMaterialIndex) {
     EXPECT_EQ(hostMaterialIndex(imp, -1), 1u);
 }
 
-TEST(MeshBuilder, ProgressReservesAStepItNeverTakes) {
-    test::hostScene().resetAll();
-    ObjImporter imp;
-    for (int i = 0; i < 3; ++i) {
+void addTriangleMeshes(ObjImporter& imp, int count) {
+    for (int i = 0; i < count; ++i) {
         imp.meshes.push_back(std::make_unique<NamedMesh>());
         std::snprintf(imp.meshes.back()->name, kMeshNameSize, "m%d", i);
         Mesh& mesh = imp.meshes.back()->mesh;
@@ -53,6 +51,12 @@ TEST(MeshBuilder, ProgressReservesAStepItNeverTakes) {
         const int32_t tri[] = {0, 1, 2};
         mesh.setPolygonVertices(0, 3, tri, 0);
     }
+}
+
+TEST(MeshBuilder, ProgressReservesAStepItNeverTakes) {
+    test::hostScene().resetAll();
+    ObjImporter imp;
+    addTriangleMeshes(imp, 3);
     test::RecordingLink link;
     ASSERT_TRUE(buildMeshes(imp, link));
     EXPECT_EQ(imp.progressTotal, 21u);
@@ -62,6 +66,17 @@ TEST(MeshBuilder, ProgressReservesAStepItNeverTakes) {
     EXPECT_EQ(lastStep, 18);
     EXPECT_EQ(link.messages.back().code, DialogMessage::Progress);
     EXPECT_EQ(link.messages.back().lParam, 21);
+}
+
+TEST(MeshBuilder, CancelStopsBeforeTheNextMesh) {
+    test::hostScene().resetAll();
+    ObjImporter imp;
+    addTriangleMeshes(imp, 3);
+    test::RecordingLink link;
+    link.cancelFlag = &imp.aborted;
+    link.cancelAfter = 4;  // while the first mesh is built
+    EXPECT_FALSE(buildMeshes(imp, link));
+    EXPECT_EQ(test::sceneObjectNames(), std::vector<std::string>{"m0"});
 }
 
 }  // namespace
