@@ -218,7 +218,8 @@ struct LibraryReading {
 
     void warnMissing(const std::string& path) {
         char warning[kPathSize + 64];
-        formatBounded(warning, sizeof warning, loadText(IDS_MATLIB_NOT_FOUND), path.c_str());
+        const int text = inputPathKind(path) == InputPathKind::NotAFile ? IDS_NOT_A_FILE : IDS_MATLIB_NOT_FOUND;
+        formatBounded(warning, sizeof warning, loadText(text), path.c_str());
         importer.addWarning(warning);
     }
 

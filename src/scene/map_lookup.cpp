@@ -13,6 +13,8 @@
 #include "materials/mtl_reader.h"
 #include "materials/paths.h"
 #include "model/fixed_text.h"
+#include "model/string_table.h"
+#include "obj/input_source.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -183,7 +185,7 @@ const char* mapKindText(MapKind kind) {
     }
 }
 
-bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize]) {
+bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize], std::string* refused) {
     char written[kPathSize], fileName[kPathSize], directory[kPathSize], folder[kPathSize];
     copyBounded(written, path);
     splitFileName(path, false, fileName, sizeof fileName);
@@ -193,8 +195,13 @@ bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize]) {
         toForwardSlashes(folder);
     }
     stateOf(importer).mtlFolderTried = folder;
+    const std::string joined = std::string(folder) + fileName;
     std::string found;
-    if (!findIgnoringCase(std::string(folder) + fileName, found) || found.size() >= sizeof path) return false;
+    if (!findIgnoringCase(joined, found)) {
+        if (refused && inputPathKind(joined) == InputPathKind::NotAFile) *refused = joined;
+        return false;
+    }
+    if (found.size() >= sizeof path) return false;
     copyBounded(path, found.c_str());
     return true;
 }
@@ -268,7 +275,15 @@ std::string placesTried(const MapLookupState& state) {
 
 bool findMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize], MapSearchUi& ui) {
     copyBounded(path, map.fileName);
-    bool found = resolveInMtlFolder(importer, path) || searchMapFolders(importer, path);
+    std::string refused;
+    bool found = resolveInMtlFolder(importer, path, &refused);
+    if (!found && !refused.empty()) {
+        // Named beside its library, but a folder, a pipe or a device: say so, then search on.
+        char warning[kPathSize + 96];
+        formatBounded(warning, sizeof warning, loadText(IDS_NOT_A_FILE), refused.c_str());
+        importer.addWarning(warning);
+    }
+    found = found || searchMapFolders(importer, path);
     if (!found && importer.askForMissingMaps) found = askForMap(importer, map, path, ui);
     if (!found) {
         copyBounded(path, map.fileName);

@@ -47,7 +47,9 @@ public:
 // True when the map's file was found; path then holds it. Otherwise path holds the map's name
 // with '/' separators. The outcome is kept for mapLookupResult.
 bool findMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize], MapSearchUi& ui);
-bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize]);
+// The map's name beside the library (letter case ignored), when that is a regular file; refused
+// receives the path when something else is there.
+bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize], std::string* refused = nullptr);
 bool searchMapFolders(ObjImporter& importer, char (&path)[kPathSize]);
 bool askForMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize], MapSearchUi& ui);
 

@@ -202,7 +202,8 @@ TEST(MtlFiles, ALibraryThatIsNoRegularFileIsNotRead) {
     test::RecordingLink link;
     readMaterialLibraries(imp, link);
     EXPECT_TRUE(imp.materials.empty());
-    EXPECT_EQ(imp.warnings.size(), 2u);
+    ASSERT_EQ(imp.warnings.size(), 2u);
+    EXPECT_EQ(imp.warnings[1], "not a regular file (a device or a pipe): \"" + dir.path("zero.mtl") + "\"");
 }
 #endif
 

@@ -145,6 +145,20 @@ TEST_F(LookupFixture, ACancelledRunStopsWalking) {
     EXPECT_TRUE(imp.mapSearchPaths.empty());
 }
 
+#if !defined(_WIN32)
+// A FIFO would block the open and a device would never end: neither counts as a map's file.
+TEST_F(LookupFixture, MapsThatAreNoRegularFilesAreNotFound) {
+    ASSERT_EQ(mkfifo(dir.path("fifo.png").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.path("zero.png"));
+    setCurrentMtlFolder((dir.root() + "/").c_str());
+    std::string found;
+    EXPECT_FALSE(find("fifo.png", found));
+    EXPECT_FALSE(find("zero.png", found));
+    ASSERT_EQ(imp.warnings.size(), 2u);
+    EXPECT_EQ(imp.warnings[0], "not a regular file (a device or a pipe): \"" + dir.path("fifo.png") + "\"");
+}
+#endif
+
 TEST_F(LookupFixture, TheQuestionIsAskedAgainUntilTheMapTurnsUpOrTheUserGivesUp) {
     struct Answers final : MapSearchUi {
         std::vector<std::string> folders;
