@@ -5,6 +5,8 @@
 // measured with a busy loop on another core, as when another program keeps the second core busy.
 //
 //   qfbench [--dir DIR] [--regenerate] [--runs N] [--only NAME] [--no-busy]
+//   qfbench --scene-json [--dir DIR] [--runs N]     how fast import --scene writes the grid's scene
+//   qfbench --lookup [FOLDER]                       map lookup with FOLDER (default /) as search tree
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,9 +30,12 @@
 #include "obj/prescan.h"
 #include "obj_generator.h"
 #include "qfobjimp/console_ui.h"
+#include "qfobjimp/output_file.h"
 #include "run/import_run.h"
 #include "run/run_paths.h"
+#include "run/scene_report.h"
 #include "run/workers.h"
+#include "scene/map_lookup.h"
 
 #if defined(QF_HAVE_TINYOBJLOADER)
 #include <tiny_obj_loader.h>
@@ -165,6 +170,82 @@ Measurement measure(const std::function<uint64_t()>& job, int runs) {
     return m;
 }
 
+// The grid imported once, then its scene written as JSON (as import --scene writes it) runs times:
+// the best time and the bytes of one document.
+void sceneJsonSpeed(const std::string& grid, const std::string& dir, int runs) {
+    const std::string out = dir + "/grid_scene.json";
+    XSI::standin::HostScene::instance().resetAll();
+    std::ostream none(nullptr);
+    ConsoleUi ui(ConsoleChoices{}, none);
+    ObjImporter importer;
+    runImport(importer, grid.c_str(), "qfbench", ui, (dir + "/qf_objimp.cfg").c_str());
+    // Wall time and processor time, best of the runs: on a busy machine the second tells what the
+    // writing itself costs.
+    double seconds = 1e300, cpuSeconds = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        timespec cpu0{}, cpu1{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
+        const auto t0 = std::chrono::steady_clock::now();
+        // As import --scene writes it: through the tool's file buffer.
+        std::FILE* f = std::fopen(out.c_str(), "wb");
+        {
+            FileStreamBuffer buffer(f);
+            std::ostream file(&buffer);
+            writeRunSceneJson(file, importer, grid);
+        }
+        std::fclose(f);
+        seconds = std::min(seconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
+        cpuSeconds = std::min(cpuSeconds, double(cpu1.tv_sec - cpu0.tv_sec) + double(cpu1.tv_nsec - cpu0.tv_nsec) / 1e9);
+    }
+    const uint64_t bytes = fileSize(out);
+    const double mb = double(bytes) / 1e6;
+    std::printf("scene JSON of %s, best of %d runs\n", fs::path(grid).filename().c_str(), runs);
+    std::printf("  %.1f MB written in %.3f s (%.0f MB/s); %.3f s of processor time (%.0f MB/s)\n", mb, seconds,
+                mb / seconds, cpuSeconds, mb / cpuSeconds);
+    fs::remove(out);
+}
+
+// What a search tree costs a run: walked whole at the start (as every run did before the walk was
+// made lazy), against a map found beside the library, a missing map, and a second missing map.
+void lookupCost(const std::string& folder) {
+    const std::string lib = (fs::temp_directory_path() / "qfbench-lookup").string();
+    fs::create_directories(lib);
+    std::FILE* touch = std::fopen((lib + "/beside.png").c_str(), "wb");
+    if (touch) std::fclose(touch);
+    setCurrentMtlFolder((lib + "/").c_str());
+    NoMapSearch noSearch;
+    auto timed = [](const std::function<void()>& job) {
+        auto t0 = std::chrono::steady_clock::now();
+        job();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    };
+    auto lookup = [&](ObjImporter& importer, const char* name) {
+        MtlMap map;
+        std::snprintf(map.fileName, sizeof map.fileName, "%s", name);
+        char path[kPathSize];
+        findMap(importer, map, path, noSearch);
+    };
+    std::printf("map lookup with the search tree %s\n", folder.c_str());
+    {
+        ObjImporter importer;
+        addSearchTree(importer, folder.c_str());
+        const double s = timed([&] { expandSearchFolders(importer); });
+        std::printf("  the whole tree walked (%zu folders)      %8.3f s\n", importer.mapSearchPaths.size(), s);
+    }
+    ObjImporter importer;
+    addSearchTree(importer, folder.c_str());
+    const double beside = timed([&] { lookup(importer, "beside.png"); });
+    std::printf("  a map beside the library                 %8.3f s (%zu folders walked)\n", beside,
+                importer.mapSearchPaths.size());
+    const double missing = timed([&] { lookup(importer, "no-such-map-1.png"); });
+    std::printf("  a missing map                            %8.3f s (%zu folders walked)\n", missing,
+                importer.mapSearchPaths.size());
+    const double again = timed([&] { lookup(importer, "no-such-map-2.png"); });
+    std::printf("  another missing map                      %8.3f s\n", again);
+    fs::remove_all(lib);
+}
+
 // A process that keeps one core busy until it is stopped.
 class BusyCore {
 public:
@@ -199,18 +280,25 @@ void report(const char* what, const Measurement& m, uint64_t bytes, double refer
 
 int main(int argc, char** argv) {
     std::string dir = (fs::temp_directory_path() / "qfobjimp-bench").string();
-    bool regenerate = false;
+    bool regenerate = false, onlySceneJson = false;
     bool busy = true;
     int runs = 3;
     std::string only;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) dir = argv[++i];
+        if (!std::strcmp(argv[i], "--lookup")) {
+            lookupCost(i + 1 < argc ? argv[i + 1] : "/");
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--scene-json")) onlySceneJson = true;
+        else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) dir = argv[++i];
         else if (!std::strcmp(argv[i], "--regenerate")) regenerate = true;
         else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
         else if (!std::strcmp(argv[i], "--no-busy")) busy = false;
         else {
-            std::fprintf(stderr, "usage: qfbench [--dir DIR] [--regenerate] [--runs N] [--only NAME] [--no-busy]\n");
+            std::fprintf(stderr, "usage: qfbench [--dir DIR] [--regenerate] [--runs N] [--only NAME] [--no-busy]\n"
+                                 "       qfbench --scene-json [--dir DIR] [--runs N]\n"
+                                 "       qfbench --lookup [FOLDER]\n");
             return 2;
         }
     }
@@ -230,6 +318,10 @@ int main(int argc, char** argv) {
         bench::writeBackReferenceFile(backReferences, 100'000'000, 20000);
     }
 
+    if (onlySceneJson) {
+        sceneJsonSpeed(grid, dir, runs);
+        return 0;
+    }
     for (const std::string& path : {grid, groups, backReferences}) {
         if (!only.empty() && fs::path(path).filename().string().find(only) == std::string::npos) continue;
         const uint64_t bytes = fileSize(path);

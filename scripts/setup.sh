@@ -16,8 +16,10 @@ for arg in "$@"; do
   esac
 done
 
-packages=(build-essential cmake g++)
+packages=(build-essential cmake g++ libtinygltf-dev libstb-dev)
 ((tests)) && packages+=(libgtest-dev googletest clang libclang-rt-14-dev libtinyobjloader-dev)
+# The glTF tests run the Khronos validator under Node.js; a machine that has node already keeps it.
+((tests)) && ! command -v node >/dev/null && packages+=(nodejs npm)
 ((windows)) && packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick)
 
 missing=()
@@ -30,4 +32,11 @@ if ((${#missing[@]})); then
   [[ $(id -u) -ne 0 ]] && sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
+
+# The glTF validator for the tests, from the npm registry into the project's own folder, at the
+# version package-lock.json records.
+if ((tests)) && [[ ! -f tests/gltf/node_modules/gltf-validator/package.json ]]; then
+  echo "installing the glTF validator into tests/gltf/node_modules"
+  npm ci --prefix tests/gltf --no-audit --no-fund --loglevel=error
 fi

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <unordered_set>
 
-#include "host/json_writer.h"
+#include "host/scene_json.h"
 
 namespace XSI::standin {
 
@@ -236,137 +236,9 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
     return CStatus::OK;
 }
 
-void HostScene::writeJson(std::ostream& os) const {
-    qf::JsonWriter json(os);
-    auto triples = [&](const auto& values) {
-        json.beginArray();
-        for (size_t i = 0; i + 2 < values.size(); i += 3) {
-            json.beginArray();
-            for (size_t k = 0; k < 3; ++k) json.value(double(values[i + k]));
-            json.endArray();
-        }
-        json.endArray();
-    };
-    auto integers = [&](const auto* values, size_t count) {
-        json.beginArray();
-        for (size_t i = 0; i < count; ++i) json.value(int64_t(values[i]));
-        json.endArray();
-    };
-    auto longs = [&](const std::vector<long>& values) { integers(values.data(), values.size()); };
-    auto parameters = [&](int id, const std::string& prefix) {
-        for (const auto& p : items_[size_t(id)].parameters) json.key(prefix + p.first).value(p.second);
-    };
-    auto connections = [&](int id, const std::string& prefix) {
-        for (const auto& c : items_[size_t(id)].connections) {
-            json.beginObject();
-            json.key("port").value(prefix + c.port);
-            json.key("source").value(c.source);
-            json.endObject();
-        }
-    };
-
-    json.beginObject();
-    json.key("objects").beginArray();
-    for (int id : children(root_, ItemKind::Object)) {
-        const Item& o = items_[size_t(id)];
-        json.beginObject();
-        json.key("name").value(o.name);
-        json.key("built").value(o.built);
-        json.key("vertices");
-        triples(o.positions);
-        json.key("polygons").beginArray();
-        size_t corner = 0;  // each polygon's indices, read in place
-        for (int32_t size : o.polygonSizes) {
-            const size_t count = std::min(size_t(size), o.polygonIndices.size() - corner);
-            integers(o.polygonIndices.data() + corner, count);
-            corner += count;
-        }
-        json.endArray();
-        json.key("uvs").beginArray();
-        for (int uv : children(id, ItemKind::UVProperty)) {
-            json.beginObject();
-            json.key("name").value(items_[size_t(uv)].name);
-            json.key("values");
-            triples(items_[size_t(uv)].values);
-            json.endObject();
-        }
-        json.endArray();
-        json.key("pivot").beginArray();
-        for (double v : o.pivot) json.value(v);
-        json.endArray();
-        json.key("clusters").beginArray();
-        for (const auto& c : o.clusters) {
-            if (!c.material.empty()) continue;
-            json.beginObject();
-            json.key("name").value(c.name);
-            json.key("polygons");
-            longs(c.polygons);
-            json.endObject();
-        }
-        json.endArray();
-        json.key("materialAssignments").beginArray();
-        for (const auto& c : o.clusters) {
-            if (c.material.empty()) continue;
-            json.beginObject();
-            json.key("cluster").value(c.name);
-            json.key("material").value(c.material);
-            json.key("polygons");
-            longs(c.polygons);
-            json.endObject();
-        }
-        json.endArray();
-        json.endObject();
-    }
-    json.endArray();
-
-    json.key("materials").beginArray();
-    for (int id : children(library_, ItemKind::Material)) {
-        json.beginObject();
-        json.key("name").value(items_[size_t(id)].name);
-        json.key("fullName").value(fullName(id));
-        json.key("parameters").beginObject();
-        parameters(id, "");
-        for (int s : children(id, ItemKind::Shader)) parameters(s, items_[size_t(s)].name + ".");
-        for (int g : children(id, ItemKind::BumpGenerator)) parameters(g, items_[size_t(g)].name + ".");
-        json.endObject();
-        json.key("shaders").beginArray();
-        for (int s : children(id, ItemKind::Shader)) json.value(items_[size_t(s)].name);
-        for (int g : children(id, ItemKind::BumpGenerator)) json.value(items_[size_t(g)].name);
-        json.endArray();
-        json.key("connections").beginArray();
-        connections(id, "");
-        for (int s : children(id, ItemKind::Shader)) connections(s, items_[size_t(s)].name + ".");
-        for (int g : children(id, ItemKind::BumpGenerator)) connections(g, items_[size_t(g)].name + ".");
-        json.endArray();
-        json.endObject();
-    }
-    json.endArray();
-
-    json.key("clips").beginArray();
-    for (size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i].kind != ItemKind::ImageClip || items_[i].deleted) continue;
-        json.beginObject();
-        json.key("name").value(items_[i].name);
-        json.key("file").value(items_[i].file);
-        json.endObject();
-    }
-    json.endArray();
-
-    json.key("commands").beginArray();
-    for (const auto& c : commands_) json.value(c);
-    json.endArray();
-    json.key("log").beginArray();
-    for (const auto& [line, severity] : log_) {
-        json.beginObject();
-        json.key("text").value(line);
-        json.key("severity").value(severity);
-        json.endObject();
-    }
-    json.endArray();
-    json.key("preferences").beginObject();
-    for (const auto& [key, value] : preferences_) json.key(key).value(value);
-    json.endObject();
-    json.endObject();
+void HostScene::writeJson(std::ostream& out) const {
+    qf::JsonWriter json(out);
+    writeSceneJson(json, *this, nullptr);
 }
 
 }  // namespace XSI::standin

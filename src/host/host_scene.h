@@ -103,6 +103,9 @@ public:
     void setParameter(int id, const std::string& path, const std::string& value);
 
     std::map<std::string, std::string>& preferences() { return preferences_; }
+    const std::map<std::string, std::string>& preferences() const { return preferences_; }
+    // Every item ever added, deleted ones included: ids run from 0 to itemCount() - 1.
+    size_t itemCount() const { return items_.size(); }
     const std::vector<std::string>& calls() const { return calls_; }
     const std::vector<std::pair<std::string, int>>& logLines() const { return log_; }
     const std::vector<std::string>& commands() const { return commands_; }
@@ -112,7 +115,8 @@ public:
     void refuseBuildOf(const std::string& name) { refusedBuilds_.push_back(name); }
     bool isRefused(const std::string& name) const;
 
-    // The scene as one JSON object: objects, materials, clips, commands, log and preferences.
+    // The scene as one JSON object: objects, materials, clips, commands, log and preferences,
+    // without a run's record (host/scene_json.h writes it with one).
     void writeJson(std::ostream& out) const;
 
     // Called with each command the scene runs, so a user interface can follow them.

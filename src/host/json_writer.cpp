@@ -10,8 +10,9 @@ namespace qf {
 namespace {
 
 // The way every text reaches the stream: straight into its buffer, a failed write marking the
-// stream bad as the stream's own write would.
+// stream bad as the stream's own write would. Nothing is written after that.
 void put(std::ostream& out, const char* text, size_t length) {
+    if (out.rdstate() & std::ios::badbit) return;  // failed or cancelled: nothing more is written
     if (out.rdbuf()->sputn(text, std::streamsize(length)) != std::streamsize(length)) out.setstate(std::ios::badbit);
 }
 
@@ -64,6 +65,30 @@ char* formatNumber(double value, char* out) {
     return p + std::snprintf(p, kNumberTextSize, "%.9g", value);
 }
 
+bool isJsonNumber(std::string_view text) {
+    // -? (0 | [1-9][0-9]*) (. [0-9]+)? ([eE] [+-]? [0-9]+)?
+    size_t i = 0;
+    const size_t n = text.size();
+    auto digits = [&] {
+        const size_t start = i;
+        while (i < n && text[i] >= '0' && text[i] <= '9') ++i;
+        return i - start;
+    };
+    if (i < n && text[i] == '-') ++i;
+    if (i < n && text[i] == '0') ++i;
+    else if (digits() == 0) return false;
+    if (i < n && text[i] == '.') {
+        ++i;
+        if (digits() == 0) return false;
+    }
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == n;
+}
+
 void writeJsonString(std::ostream& out, std::string_view text) {
     put(out, "\"", 1);
     const char* run = text.data();  // characters written as they are, put in one piece
@@ -95,7 +120,15 @@ void JsonWriter::separate() {
     needComma_ = false;
 }
 
+void JsonWriter::lookAtCancel() {
+    if (cancel_ && !cancelled_ && cancel_->load(std::memory_order_relaxed)) {
+        cancelled_ = true;
+        out_.setstate(std::ios::badbit);
+    }
+}
+
 JsonWriter& JsonWriter::beginObject() {
+    lookAtCancel();
     separate();
     put(out_, "{", 1);
     return *this;
@@ -106,6 +139,7 @@ JsonWriter& JsonWriter::endObject() {
     return *this;
 }
 JsonWriter& JsonWriter::beginArray() {
+    lookAtCancel();
     separate();
     put(out_, "[", 1);
     return *this;
@@ -127,6 +161,26 @@ JsonWriter& JsonWriter::value(std::string_view text) {
     needComma_ = true;
     return *this;
 }
+JsonWriter& JsonWriter::value(uint64_t number) {
+    char text[32];
+    char* p = text;
+    if (needComma_) *p++ = ',';
+    p = std::to_chars(p, text + sizeof text, number).ptr;
+    put(out_, text, size_t(p - text));
+    needComma_ = true;
+    return *this;
+}
+JsonWriter& JsonWriter::numberOrText(std::string_view text) {
+    if (!isJsonNumber(text)) return value(text);
+    separate();
+    put(out_, text.data(), text.size());
+    needComma_ = true;
+    return *this;
+}
+JsonWriter& JsonWriter::raw(std::string_view text) {
+    put(out_, text.data(), text.size());
+    return *this;
+}
 // Numbers are the bulk of a scene: each goes out with its separator in one piece.
 JsonWriter& JsonWriter::value(int64_t number) {
     char text[32];
@@ -143,6 +197,20 @@ JsonWriter& JsonWriter::value(double number) {
     if (needComma_) *p++ = ',';
     if (std::isfinite(number)) {
         p = formatNumber(number, p);
+    } else {
+        std::memcpy(p, "null", 4);
+        p += 4;
+    }
+    put(out_, text, size_t(p - text));
+    needComma_ = true;
+    return *this;
+}
+JsonWriter& JsonWriter::value(float number) {
+    char text[kNumberTextSize + 1];
+    char* p = text;
+    if (needComma_) *p++ = ',';
+    if (std::isfinite(number)) {
+        p = std::to_chars(p, text + sizeof text, number).ptr;
     } else {
         std::memcpy(p, "null", 4);
         p += 4;

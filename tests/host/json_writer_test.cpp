@@ -68,5 +68,49 @@ TEST(JsonWriter, AFailedWriteMarksTheStream) {
     EXPECT_TRUE(refused.bad());
 }
 
+TEST(JsonWriter, TextsThatAreJsonNumbersBecomeNumbers) {
+    for (const char* number : {"0", "-0", "0.25", "150", "-3e-05", "1E+30", "8449"}) EXPECT_TRUE(isJsonNumber(number)) << number;
+    for (const char* text : {"", "-", "1.", ".5", "+1", "01", "1e", "inf", "nan", "0x10", "1 "})
+        EXPECT_FALSE(isJsonNumber(text)) << text;
+    std::ostringstream out;
+    JsonWriter(out).beginArray().numberOrText("0.25").numberOrText(".5").value(uint64_t(18446744073709551615ull)).endArray();
+    EXPECT_EQ(out.str(), "[0.25,\".5\",18446744073709551615]");
+}
+
+// Coordinates that are floats read back as the same float from the shortest text.
+TEST(JsonWriter, FloatsTakeTheirShortestExactForm) {
+    std::ostringstream out;
+    JsonWriter(out).beginArray().value(0.1f).value(-1.6f).value(-0.0f).value(1e30f).value(3e-5f).value(
+        std::numeric_limits<float>::infinity()).endArray();
+    EXPECT_EQ(out.str(), "[0.1,-1.6,-0,1e+30,3e-05,null]");
+    std::mt19937 rng(7);
+    for (int i = 0; i < 100000; ++i) {
+        uint32_t bits = uint32_t(rng());
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        if (!std::isfinite(f)) continue;
+        std::ostringstream one;
+        JsonWriter(one).value(f);
+        ASSERT_EQ(std::strtof(one.str().c_str(), nullptr), f) << one.str();
+    }
+}
+
+// Cancel is honoured at the next array or object, and what was written cannot pass for whole.
+TEST(JsonWriter, ACancelStopsTheDocumentAtTheNextArray) {
+    std::ostringstream out;
+    std::atomic<bool> cancel{false};
+    JsonWriter json(out);
+    json.setCancelFlag(&cancel);
+    json.beginArray();
+    for (int i = 0; i < 1000; ++i) {
+        if (i == 500) cancel = true;
+        json.beginArray().value(i).endArray();
+    }
+    json.endArray();
+    EXPECT_TRUE(json.cancelled());
+    EXPECT_TRUE(out.bad());
+    EXPECT_LT(out.str().size(), size_t(500 * 6));
+}
+
 }  // namespace
 }  // namespace qf

@@ -115,6 +115,7 @@ TEST(CliInterface, WrongCommandLinesExitTwoWithTheUsageOnStandardError) {
                            "import a.obj --scale 0",
                            "import a.obj --scale=nan",
                            "import a.obj --flip-zy=on",
+                           "import a.obj --gltf out.obj",
                            "config set scale",
                            "config frobnicate"};
     for (const char* args : wrong) {

@@ -32,7 +32,7 @@ const std::vector<FlagSpec>& flagSpecs() {
             {"--version", false, kAll},       {"--json", false, kScan | kParse},
             {"--select", true, kParse | kImport}, {"--config", true, kParse | kImport | kConfig},
             {"--save-options", false, kImport}, {"--scene", true, kImport},
-            {"--search-path", true, kImport},
+            {"--gltf", true, kImport},        {"--search-path", true, kImport},
             {"--material-prefix", true, kImport}, {"--no-material-prefix", false, kImport},
         };
         for (const OptionSetting& o : optionSettings()) {
@@ -69,6 +69,7 @@ void take(Arguments& a, const std::string& flag, const std::string& value) {
     else if (flag == "--config") a.configPath = value;
     else if (flag == "--save-options") a.saveOptions = true;
     else if (flag == "--scene") a.scenePath = value;
+    else if (flag == "--gltf") a.gltfPath = value;
     else if (flag == "--search-path") a.searchFolders.push_back(value);
     else a.optionFlags.emplace_back(flag, value);
 }
@@ -77,8 +78,8 @@ const char* const kVerbUsage[] = {
     "",
     "qfobjimp scan FILE.obj [--json]",
     "qfobjimp parse FILE.obj [--select PATTERN] [OPTIONS] [--config PATH] [--json]",
-    "qfobjimp import FILE.obj [--select PATTERN] [OPTIONS] [--scene OUT.json] [--search-path DIR]...\n"
-    "                         [--config PATH] [--save-options]",
+    "qfobjimp import FILE.obj [--select PATTERN] [OPTIONS] [--scene OUT.json] [--gltf OUT.gltf|OUT.glb]\n"
+    "                         [--search-path DIR]... [--config PATH] [--save-options]",
     "qfobjimp config [--config PATH] [set KEY VALUE]",
 };
 
@@ -197,6 +198,8 @@ std::string helpText(Verb verb) {
                "                                  missing texture, as the map-search dialog would be\n"
                "                                  answered; repeatable, one folder per question\n"
                "  --scene OUT.json                write the scene as JSON\n"
+               "  --gltf OUT.gltf|OUT.glb         write the scene as glTF 2.0; a .glb holds its textures,\n"
+               "                                  a .gltf refers to them where they are\n"
                "  --config PATH                   the options file to start from\n"
                "  --save-options                  keep this run's options in the options file (a\n"
                "                                  material prefix is kept as on, its text is not: later\n"
@@ -222,7 +225,7 @@ std::string helpText(Verb verb) {
            "\nThe OBJ importer's passes, headless.\n\n"
            "  scan     list the objects of an OBJ file with their counts\n"
            "  parse    read the file as an import does and list the meshes it would build\n"
-           "  import   run a whole import into the stand-in host scene; write it as JSON\n"
+           "  import   run a whole import into the stand-in host scene; write it as JSON or glTF\n"
            "  config   show or change the options kept in the options file\n\n"
            "Run 'qfobjimp COMMAND --help' for a command's flags.\n";
 }

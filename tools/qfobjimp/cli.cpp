@@ -26,7 +26,12 @@
 #include "run/config_file.h"
 #include "run/import_run.h"
 #include "run/run_paths.h"
+#include "run/scene_report.h"
 #include "run/workers.h"
+
+#if defined(QF_HAVE_GLTF)
+#include "gltf/gltf_export.h"
+#endif
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -196,7 +201,7 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
         }
         json.endArray();
         json.endObject();
-        out << "\n";
+        json.raw("\n");
         return 0;
     }
 
@@ -284,7 +289,7 @@ int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, st
         for (const auto& w : importer.warnings) json.value(w);
         json.endArray();
         json.endObject();
-        out << "\n";
+        json.raw("\n");
         return 0;
     }
 
@@ -339,13 +344,26 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         std::string optionError;
         if (!applyOptionFlags(args.optionFlags, check, optionError)) return usageError(err, args, optionError);
     }
+    bool binaryGltf = false;
+    if (args.gltfPath) {
+        std::string extension = fs::path(*args.gltfPath).extension().string();
+        for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (extension != ".gltf" && extension != ".glb")
+            return usageError(err, args, "--gltf takes a file name ending in .gltf or .glb");
+        binaryGltf = extension == ".glb";
+#if !defined(QF_HAVE_GLTF)
+        err << "qfobjimp: this build of qfobjimp has no glTF export\n";
+        return 1;
+#endif
+    }
     if (!checkReadable(path, err)) return 1;
 
     // The output files are opened first, so that a path that cannot be written fails at once
     // and not after the import.
-    OutputFile sceneFile;
+    OutputFile sceneFile, gltfFile;
     std::string error;
-    if (args.scenePath && !sceneFile.open(*args.scenePath, error)) {
+    if ((args.scenePath && !sceneFile.open(*args.scenePath, error)) ||
+        (args.gltfPath && !gltfFile.open(*args.gltfPath, error))) {
         err << "qfobjimp: " << error << "\n";
         return 1;
     }
@@ -382,24 +400,42 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         return 1;
     }
 
-    std::vector<std::string> written;
+    // Both files are written before either takes its name: a cancel or a failure leaves both
+    // earlier files as they were.
+    const std::string source = absolutePath(path);
+    bool complete = true;
     if (args.scenePath) {
-        {
-            FileStreamBuffer toFile(sceneFile.stream());
-            std::ostream json(&toFile);
-            XSI::standin::HostScene::instance().writeJson(json);
-            json << "\n";
-            json.flush();
-        }
-        if (ui.cancelled()) {
-            err << "qfobjimp: import cancelled\n";
-            return 130;
-        }
-        if (!sceneFile.commit(error)) {
-            err << "qfobjimp: " << error << "\n";
+        FileStreamBuffer buffer(sceneFile.stream());
+        std::ostream stream(&buffer);
+        complete = writeRunSceneJson(stream, importer, source, &importer.aborted);
+    }
+#if defined(QF_HAVE_GLTF)
+    if (args.gltfPath && complete && !ui.cancelled()) {
+        FileStreamBuffer buffer(gltfFile.stream());
+        std::ostream stream(&buffer);
+        GltfTarget target;
+        target.binary = binaryGltf;
+        target.folder = fs::path(absolutePath(*args.gltfPath)).parent_path().string();
+        target.cancel = &importer.aborted;
+        std::vector<std::string> notes;
+        complete = writeGltf(stream, importer, source, target, notes, error) && stream.flush();
+        for (const std::string& note : notes) out << note << "\n";
+    }
+#else
+    (void)binaryGltf;
+#endif
+    if (ui.cancelled()) {
+        err << "qfobjimp: import cancelled\n";
+        return 130;
+    }
+    std::vector<std::string> written;
+    for (OutputFile* file : {&sceneFile, &gltfFile}) {
+        if (!file->stream()) continue;
+        if (!complete || !file->commit(error)) {
+            err << "qfobjimp: " << (complete ? error : "cannot write '" + file->path() + "'") << "\n";
             return 1;
         }
-        written.push_back(*args.scenePath);
+        written.push_back(file->path());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     out << summaryLine(importer, seconds, written) << "\n";

@@ -1,0 +1,239 @@
+// The glTF export: polygons cut into triangles, textures as glTF takes them, and whole exports
+// checked by the Khronos glTF validator and read back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+#include <tiny_gltf.h>
+
+#include "gltf/texture_images.h"
+#include "gltf/triangulate.h"
+#include "support/test_support.h"
+
+namespace qf {
+namespace {
+
+namespace fs = std::filesystem;
+
+// --- triangles --------------------------------------------------------------------------------
+
+double area2d(const std::vector<float>& p, uint32_t a, uint32_t b, uint32_t c) {
+    return 0.5 * ((p[3 * b] - p[3 * a]) * (p[3 * c + 1] - p[3 * a + 1]) -
+                  (p[3 * b + 1] - p[3 * a + 1]) * (p[3 * c] - p[3 * a]));
+}
+
+TEST(Triangulate, ConcavePolygonsAreCutAlongTheirInsideInEitherWinding) {
+    // An L of area 3, counter-clockwise, in the XY plane; its corner 3 is reflex, so the fan from
+    // corner 0 would cover the notch.
+    std::vector<float> l = {0, 0, 0, 2, 0, 0, 2, 1, 0, 1, 1, 0, 1, 2, 0, 0, 2, 0};
+    for (bool reversed : {false, true}) {
+        std::vector<float> points = l;
+        if (reversed)
+            for (size_t i = 0; i < 3; ++i)
+                for (size_t k = 0; k < 3; ++k) std::swap(points[3 * i + k], points[3 * (5 - i) + k]);
+        std::vector<uint32_t> triangles;
+        triangulatePolygon(points.data(), 6, triangles);
+        ASSERT_EQ(triangles.size(), 12u);
+        double sum = 0;
+        for (size_t t = 0; t < triangles.size(); t += 3) {
+            const double a = area2d(points, triangles[t], triangles[t + 1], triangles[t + 2]);
+            EXPECT_EQ(a > 0, !reversed) << "a triangle turns against the polygon";
+            sum += std::fabs(a);
+        }
+        EXPECT_DOUBLE_EQ(sum, 3.0);
+    }
+    // The same L standing in the YZ plane.
+    std::vector<float> upright;
+    for (size_t i = 0; i < 6; ++i) upright.insert(upright.end(), {5.0f, l[3 * i], l[3 * i + 1]});
+    std::vector<uint32_t> triangles;
+    triangulatePolygon(upright.data(), 6, triangles);
+    EXPECT_EQ(triangles.size(), 12u);
+}
+
+TEST(Triangulate, PolygonsThatFoldOrAreTooLongBecomeFansOfEveryCorner) {
+    std::vector<float> bowTie = {0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 1, 0};
+    std::vector<uint32_t> triangles;
+    triangulatePolygon(bowTie.data(), 4, triangles);
+    EXPECT_EQ(triangles.size(), 6u);
+    std::vector<float> circle;
+    const uint32_t n = kMaxClippedCorners + 1;
+    for (uint32_t i = 0; i < n; ++i)
+        circle.insert(circle.end(), {float(std::cos(i * 6.283185 / n)), float(std::sin(i * 6.283185 / n)), 0});
+    triangles.clear();
+    triangulatePolygon(circle.data(), n, triangles);
+    EXPECT_EQ(triangles.size(), 3u * (n - 2));
+    EXPECT_EQ(triangles[0], 0u);
+    triangles.clear();
+    triangulatePolygon(circle.data(), 2, triangles);
+    EXPECT_TRUE(triangles.empty());
+}
+
+// --- textures ---------------------------------------------------------------------------------
+
+// An uncompressed 24-bit TGA, bottom row first, of the given grey levels.
+Bytes tga(int width, int height, const std::vector<unsigned char>& grey) {
+    Bytes b(18, 0);
+    b[2] = 2;
+    b[12] = static_cast<unsigned char>(width);
+    b[14] = static_cast<unsigned char>(height);
+    b[16] = 24;
+    for (unsigned char g : grey) b.insert(b.end(), {g, g, g});
+    return b;
+}
+
+TEST(TextureImages, OtherFormatsBecomePngAndOpacityBecomesTheAlpha) {
+    RgbaImage opacity;
+    ASSERT_TRUE(decodeImage(tga(2, 1, {0, 255}), opacity));
+    const Bytes png = encodePng(opacity);
+    EXPECT_EQ(imageFormatOf(png), ImageFormat::Png);
+    RgbaImage back;
+    ASSERT_TRUE(decodeImage(png, back));
+    EXPECT_EQ(back.pixels, opacity.pixels);
+
+    RgbaImage base;
+    base.width = 4;
+    base.height = 1;
+    base.pixels = {10, 20, 30, 255, 10, 20, 30, 255, 10, 20, 30, 255, 10, 20, 30, 255};
+    const RgbaImage merged = withOpacity(&base, opacity, false);
+    EXPECT_EQ(merged.width, 4);
+    EXPECT_EQ(merged.pixels, (Bytes{10, 20, 30, 0, 10, 20, 30, 0, 10, 20, 30, 255, 10, 20, 30, 255}));
+    const RgbaImage plain = withOpacity(nullptr, opacity, false);
+    EXPECT_EQ(plain.pixels, (Bytes{255, 255, 255, 0, 255, 255, 255, 255}));
+    EXPECT_FALSE(decodeImage(Bytes{'n', 'o', 't'}, back));
+}
+
+// --- whole exports ------------------------------------------------------------------------------
+
+int runCommand(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return -1;
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string word(const std::string& s) { return "'" + s + "'"; }
+
+struct GltfExport : ::testing::Test {
+    test::TempDir dir;
+    const std::string validatorFolder = std::string(QF_TEST_DATA) + "/../gltf";
+
+    void SetUp() override {
+        std::string version;
+        if (runCommand("node --version", version) != 0)
+            GTEST_SKIP() << "node is not installed, so the glTF validator cannot run (bash scripts/setup.sh --tests)";
+        ASSERT_TRUE(fs::exists(validatorFolder + "/node_modules/gltf-validator"))
+            << "the glTF validator is not installed: bash scripts/setup.sh --tests";
+    }
+    // Imports obj and exports it to out; the tool's standard output.
+    std::string exportTo(const std::string& obj, const std::string& out, const std::string& flags = "") {
+        std::string output;
+        const int code = runCommand(std::string(QF_CLI_PATH) + " import " + word(obj) + " --config " +
+                                        word(dir.path("none.cfg")) + " --gltf " + word(out) + " " + flags,
+                                    output);
+        EXPECT_EQ(code, 0) << output;
+        return output;
+    }
+    void expectValid(const std::vector<std::string>& files) {
+        std::string command = "node " + word(validatorFolder + "/validate.js");
+        for (const auto& f : files) command += " " + word(f);
+        std::string report;
+        EXPECT_EQ(runCommand(command, report), 0) << report;
+    }
+    tinygltf::Model load(const std::string& file) {
+        tinygltf::TinyGLTF loader;
+        tinygltf::Model model;
+        std::string error, warning;
+        const bool binary = file.size() > 4 && file.substr(file.size() - 4) == ".glb";
+        const bool ok = binary ? loader.LoadBinaryFromFile(&model, &error, &warning, file)
+                               : loader.LoadASCIIFromFile(&model, &error, &warning, file);
+        EXPECT_TRUE(ok) << error;
+        return model;
+    }
+};
+
+TEST_F(GltfExport, TheExampleIsValidAsGltfAndGlb) {
+    const std::string example = std::string(QF_TEST_DATA) + "/../../examples/toy_car/toy_car.obj";
+    const std::string gltf = dir.path("out/car.gltf"), glb = dir.path("car.glb");
+    fs::create_directories(dir.path("out"));
+    const std::string output = exportTo(example, gltf);
+    EXPECT_NE(output.find("written to " + gltf), std::string::npos) << output;
+    EXPECT_NE(output.find("glTF: material hubcap: glTF has no place for its Specular map"), std::string::npos);
+    exportTo(example, glb);
+    expectValid({gltf, glb});
+
+    for (const std::string& file : {gltf, glb}) {
+        const tinygltf::Model model = load(file);
+        EXPECT_EQ(model.nodes.size(), 7u);
+        EXPECT_EQ(model.materials.size(), 4u);
+        ASSERT_FALSE(model.nodes.empty());
+        EXPECT_EQ(model.nodes[0].name, "body");
+        EXPECT_EQ(model.nodes[0].extras.Get("sourceName").Get<std::string>(), "body");
+        for (const auto& m : model.materials) {
+            if (m.name == "paint") {
+                EXPECT_EQ(m.pbrMetallicRoughness.baseColorFactor[0], 1.0);  // the map gives the colour
+            } else if (m.name == "rubber") {
+                EXPECT_GE(m.normalTexture.index, 0);  // the bump map
+            } else if (m.name == "glass") {
+                EXPECT_EQ(m.alphaMode, "BLEND");
+                EXPECT_EQ(m.pbrMetallicRoughness.baseColorTexture.index, -1);  // its map is missing
+            }
+        }
+        for (const auto& image : model.images) {
+            if (file == glb) EXPECT_TRUE(image.uri.empty() && image.bufferView >= 0) << image.uri;
+            else EXPECT_EQ(image.uri.rfind("../", 0), 0u) << image.uri;  // beside the example, from out/
+        }
+    }
+}
+
+TEST_F(GltfExport, GeneratedModelsWithConcaveFacesOpacityAndOtherFormatsAreValid) {
+    RgbaImage colour;
+    colour.width = 2;
+    colour.height = 2;
+    colour.pixels.assign(16, 200);
+    const Bytes png = encodePng(colour);
+    dir.write("maps/colour_map.png", std::string(png.begin(), png.end()));
+    const Bytes grey = tga(2, 2, {0, 80, 160, 255});
+    dir.write("maps/cut.tga", std::string(grey.begin(), grey.end()));
+    dir.write("shapes.mtl",
+              "newmtl leaf\nKd 0.2 0.8 0.2\nmap_Kd Maps/Colour_Map.PNG\nmap_d maps/cut.tga\n"
+              "newmtl stone\nKd 0.5 0.5 0.5\nmap_Kd maps/cut.tga\nmap_bump maps/nowhere.png\n");
+    const std::string obj = dir.write(
+        "shapes.obj",
+        "mtllib shapes.mtl\n"
+        "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 1 1 0\nv 1 2 0\nv 0 2 0\n"
+        "vt 0 0\nvt 1 0\nvt 1 0.5\nvt 0.5 0.5\nvt 0.5 1\nvt 0 1\n"
+        "g bare\nf 4 5 6\nf 1 1 2\n"
+        "g ell\nusemtl leaf\nf 1/1 2/2 3/3 4/4 5/5 6/6\n"
+        "g strip\nusemtl stone\nf 1/1 2/2 3/3\nf 1/6 3/5 4/4\n");
+    const std::string gltf = dir.path("shapes.gltf"), glb = dir.path("shapes.glb");
+    const std::string output = exportTo(obj, gltf);
+    EXPECT_NE(output.find("cut.tga converted to PNG"), std::string::npos) << output;
+    exportTo(obj, glb);
+    expectValid({gltf, glb});
+
+    const tinygltf::Model model = load(glb);
+    ASSERT_EQ(model.nodes.size(), 3u);
+    const tinygltf::Primitive& ell = model.meshes[size_t(model.nodes[1].mesh)].primitives.at(0);
+    EXPECT_EQ(model.accessors[size_t(ell.indices)].count, 12u);  // the L in four triangles
+    for (const auto& m : model.materials) {
+        if (m.name == "leaf") {
+            EXPECT_EQ(m.alphaMode, "BLEND");
+            const auto& image = model.images[size_t(model.textures[size_t(m.pbrMetallicRoughness.baseColorTexture.index)].source)];
+            EXPECT_EQ(image.name, "colour_map_opacity");
+            EXPECT_EQ(image.width, 2);
+        } else if (m.name == "stone") {
+            EXPECT_EQ(m.normalTexture.index, -1);  // the bump map is missing
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qf

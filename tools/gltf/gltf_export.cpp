@@ -1,0 +1,406 @@
+#include "gltf/gltf_export.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <unordered_map>
+
+#include <tiny_gltf.h>
+
+#include "gltf/texture_images.h"
+#include "gltf/triangulate.h"
+#include "host/host_scene.h"
+#include "run/scene_report.h"
+
+#ifndef QF_VERSION
+#define QF_VERSION "0"
+#endif
+
+namespace qf {
+
+namespace {
+
+namespace fs = std::filesystem;
+using XSI::standin::HostScene;
+using XSI::standin::Item;
+using XSI::standin::ItemKind;
+using XSI::standin::SceneMapRecord;
+
+std::string base64(const Bytes& bytes) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const uint32_t n = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                           (i + 2 < bytes.size() ? uint32_t(bytes[i + 2]) : 0);
+        out += digits[n >> 18 & 63];
+        out += digits[n >> 12 & 63];
+        out += i + 1 < bytes.size() ? digits[n >> 6 & 63] : '=';
+        out += i + 2 < bytes.size() ? digits[n & 63] : '=';
+    }
+    return out;
+}
+
+// A relative URI: every byte outside the unreserved set and '/' percent-encoded.
+std::string uriOf(const std::string& relativePath) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : relativePath) {
+        if (std::isalnum(c) || std::strchr("-._~/", c)) {
+            out += char(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+struct VertexKey {
+    uint32_t position;
+    float u, v;
+    bool operator==(const VertexKey& o) const {
+        return position == o.position && std::memcmp(&u, &o.u, sizeof u) == 0 && std::memcmp(&v, &o.v, sizeof v) == 0;
+    }
+};
+struct VertexKeyHash {
+    size_t operator()(const VertexKey& k) const {
+        uint32_t u, v;
+        std::memcpy(&u, &k.u, 4);
+        std::memcpy(&v, &k.v, 4);
+        uint64_t h = k.position * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(u) << 32 | v) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
+        return size_t(h);
+    }
+};
+
+class GltfBuilder {
+public:
+    GltfBuilder(const ObjImporter& importer, const std::string& objPath, const GltfTarget& target,
+                std::vector<std::string>& notes)
+        : scene_(HostScene::instance()), run_(recordOfRun(importer, objPath)), target_(target), notes_(notes) {
+        model_.asset.version = "2.0";
+        model_.asset.generator = std::string("qfobjimp ") + QF_VERSION;
+        model_.buffers.emplace_back();
+        model_.scenes.emplace_back();
+        model_.defaultScene = 0;
+    }
+
+    bool addObjects() {
+        for (int id : scene_.children(scene_.root(), ItemKind::Object)) {
+            if (cancelled()) return false;
+            addObject(id);
+        }
+        return true;
+    }
+    bool cancelled() const { return target_.cancel && target_.cancel->load(); }
+    tinygltf::Model& model() { return model_; }
+
+private:
+    Bytes& buffer() { return model_.buffers[0].data; }
+
+    int addView(const void* data, size_t bytes, int target) {
+        while (buffer().size() % 4) buffer().push_back(0);
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = buffer().size();
+        view.byteLength = bytes;
+        view.target = target;
+        const auto* p = static_cast<const unsigned char*>(data);
+        buffer().insert(buffer().end(), p, p + bytes);
+        model_.bufferViews.push_back(view);
+        return int(model_.bufferViews.size() - 1);
+    }
+
+    int addAccessor(int view, int componentType, size_t count, int type, std::vector<double> min = {},
+                    std::vector<double> max = {}) {
+        tinygltf::Accessor a;
+        a.bufferView = view;
+        a.componentType = componentType;
+        a.count = count;
+        a.type = type;
+        a.minValues = std::move(min);
+        a.maxValues = std::move(max);
+        model_.accessors.push_back(a);
+        return int(model_.accessors.size() - 1);
+    }
+
+    void addObject(int id) {
+        const Item& o = scene_.item(id);
+        const std::string name = o.name;
+        if (!o.built || o.polygonSizes.empty()) return;
+        const size_t positionCount = o.positions.size() / 3;
+        const size_t cornerCount = o.polygonIndices.size();
+        const Item* uvProperty = nullptr;
+        for (int uv : scene_.children(id, ItemKind::UVProperty)) {
+            if (scene_.item(uv).values.size() == cornerCount * 3) uvProperty = &scene_.item(uv);
+            break;
+        }
+
+        // The material of every polygon, by the clusters that assign them.
+        std::vector<int> polygonMaterial(o.polygonSizes.size(), -1);
+        for (const auto& cluster : o.clusters) {
+            if (cluster.material.empty()) continue;
+            const int material = materialNamed(cluster.material);
+            for (long p : cluster.polygons)
+                if (p >= 0 && size_t(p) < polygonMaterial.size()) polygonMaterial[size_t(p)] = material;
+        }
+
+        // glTF keeps one texture coordinate per vertex: a position used with several coordinates
+        // becomes several vertices.
+        std::vector<float> points, uvs;
+        std::unordered_map<VertexKey, uint32_t, VertexKeyHash> vertexOf;
+        std::vector<uint32_t> cornerVertex(cornerCount);
+        for (size_t c = 0; c < cornerCount; ++c) {
+            const long p = o.polygonIndices[c];
+            if (p < 0 || size_t(p) >= positionCount) return;  // a mesh the host would not have built
+            VertexKey key{uint32_t(p), 0, 0};
+            if (uvProperty) {
+                key.u = uvProperty->values[3 * c];
+                key.v = 1.0f - uvProperty->values[3 * c + 1];  // glTF's rows run from the top
+            }
+            auto [slot, added] = vertexOf.try_emplace(key, uint32_t(vertexOf.size()));
+            if (added) {
+                for (int k = 0; k < 3; ++k) points.push_back(float(o.positions[3 * size_t(p) + size_t(k)]));
+                if (uvProperty) uvs.insert(uvs.end(), {key.u, key.v});
+            }
+            cornerVertex[c] = slot->second;
+        }
+
+        std::map<int, std::vector<uint32_t>> indicesByMaterial;
+        std::vector<float> corners;
+        std::vector<uint32_t> triangles;
+        size_t first = 0;
+        for (size_t p = 0; p < o.polygonSizes.size(); ++p) {
+            const size_t size = size_t(std::max(0, o.polygonSizes[p]));
+            if (first + size > cornerCount) break;
+            corners.clear();
+            for (size_t c = first; c < first + size; ++c) {
+                const float* at = &points[3 * size_t(cornerVertex[c])];
+                corners.insert(corners.end(), at, at + 3);
+            }
+            triangles.clear();
+            triangulatePolygon(corners.data(), uint32_t(size), triangles);
+            auto& indices = indicesByMaterial[polygonMaterial[p]];
+            for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
+                const uint32_t a = cornerVertex[first + triangles[t]], b = cornerVertex[first + triangles[t + 1]],
+                               c = cornerVertex[first + triangles[t + 2]];
+                if (a == b || b == c || a == c) continue;  // no area: nothing to draw
+                indices.insert(indices.end(), {a, b, c});
+            }
+            first += size;
+        }
+        size_t triangleCount = 0;
+        for (const auto& [material, indices] : indicesByMaterial) triangleCount += indices.size() / 3;
+        if (triangleCount == 0) {
+            notes_.push_back("glTF: " + name + " has no polygon with an area: left out");
+            return;
+        }
+
+        tinygltf::Mesh mesh;
+        mesh.name = name;
+        const size_t vertexCount = points.size() / 3;
+        std::vector<double> lo(3, std::numeric_limits<double>::infinity()), hi(3, -lo[0]);
+        for (size_t v = 0; v < vertexCount; ++v)
+            for (size_t k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], double(points[3 * v + k]));
+                hi[k] = std::max(hi[k], double(points[3 * v + k]));
+            }
+        const int position = addAccessor(addView(points.data(), points.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
+                                          TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3, lo, hi);
+        int texCoord = -1;
+        if (uvProperty)
+            texCoord = addAccessor(addView(uvs.data(), uvs.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
+                                   TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
+        for (const auto& [material, indices] : indicesByMaterial) {
+            if (indices.empty()) continue;
+            tinygltf::Primitive primitive;
+            primitive.attributes["POSITION"] = position;
+            if (texCoord >= 0) primitive.attributes["TEXCOORD_0"] = texCoord;
+            primitive.indices =
+                addAccessor(addView(indices.data(), indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER),
+                            TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, indices.size(), TINYGLTF_TYPE_SCALAR);
+            primitive.material = material;
+            primitive.mode = TINYGLTF_MODE_TRIANGLES;
+            mesh.primitives.push_back(primitive);
+        }
+        model_.meshes.push_back(mesh);
+
+        tinygltf::Node node;
+        node.name = name;
+        node.mesh = int(model_.meshes.size() - 1);
+        if (auto source = run_.objectSourceNames.find(id); source != run_.objectSourceNames.end())
+            node.extras = tinygltf::Value(tinygltf::Value::Object{{"sourceName", tinygltf::Value(source->second)}});
+        model_.nodes.push_back(node);
+        model_.scenes[0].nodes.push_back(int(model_.nodes.size() - 1));
+    }
+
+    // The glTF material of the host material of that full name, made on first use.
+    int materialNamed(const std::string& fullName) {
+        if (auto known = materials_.find(fullName); known != materials_.end()) return known->second;
+        int id = -1;
+        for (int m : scene_.children(scene_.materialLibrary(), ItemKind::Material))
+            if (scene_.fullName(m) == fullName) id = m;
+        const int index = id < 0 ? -1 : addMaterial(id);
+        materials_[fullName] = index;
+        return index;
+    }
+
+    double parameter(int material, const char* path, double fallback) const {
+        for (int shader : scene_.children(material, ItemKind::Shader))
+            for (const auto& [name, value] : scene_.item(shader).parameters)
+                if (name == path) return std::atof(value.c_str());
+        return fallback;
+    }
+
+    int addMaterial(int id) {
+        tinygltf::Material m;
+        m.name = scene_.item(id).name;
+        m.doubleSided = true;  // OBJ files rarely agree on a winding; the host shows both sides
+        const double alpha = 1.0 - (parameter(id, "transparency.red", 0) + parameter(id, "transparency.green", 0) +
+                                    parameter(id, "transparency.blue", 0)) / 3.0;
+        m.pbrMetallicRoughness.baseColorFactor = {parameter(id, "diffuse.red", 1), parameter(id, "diffuse.green", 1),
+                                                  parameter(id, "diffuse.blue", 1), std::clamp(alpha, 0.0, 1.0)};
+        m.pbrMetallicRoughness.metallicFactor = 0;
+        // A Phong exponent as a roughness: the usual match of Blinn-Phong and GGX highlights.
+        const double shiny = std::max(0.0, parameter(id, "shiny", 0));
+        m.pbrMetallicRoughness.roughnessFactor = std::clamp(std::sqrt(2.0 / (shiny + 2.0)), 0.0, 1.0);
+
+        const SceneMapRecord* diffuse = nullptr;
+        const SceneMapRecord* opacity = nullptr;
+        const SceneMapRecord* bump = nullptr;
+        if (auto maps = run_.materialMaps.find(id); maps != run_.materialMaps.end())
+            for (const SceneMapRecord& map : maps->second) {
+                if (!map.found) continue;
+                if (map.kind == "Diffuse") diffuse = &map;
+                else if (map.kind == "Opacity") opacity = &map;
+                else if (map.kind == "Bump") bump = &map;
+                else notes_.push_back("glTF: material " + m.name + ": glTF has no place for its " + map.kind +
+                                      " map (" + map.file + "): left out");
+            }
+        int base = -1;
+        if (opacity && !(diffuse && diffuse->path == opacity->path)) base = textureWithOpacity(diffuse, *opacity);
+        else if (diffuse) base = textureOf(diffuse->path);
+        if (base >= 0) {
+            m.pbrMetallicRoughness.baseColorTexture.index = base;
+            // A texture on the diffuse port takes the place of the colour.
+            if (diffuse) std::fill_n(m.pbrMetallicRoughness.baseColorFactor.begin(), 3, 1.0);
+        }
+        if (alpha < 1.0 || opacity) m.alphaMode = "BLEND";
+        if (bump) m.normalTexture.index = textureOf(bump->path);
+        model_.materials.push_back(m);
+        return int(model_.materials.size() - 1);
+    }
+
+    int addTexture(tinygltf::Image image) {
+        model_.images.push_back(std::move(image));
+        tinygltf::Texture texture;
+        texture.source = int(model_.images.size() - 1);
+        model_.textures.push_back(texture);
+        return int(model_.textures.size() - 1);
+    }
+
+    // An image of encoded bytes inside the file: in the buffer of a GLB, as a data URI otherwise.
+    tinygltf::Image embedded(const Bytes& bytes, const char* mimeType, const std::string& name) {
+        tinygltf::Image image;
+        image.name = name;
+        if (target_.binary) {
+            image.bufferView = addView(bytes.data(), bytes.size(), 0);
+            image.mimeType = mimeType;
+        } else {
+            image.uri = std::string("data:") + mimeType + ";base64," + base64(bytes);
+        }
+        return image;
+    }
+
+    // The texture of a file, made once per file; -1 when it cannot be carried over.
+    int textureOf(const std::string& path) {
+        if (auto known = textures_.find(path); known != textures_.end()) return known->second;
+        int& texture = textures_[path];
+        texture = -1;
+        const std::string name = fs::path(path).stem().string();
+        Bytes bytes;
+        if (!readFileBytes(path, bytes)) {
+            notes_.push_back("glTF: " + path + " cannot be read: left out");
+            return -1;
+        }
+        const ImageFormat format = imageFormatOf(bytes);
+        if (format == ImageFormat::Other) {
+            RgbaImage decoded;
+            Bytes png;
+            if (decodeImage(bytes, decoded)) png = encodePng(decoded);
+            if (png.empty()) {
+                notes_.push_back("glTF: " + path + " is in no format glTF can hold: left out");
+                return -1;
+            }
+            notes_.push_back("glTF: " + path + " converted to PNG");
+            return texture = addTexture(embedded(png, "image/png", name));
+        }
+        if (target_.binary) return texture = addTexture(embedded(bytes, mimeTypeOf(format), name));
+        std::error_code ec;
+        const fs::path relative = fs::absolute(path, ec).lexically_relative(fs::absolute(target_.folder, ec));
+        if (ec || relative.empty()) return texture = addTexture(embedded(bytes, mimeTypeOf(format), name));
+        tinygltf::Image image;
+        image.name = name;
+        image.uri = uriOf(relative.generic_string());
+        return texture = addTexture(std::move(image));
+    }
+
+    // glTF reads opacity from the alpha of the base colour: the two maps become one image.
+    int textureWithOpacity(const SceneMapRecord* diffuse, const SceneMapRecord& opacity) {
+        Bytes bytes;
+        RgbaImage opacityImage, baseImage;
+        bool opacityHasAlpha = false;
+        if (!readFileBytes(opacity.path, bytes) || !decodeImage(bytes, opacityImage, opacityHasAlpha)) {
+            notes_.push_back("glTF: " + opacity.path + " cannot be read as an image: left out");
+            return diffuse ? textureOf(diffuse->path) : -1;
+        }
+        const bool withBase = diffuse && readFileBytes(diffuse->path, bytes) && decodeImage(bytes, baseImage);
+        if (diffuse && !withBase) notes_.push_back("glTF: " + diffuse->path + " cannot be read as an image: left out");
+        const Bytes png = encodePng(withOpacity(withBase ? &baseImage : nullptr, opacityImage, opacityHasAlpha));
+        if (png.empty()) return -1;
+        const std::string name = fs::path(withBase ? diffuse->path : opacity.path).stem().string() + "_opacity";
+        return addTexture(embedded(png, "image/png", name));
+    }
+
+    const HostScene& scene_;
+    const XSI::standin::SceneRunRecord run_;
+    const GltfTarget& target_;
+    std::vector<std::string>& notes_;
+    tinygltf::Model model_;
+    std::map<std::string, int> materials_;
+    std::map<std::string, int> textures_;
+};
+
+// Images are referenced or embedded as they are: nothing to write beside the file.
+bool keepImageAsIs(const std::string*, const std::string*, const tinygltf::Image*, bool, std::string*, void*) {
+    return false;
+}
+
+}  // namespace
+
+bool writeGltf(std::ostream& out, const ObjImporter& importer, const std::string& objPath, const GltfTarget& target,
+               std::vector<std::string>& notes, std::string& error) {
+    GltfBuilder builder(importer, objPath, target, notes);
+    if (!builder.addObjects()) {
+        error = "cancelled";
+        return false;
+    }
+    tinygltf::Model& model = builder.model();
+    if (model.buffers[0].data.empty()) model.buffers.clear();
+    if (model.scenes[0].nodes.empty()) notes.push_back("glTF: the scene holds no mesh");
+    tinygltf::TinyGLTF writer;
+    writer.SetImageWriter(keepImageAsIs, nullptr);
+    if (!writer.WriteGltfSceneToStream(&model, out, !target.binary, target.binary) || !out) {
+        error = "writing failed";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qf
