@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -148,6 +149,18 @@ std::string withoutMenuLines(std::string json) {
     return json;
 }
 
+// The command-line tool's scene without what only its run knows (source file, options, warnings,
+// names in the file, how the maps were found): the rest is the scene the host holds.
+std::string withoutRunRecord(std::string json) {
+    const size_t source = json.find(",\"source\":"), objects = json.find(",\"objects\":");
+    if (source != std::string::npos && objects != std::string::npos && source < objects)
+        json.erase(source, objects - source);
+    const std::string text = R"("(?:[^"\\]|\\.)*")";
+    json = std::regex_replace(json, std::regex(",\"sourceName\":" + text), "");
+    json = std::regex_replace(json, std::regex(",\"maps\":\\[(?:[^\\[\\]\"]|" + text + ")*\\]"), "");
+    return json;
+}
+
 struct CliResult {
     DWORD exitCode = 99;
     std::string out;
@@ -238,7 +251,7 @@ TEST(HostImport, FromTheMenuToTheSceneAsTheCommandLineToolBuildsIt) {
     EXPECT_FALSE(s.tour.warnings.empty());
     for (const std::string& warning : s.tour.warnings)
         EXPECT_NE(cli.out.find(warning), std::string::npos) << warning << "\n" << cli.out;
-    EXPECT_EQ(withoutMenuLines(readAll(hostScene)), readAll(cliScene));
+    EXPECT_EQ(withoutMenuLines(readAll(hostScene)), withoutRunRecord(readAll(cliScene)));
 }
 
 }  // namespace
