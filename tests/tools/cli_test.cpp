@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "qfobjimp/cli.h"
+#include "qfobjimp/console_ui.h"
 #include "support/test_support.h"
 
 namespace qf {
@@ -290,6 +293,22 @@ TEST_F(CliImport, CtrlCCancelsExitsWith130AndKeepsTheEarlierSceneFile) {
     EXPECT_EQ(test::readFile(dir.path("stderr.txt")), "qfobjimp: import cancelled\n");
     EXPECT_EQ(scene(), "earlier");
     EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"big.obj", "scene.json", "stderr.txt"}));
+}
+
+// scan and parse stop at a Ctrl-C as import does: the same exit code, and they say which was cancelled.
+TEST_F(CliImport, ScanAndParseCancelledByCtrlCExitWith130) {
+    const std::string obj = dir.write("a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\ng wheel\nf 1 2 3\n");
+    for (const char* verb : {"scan", "parse"}) {
+        ConsoleUi::interrupted = true;  // as the handler leaves it after a Ctrl-C
+        const std::string config = cfg();
+        const char* argv[] = {"qfobjimp", verb, obj.c_str(), "--config", config.c_str()};
+        const int argc = std::string(verb) == "scan" ? 3 : 5;
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(argc, argv, out, err), 130) << verb;
+        EXPECT_EQ(err.str(), std::string("qfobjimp: ") + verb + " cancelled\n");
+        EXPECT_EQ(out.str(), "") << verb;
+        ConsoleUi::interrupted = false;
+    }
 }
 
 // --- after a successful import: the warnings, then one summary line -------------------------

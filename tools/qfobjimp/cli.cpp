@@ -172,8 +172,15 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     TerminalProgress progress;
     progress.setPhase("scanning " + fs::path(path).filename().string());
     ConsoleLink link(progress, importer);
-    prescanObj(importer, link);
+    {
+        InterruptScope interrupt(importer.aborted);
+        prescanObj(importer, link);
+    }
     progress.finish();
+    if (ConsoleUi::interrupted) {
+        err << "qfobjimp: scan cancelled\n";
+        return 130;
+    }
     if (importer.errorText[0]) {
         reportError(err, path, importer);
         return 1;
@@ -244,10 +251,18 @@ int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, st
     TerminalProgress progress;
     ConsoleLink link(progress, importer);
     progress.setPhase("scanning " + fs::path(path).filename().string());
-    prescanObj(importer, link);
-    const bool chosen = !importer.errorText[0] && selectObjects(importer, args.select.c_str()) > 0;
-    if (chosen) importWorkerBody(importer, link);
+    bool chosen = false;
+    {
+        InterruptScope interrupt(importer.aborted);
+        prescanObj(importer, link);
+        chosen = !importer.aborted && !importer.errorText[0] && selectObjects(importer, args.select.c_str()) > 0;
+        if (chosen) importWorkerBody(importer, link);
+    }
     progress.finish();
+    if (ConsoleUi::interrupted) {
+        err << "qfobjimp: parse cancelled\n";
+        return 130;
+    }
     if (importer.errorText[0]) {
         reportError(err, path, importer);
         return 1;
@@ -377,10 +392,7 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     choices.saveOptions = args.saveOptions;
     ConsoleUi ui(choices, out);
     ObjImporter importer;
-    installInterruptHandler(&importer.aborted);
-    struct HandlerRelease {
-        ~HandlerRelease() { installInterruptHandler(nullptr); }
-    } release;
+    InterruptScope interrupt(importer.aborted);
 
     const std::string module = executablePath(argv0);
     const int result = runImport(importer, absolutePath(path).c_str(), module.c_str(), ui,

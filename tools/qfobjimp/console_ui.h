@@ -55,4 +55,17 @@ private:
 // ends the process at once with exit code 130.
 void installInterruptHandler(std::atomic<bool>* cancelFlag);
 
+// Ctrl-C cancels through the flag for as long as the scope lives; a Ctrl-C that came before it
+// cancels at once.
+class InterruptScope {
+public:
+    explicit InterruptScope(std::atomic<bool>& cancelFlag) {
+        installInterruptHandler(&cancelFlag);
+        if (ConsoleUi::interrupted) cancelFlag = true;
+    }
+    ~InterruptScope() { installInterruptHandler(nullptr); }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+};
+
 }  // namespace qf
