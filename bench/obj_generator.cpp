@@ -144,6 +144,19 @@ bool writeMissingMaterialsFile(const std::string& path, uint64_t targetBytes) {
     return std::ferror(w.f) == 0;
 }
 
+bool writeManyMaterialsFile(const std::string& path, uint64_t targetBytes) {
+    const std::string library = path.substr(0, path.find_last_of('.')) + ".mtl";
+    Writer w(path), lib(library);
+    if (!w.f || !lib.f) return false;
+    const std::string libraryName = library.substr(library.find_last_of('/') + 1);
+    w.line("mtllib %s\n%sg a\n", libraryName.c_str(), kTriangle);
+    fill(w, targetBytes, [&](long i) {
+        w.line("usemtl paint%ld\nf 1 2 3\n", i);
+        lib.line("newmtl paint%ld\nKd 0.5 0.5 0.5\n", i);
+    });
+    return std::ferror(w.f) == 0 && std::ferror(lib.f) == 0;
+}
+
 bool writeLibrariesFile(const std::string& path, uint64_t targetBytes) {
     Writer w(path);
     if (!w.f) return false;

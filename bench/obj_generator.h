@@ -21,6 +21,8 @@ bool writeBackReferenceFile(const std::string& path, uint64_t targetBytes, int g
 bool writeEarlierBlockFile(const std::string& path, uint64_t targetBytes);
 // one face after each usemtl of a distinct material that no library defines;
 bool writeMissingMaterialsFile(const std::string& path, uint64_t targetBytes);
+// one face after each usemtl of a distinct material, all defined in a library beside the file;
+bool writeManyMaterialsFile(const std::string& path, uint64_t targetBytes);
 // mtllib statements of distinct libraries that do not exist;
 bool writeLibrariesFile(const std::string& path, uint64_t targetBytes);
 // groups of one face each;

@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     const Shape shapes[] = {
         {"faces naming an earlier block", bench::writeEarlierBlockFile, 1},
         {"distinct missing usemtl names", bench::writeMissingMaterialsFile, 1},
+        {"distinct materials, all defined", bench::writeManyMaterialsFile, 0.25},
         {"distinct missing mtllib names", bench::writeLibrariesFile, 1},
         {"groups of one face each", bench::writeOneFaceGroupsFile, 1},
         {"one face line as long as the file", bench::writeLongLineFile, 8},
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
             std::printf("%-36s %6.1f %8.2f %8.2f %10.3f %8.0f %12.2f%s\n", shape.name, bytes, c.seconds, c.cpuSeconds,
                         c.cpuSeconds / bytes, c.peakMb, (c.peakMb - base.peakMb) / bytes, c.ok ? "" : "  (failed)");
             fs::remove(path);
+            fs::remove(dir + "/shape.mtl");
         }
     }
     return 0;

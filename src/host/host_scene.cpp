@@ -55,6 +55,7 @@ void HostScene::reset() {
     items_.clear();
     childrenOf_.clear();
     fullNamesValid_ = false;
+    fullNamesShared_ = false;
     pending_.clear();
     root_ = add(ItemKind::Root, "Scene_Root", -1);
     project_ = add(ItemKind::Project, "Project", -1);
@@ -75,8 +76,65 @@ int HostScene::add(ItemKind kind, const std::string& name, int parent) {
     const size_t slot = size_t(parent + 1);
     if (childrenOf_.size() <= size_t(id + 1)) childrenOf_.resize(size_t(id + 2));
     childrenOf_[slot].push_back(id);
-    if (fullNamesValid_) byFullName_.emplace(fullName(id), id);
+    if (fullNamesValid_ && !byFullName_.emplace(fullName(id), id).second) fullNamesShared_ = true;
     return id;
+}
+
+std::vector<int> HostScene::subtree(int id) const {
+    std::vector<int> ids{id};
+    for (size_t next = 0; next < ids.size(); ++next) {
+        const int parent = ids[next];
+        const size_t slot = size_t(parent + 1);
+        if (slot >= childrenOf_.size()) continue;
+        // An item moved to another parent stays listed under its first one: check it still belongs.
+        for (int child : childrenOf_[slot])
+            if (items_[size_t(child)].parent == parent) ids.push_back(child);
+    }
+    return ids;
+}
+
+void HostScene::unindexFullNames(const std::vector<int>& ids) {
+    if (!fullNamesValid_) return;
+    for (int id : ids) {
+        const auto found = byFullName_.find(fullName(id));
+        if (found == byFullName_.end() || found->second != id) continue;
+        byFullName_.erase(found);
+        if (fullNamesShared_) fullNamesValid_ = false;  // another item of that name may show now
+    }
+}
+
+void HostScene::indexFullNames(const std::vector<int>& ids) {
+    if (!fullNamesValid_) return;
+    for (int id : ids) {
+        if (items_[size_t(id)].deleted) continue;
+        const auto [at, inserted] = byFullName_.emplace(fullName(id), id);
+        if (inserted) continue;
+        fullNamesShared_ = true;
+        if (at->second > id) at->second = id;
+    }
+}
+
+void HostScene::renameItem(int id, const std::string& name) {
+    const std::vector<int> ids = subtree(id);
+    unindexFullNames(ids);
+    items_.at(size_t(id)).name = name;
+    indexFullNames(ids);
+}
+
+void HostScene::moveItem(int id, int parent) {
+    const std::vector<int> ids = subtree(id);
+    unindexFullNames(ids);
+    items_.at(size_t(id)).parent = parent;
+    if (childrenOf_.size() <= size_t(parent + 1)) childrenOf_.resize(size_t(parent + 2));
+    childrenOf_[size_t(parent + 1)].push_back(id);
+    indexFullNames(ids);
+}
+
+void HostScene::deleteItem(int id) {
+    const std::vector<int> ids = subtree(id);
+    unindexFullNames(ids);
+    items_.at(size_t(id)).deleted = true;
+    indexFullNames(ids);
 }
 
 std::string HostScene::fullName(int id) const {
@@ -115,8 +173,9 @@ std::vector<int> HostScene::children(int parent, ItemKind kind) const {
 int HostScene::resolve(const std::string& path, std::string& rest) const {
     if (!fullNamesValid_) {
         byFullName_.clear();
+        fullNamesShared_ = false;
         for (size_t i = 0; i < items_.size(); ++i)
-            if (!items_[i].deleted) byFullName_.emplace(fullName(int(i)), int(i));
+            if (!items_[i].deleted && !byFullName_.emplace(fullName(int(i)), int(i)).second) fullNamesShared_ = true;
         fullNamesValid_ = true;
     }
     // The longest start of the path, cut at a point, that names an item.
@@ -197,9 +256,8 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
             std::string rest;
             const int id = resolve(full, rest);
             if (id < 0 || !rest.empty()) continue;
-            if (item(id).kind == ItemKind::Shader || item(id).kind == ItemKind::BumpGenerator) item(id).deleted = true;
+            if (item(id).kind == ItemKind::Shader || item(id).kind == ItemKind::BumpGenerator) deleteItem(id);
             else item(id).connections.clear();
-            namesChanged();
         }
     } else if (name == "SICreateImageClip") {
         const int clip = add(ItemKind::ImageClip, uniqueName(arg(1), -1), -1);
@@ -216,10 +274,7 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
         const int source = resolve(arg(0), sourceRest);
         if (source >= 0 && sourceRest.empty() && item(source).kind == ItemKind::BumpGenerator &&
             item(target).kind == ItemKind::Material) {
-            item(source).parent = target;
-            if (childrenOf_.size() <= size_t(target + 1)) childrenOf_.resize(size_t(target + 2));
-            childrenOf_[size_t(target + 1)].push_back(source);
-            namesChanged();
+            moveItem(source, target);
         }
     } else if (name == "CopyPaste") {
         const std::string source = arg(1);

@@ -76,8 +76,11 @@ public:
 
     int add(ItemKind kind, const std::string& name, int parent);
     Item& item(int id) { return items_.at(static_cast<size_t>(id)); }
-    // To be called after an item was renamed, moved or deleted: full names may have changed.
-    void namesChanged() { fullNamesValid_ = false; }
+    // Renaming, moving and deleting keep the index of full names up to date for the item and
+    // everything below it, so that a scene of many materials is not indexed again for each.
+    void renameItem(int id, const std::string& name);
+    void moveItem(int id, int parent);
+    void deleteItem(int id);
     const Item& item(int id) const { return items_.at(static_cast<size_t>(id)); }
     bool valid(int id) const { return id >= 0 && size_t(id) < items_.size() && !items_[size_t(id)].deleted; }
     std::string fullName(int id) const;
@@ -125,12 +128,19 @@ public:
 private:
     HostScene();
     std::string uniqueName(const std::string& wanted, int parent) const;
+    // The item and everything below it, by the children lists.
+    std::vector<int> subtree(int id) const;
+    void unindexFullNames(const std::vector<int>& ids);
+    void indexFullNames(const std::vector<int>& ids);
 
     std::vector<Item> items_;
     std::vector<std::vector<int>> childrenOf_;  // by parent id; entry 0 holds the items without one
-    // Full names to items, rebuilt when a name may have changed since.
+    // Full names to items (the first item, by id, of a name two items share); built on first use
+    // and kept up to date after that. When names are shared, taking one away may uncover another:
+    // the index is then built again.
     mutable std::unordered_map<std::string, int> byFullName_;
     mutable bool fullNamesValid_ = false;
+    mutable bool fullNamesShared_ = false;
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;
     std::vector<std::string> calls_;
     size_t callCount_ = 0;

@@ -133,8 +133,7 @@ CStatus SIObject::PutName(const CString& text) {
         return CStatus::OK;
     }
     if (id < 0) return CStatus::InvalidArgument;
-    scene().item(id).name = name(text);
-    scene().namesChanged();
+    scene().renameItem(id, name(text));
     return CStatus::OK;
 }
 

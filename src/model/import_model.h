@@ -165,7 +165,7 @@ public:
     std::vector<std::unique_ptr<NamedMesh>> meshes;
     char lastMapFolder[kMapFolderSize] = {};
     std::vector<std::string> materialLibraries;
-    std::vector<std::string> createdClipNames;
+    std::unordered_set<std::string> createdClipNames;  // base names of the clips asked for
     std::vector<std::string> mapSearchPaths;
     // The map lookup's working state for the run (folder trees still to walk, what became of each
     // map); its type is private to the lookup.

@@ -98,14 +98,14 @@ XSI::CStatus connectBumpMap(const XSI::Material& material, bool create, const ch
     return status;
 }
 
+}  // namespace
+
 std::string foldedName(const char* name) {
     std::string folded(name);
     for (char& c : folded)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return folded;
 }
-
-}  // namespace
 
 std::string sanitizeName(std::string name) {
     if (name.size() >= 2 && (name[0] == '"' || name[0] == '\'') && name.back() == name[0])
@@ -120,8 +120,15 @@ std::string sanitizeName(std::string name) {
 
 void sanitizeName(char* text, size_t size) { copyBounded(text, size, sanitizeName(std::string(text)).c_str()); }
 
-void makeUniqueMaterialName(CString& name) {
+void makeUniqueMaterialName(CString& name, LibraryNames& names) {
+    if (!names.loaded) {
+        XSI::CRefArray items = activeMaterialLibrary().GetItems();
+        for (XSI::LONG i = 0; i < items.GetCount(); ++i) names.taken.insert(ToAscii(XSI::SIObject(items[i]).GetName()));
+        names.loaded = true;
+    }
     std::string current = ToAscii(name);
+    if (!names.taken.count(current)) return;
+    // Taken: count on from the name's own number (wood_1 -> wood_2), or from 0.
     std::string base = current;
     long counter = 0;
     const size_t underscore = current.rfind('_');
@@ -132,31 +139,33 @@ void makeUniqueMaterialName(CString& name) {
         counter = std::stol(current.substr(underscore + 1));
         base = current.substr(0, underscore);
     }
-    XSI::Library library = activeMaterialLibrary();
-    bool clash = true;
-    while (clash) {
-        clash = false;
-        XSI::CRefArray items = library.GetItems();
-        for (XSI::LONG i = 0; i < items.GetCount(); ++i) {
-            if (XSI::SIObject(items[i]).GetName() == text(current)) {
-                ++counter;
-                current = base + "_" + std::to_string(counter);
-                clash = true;
-                break;
-            }
-        }
-    }
+    long& last = names.lastCounter[base + '\n' + std::to_string(counter)];
+    counter = std::max(counter, last);
+    do current = base + "_" + std::to_string(++counter);
+    while (names.taken.count(current));
+    last = counter;
     name = text(current);
 }
 
+void makeUniqueMaterialName(CString& name) {
+    LibraryNames names;
+    makeUniqueMaterialName(name, names);
+}
+
 XSI::Material createHostMaterial(char* wanted, size_t size) {
+    LibraryNames names;
+    return createHostMaterial(wanted, size, names);
+}
+
+XSI::Material createHostMaterial(char* wanted, size_t size, LibraryNames& names) {
     sanitizeName(wanted, size);
     XSI::MaterialLibrary library(activeMaterialLibrary().GetRef());
     CString name = text(wanted);
-    makeUniqueMaterialName(name);
+    makeUniqueMaterialName(name, names);
     copyBounded(wanted, size, ToAscii(name).c_str());
     XSI::Material material(library.CreateMaterial(text("Phong"), text("Phong")));
     material.PutName(name);
+    names.taken.insert(ToAscii(material.GetName()));
     setValue(ToAscii(material.GetFullName()) + ".envmode", CValue(short(8449)));
     return material;
 }
@@ -164,10 +173,7 @@ XSI::Material createHostMaterial(char* wanted, size_t size) {
 bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]) {
     char base[kPathSize];
     splitFileName(path, true, base, sizeof base);
-    for (const std::string& known : importer.createdClipNames)
-        if (known == base) return false;
-    importer.createdClipNames.emplace_back(base);
-    return true;
+    return importer.createdClipNames.insert(base).second;
 }
 
 void markUsedMaterials(ObjImporter& importer) {
@@ -191,13 +197,14 @@ void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui
     importer.progressTotal = importer.materials.size();
     progress.send(DialogMessage::Progress, 0, 0);
     markUsedMaterials(importer);
+    LibraryNames libraryNames;
     for (size_t i = 0; i < importer.materials.size(); ++i) {
         if (importer.aborted) return;
         MtlMaterial& record = *importer.materials[i];
         if (record.used) {
             char name[kMaterialWantedSize];
             formatBounded(name, sizeof name, "%s%s", importer.options.materialPrefix, record.name.c_str());
-            XSI::Material material = createHostMaterial(name, sizeof name);
+            XSI::Material material = createHostMaterial(name, sizeof name, libraryNames);
             record.name = name;
             importer.hostMaterials.push_back(material);
 

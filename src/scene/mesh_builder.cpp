@@ -1,7 +1,9 @@
 #include "scene/mesh_builder.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstring>
+#include <unordered_map>
 
 #include "host/xsi_sdk.h"
 #include "model/fixed_text.h"
@@ -42,13 +44,18 @@ int stepsPerMesh(const ObjImporter& importer) {
     return steps;
 }
 
-size_t hostMaterialIndex(const ObjImporter& importer, int32_t m) {
+// One pass over each list.
+std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
     const size_t none = importer.hostMaterials.size();
-    if (m < 0 || size_t(m) >= importer.materials.size()) return none;
-    const CString wanted = text(sanitizeName(importer.materials[size_t(m)]->name));
+    std::unordered_map<std::string, size_t> byName;
     for (size_t i = 0; i < importer.hostMaterials.size(); ++i)
-        if (importer.hostMaterials[i].GetName().IsEqualNoCase(wanted)) return i;
-    return none;
+        byName.emplace(foldedName(ToAscii(importer.hostMaterials[i].GetName()).c_str()), i);
+    std::vector<size_t> indices(importer.materials.size(), none);
+    for (size_t m = 0; m < indices.size(); ++m) {
+        const auto found = byName.find(foldedName(sanitizeName(importer.materials[m]->name).c_str()));
+        if (found != byName.end()) indices[m] = found->second;
+    }
+    return indices;
 }
 
 void nodeValues(const Mesh& mesh, FixedArray<float>& values) {
@@ -79,9 +86,10 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
     XSI::Application app;
     XSI::Model root = app.GetActiveSceneRoot();
     // Host material of each record, looked up once for all meshes.
-    std::vector<size_t> hostIndex(importer.materials.size());
-    if (assignMaterials)
-        for (size_t m = 0; m < hostIndex.size(); ++m) hostIndex[m] = hostMaterialIndex(importer, int32_t(m));
+    const std::vector<size_t> hostIndex =
+        assignMaterials ? hostMaterialIndices(importer) : std::vector<size_t>(importer.materials.size());
+    // Polygons per material of the mesh being built; back to zeros after each mesh.
+    std::vector<int32_t> polygonsOfMaterial(assignMaterials ? importer.materials.size() : 0, 0);
 
     bool allBuilt = true;
     for (const auto& named : importer.meshes) {
@@ -178,28 +186,39 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
 
         if (assignMaterials) {
             progress.step();
-            // The polygons of every material in one pass (in ascending order within each), instead
-            // of one pass over the polygons per material.
+            // The polygons of every material the mesh uses, in one pass (in ascending order within
+            // each); the cost follows the mesh, not the number of materials in the file.
             const size_t materialCount = importer.materials.size();
-            std::vector<int32_t> first(materialCount + 1, 0);
+            std::vector<int32_t> usedMaterials;
             for (int32_t p = 0; p < mesh.polygonCount; ++p) {
                 const int32_t m = mesh.polygonMaterials[size_t(p)];
-                if (m >= 0 && size_t(m) < materialCount) ++first[size_t(m) + 1];
+                if (m < 0 || size_t(m) >= materialCount) continue;
+                if (polygonsOfMaterial[size_t(m)]++ == 0) usedMaterials.push_back(m);
             }
-            for (size_t m = 0; m < materialCount; ++m) first[m + 1] += first[m];
-            std::vector<XSI::LONG> byMaterial(static_cast<size_t>(first[materialCount]));
-            std::vector<int32_t> fill(first.begin(), first.end() - 1);
+            std::sort(usedMaterials.begin(), usedMaterials.end());
+            int32_t total = 0;
+            for (int32_t m : usedMaterials) {  // counts become the places where each material starts
+                const int32_t count = polygonsOfMaterial[size_t(m)];
+                polygonsOfMaterial[size_t(m)] = total;
+                total += count;
+            }
+            std::vector<XSI::LONG> byMaterial(static_cast<size_t>(total));
             for (int32_t p = 0; p < mesh.polygonCount; ++p) {
                 const int32_t m = mesh.polygonMaterials[size_t(p)];
-                if (m >= 0 && size_t(m) < materialCount) byMaterial[size_t(fill[size_t(m)]++)] = p;
+                if (m >= 0 && size_t(m) < materialCount) byMaterial[size_t(polygonsOfMaterial[size_t(m)]++)] = p;
             }
-            for (size_t m = 0; m < materialCount; ++m) {
-                const int32_t count = first[m + 1] - first[m];
-                if (!importer.materials[m]->used || count == 0) continue;
-                const size_t h = hostIndex[m];
+            int32_t start = 0;  // each place has moved on to the next material's start
+            for (int32_t m : usedMaterials) {
+                const int32_t end = polygonsOfMaterial[size_t(m)];
+                polygonsOfMaterial[size_t(m)] = 0;
+                const int32_t count = end - start;
+                const int32_t at = start;
+                start = end;
+                if (!importer.materials[size_t(m)]->used) continue;
+                const size_t h = hostIndex[size_t(m)];
                 if (h >= importer.hostMaterials.size()) continue;
                 CString clusterName = text("mc_") + importer.hostMaterials[h].GetName();
-                builder.SetPolygonsMaterial(importer.hostMaterials[h].GetRef(), count, &byMaterial[size_t(first[m])],
+                builder.SetPolygonsMaterial(importer.hostMaterials[h].GetRef(), count, &byMaterial[size_t(at)],
                                             clusterName);
             }
         }

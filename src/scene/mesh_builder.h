@@ -13,9 +13,9 @@ namespace qf {
 // (the meshes built so far stay).
 bool buildMeshes(ObjImporter& importer, DialogLink& progress);
 
-// The position in hostMaterials of material m's host material; the size of hostMaterials when
-// there is none.
-size_t hostMaterialIndex(const ObjImporter& importer, int32_t m);
+// The position in hostMaterials of each record's host material (the first whose name is the
+// record's, ignoring case); the size of hostMaterials for a record that has none.
+std::vector<size_t> hostMaterialIndices(const ObjImporter& importer);
 
 // Texture vertices (u, v, 0) of every polygon corner, in corner order; corners of polygons that
 // have no texture references get (0, 0, 0).

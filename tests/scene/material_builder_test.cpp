@@ -54,6 +54,27 @@ TEST_F(LibraryFixture, UniqueNamesCountOnFromTheirNumber) {
     EXPECT_STREQ(wanted, "my_wood_1");
 }
 
+// Names kept through a run give what asking the library each time gives, also after a name
+// counted on from its own number.
+TEST_F(LibraryFixture, NamesKeptThroughARunCountOnAsTheLibraryWould) {
+    addMaterial("wood");
+    addMaterial("wood_5");
+    LibraryNames names;
+    auto create = [&](const char* wanted) {
+        char name[kMaterialWantedSize];
+        copyBounded(name, wanted);
+        createHostMaterial(name, sizeof name, names);
+        return std::string(name);
+    };
+    EXPECT_EQ(create("wood_5"), "wood_6");
+    EXPECT_EQ(create("wood"), "wood_1");  // not wood_7: wood_1 is free
+    EXPECT_EQ(create("wood"), "wood_2");
+    EXPECT_EQ(create("wood_5"), "wood_7");
+    EXPECT_EQ(create("wood"), "wood_3");
+    EXPECT_EQ(create("oak"), "oak");
+    EXPECT_EQ(unique("wood"), "wood_4");  // the library itself agrees
+}
+
 TEST_F(LibraryFixture, ClipsAreMadeOncePerBaseNameAndPlacedOnlyWhereNotDefault) {
     test::TempDir dir;
     std::string obj = "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\nusemtl b\nf 3 2 1\n";

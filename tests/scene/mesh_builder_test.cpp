@@ -36,9 +36,9 @@ TEST(MeshBuilder, StepsAndHostMaterialIndex) {
     XSI::Material m(library.CreateMaterial(XSI::AsciiString("Phong"), XSI::AsciiString("my_wood")));
     imp.hostMaterials.push_back(m);
     EXPECT_EQ(stepsPerMesh(imp), 8);
-    EXPECT_EQ(hostMaterialIndex(imp, 0), 0u);
-    EXPECT_EQ(hostMaterialIndex(imp, 1), 1u);
-    EXPECT_EQ(hostMaterialIndex(imp, -1), 1u);
+    imp.materials.push_back(std::make_unique<MtlMaterial>());
+    imp.materials.back()->name = "oak";
+    EXPECT_EQ(hostMaterialIndices(imp), (std::vector<size_t>{0, 1}));
 }
 
 void addTriangleMeshes(ObjImporter& imp, int count) {
