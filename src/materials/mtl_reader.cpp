@@ -179,6 +179,7 @@ struct LibraryReading {
     DialogLink& dialog;
     uint64_t consumed = 0;
     std::unordered_set<std::string> read;  // paths read in this run: each library once
+    FolderListings listings;  // the folders do not change while the libraries are read
 
     std::string pathOf(const std::string& library) {
         char name[kPathSize], fileName[kPathSize], directory[kPathSize], folder[kPathSize];
@@ -201,7 +202,7 @@ struct LibraryReading {
     // as it is spelt on disk.
     bool readLibrary(const std::string& path) {
         std::string found;
-        if (!findIgnoringCase(path, found) || found.size() >= kPathSize) return false;
+        if (!findIgnoringCase(path, found, &listings) || found.size() >= kPathSize) return false;
         char folder[kPathSize];
         copyBounded(folder, found.c_str());
         char* cut = std::strrchr(folder, '/');
@@ -257,7 +258,7 @@ struct LibraryReading {
 void readMaterialLibraries(ObjImporter& importer, DialogLink& dialog) {
     if (!importer.options.importMaterials) return;
     dialog.send(DialogMessage::Phase, IDS_IMPORTING_MATERIALS, 0);
-    LibraryReading reading{importer, dialog, 0, {}};
+    LibraryReading reading{importer, dialog, 0, {}, {}};
     for (const std::string& library : importer.materialLibraries) reading.readStatement(library);
     dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(importer.progressTotal));
     dialog.send(DialogMessage::Phase, 0, 0);

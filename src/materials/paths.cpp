@@ -138,46 +138,64 @@ std::string foldedAscii(const std::string& text) {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-// The other spellings of one part of a path inside a folder, in byte order.
-std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::string& part) {
+// The other spellings of one part of a path inside a folder, in byte order; the folder listed
+// once for all lookups when listings are kept.
+std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::string& part,
+                                          FolderListings* listings) {
     std::vector<std::string> others;
     const std::string want = foldedAscii(part);
-    std::error_code ec;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name != part && foldedAscii(name) == want) others.push_back(name);
+    auto list = [&](const auto& take) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder.empty() ? "." : folder, ec); !ec && it != fs::directory_iterator();
+             it.increment(ec))
+            take(it->path().filename().string());
+    };
+    if (!listings) {
+        list([&](const std::string& name) {
+            if (name != part && foldedAscii(name) == want) others.push_back(name);
+        });
+        std::sort(others.begin(), others.end());
+        return others;
     }
-    std::sort(others.begin(), others.end());
+    auto [at, added] = listings->folders.try_emplace(folder);
+    if (added) {
+        list([&](const std::string& name) { at->second[foldedAscii(name)].push_back(name); });
+        for (auto& [key, names] : at->second) std::sort(names.begin(), names.end());
+    }
+    const auto spellings = at->second.find(want);
+    if (spellings != at->second.end())
+        for (const std::string& name : spellings->second)
+            if (name != part) others.push_back(name);
     return others;
 }
 
 // Resolves parts[at..] below prefix: each part as written first, then its other spellings, so
 // that a folder whose other spelling holds the file is still found.
-bool resolveParts(const std::string& prefix, const std::vector<std::string>& parts, size_t at, std::string& found) {
+bool resolveParts(const std::string& prefix, const std::vector<std::string>& parts, size_t at, std::string& found,
+                  FolderListings* listings) {
     if (at == parts.size()) return false;
     const std::string& part = parts[at];
     const bool last = at + 1 == parts.size();
     // Empty, "." and ".." parts mean what they say in any case.
     if (!last && (part.empty() || part == "." || part == ".."))
-        return resolveParts(prefix + part + '/', parts, at + 1, found);
+        return resolveParts(prefix + part + '/', parts, at + 1, found, listings);
     auto tryPart = [&](const std::string& spelling) {
         const std::string candidate = prefix + spelling;
         std::error_code ec;
-        if (!last) return fs::is_directory(candidate, ec) && resolveParts(candidate + '/', parts, at + 1, found);
+        if (!last) return fs::is_directory(candidate, ec) && resolveParts(candidate + '/', parts, at + 1, found, listings);
         if (!fileExists(candidate.c_str())) return false;
         found = candidate;
         return true;
     };
     if (tryPart(part)) return true;
-    for (const std::string& spelling : otherSpellingsIn(prefix, part))
+    for (const std::string& spelling : otherSpellingsIn(prefix, part, listings))
         if (tryPart(spelling)) return true;
     return false;
 }
 
 }  // namespace
 
-bool findIgnoringCase(const std::string& path, std::string& found) {
+bool findIgnoringCase(const std::string& path, std::string& found, FolderListings* listings) {
     if (fileExists(path.c_str())) {
         found = path;
         return true;
@@ -197,7 +215,7 @@ bool findIgnoringCase(const std::string& path, std::string& found) {
         i = end + 1;
     }
     // The walk spells the found path with '/': give it back in the path's own style.
-    if (!resolveParts(prefix, parts, 0, found)) return false;
+    if (!resolveParts(prefix, parts, 0, found, listings)) return false;
     if (path.find('\\') != std::string::npos && path.find('/') == std::string::npos)
         for (char& c : found)
             if (c == '/') c = '\\';

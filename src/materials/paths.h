@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "model/import_options.h"
 
@@ -48,6 +50,11 @@ bool fileExists(const char* path);
 // The file at path, or when there is none, the file whose path differs from it only in letter
 // case (the exact name first in every folder, then the other spellings in byte order). The files
 // were named on a system that ignores case.
-bool findIgnoringCase(const std::string& path, std::string& found);
+// Folder listings kept through a series of lookups during which the folders do not change (the
+// libraries of one run), so that each folder is listed once: names by their ASCII lower case.
+struct FolderListings {
+    std::unordered_map<std::string, std::unordered_map<std::string, std::vector<std::string>>> folders;
+};
+bool findIgnoringCase(const std::string& path, std::string& found, FolderListings* listings = nullptr);
 
 }  // namespace qf

@@ -99,5 +99,29 @@ TEST(Paths, MixedSeparatorsCutAtTheLastOfEither) {
     EXPECT_STREQ(out, "C:/models\\car\\");
 }
 
+#if !defined(_WIN32)
+// Lookups that keep their folder listings find what lookups that list each time find: the exact
+// spelling first, then the others in byte order, in every part of the path.
+TEST(CaseLookup, KeptListingsFindWhatFreshListingsFind) {
+    test::TempDir dir;
+    dir.write("Maps/Wood.png", "a");
+    dir.write("Maps/WOOD.png", "b");
+    dir.write("maps/stone.PNG", "c");
+    dir.write("Maps/Sub/Rock.tga", "d");
+    FolderListings listings;
+    for (const char* name : {"maps/wood.png", "MAPS/WOOD.png", "Maps/stone.png", "maps/sub/ROCK.TGA", "maps/none.png",
+                             "none/wood.png", "maps/wood.png"}) {
+        const std::string path = dir.root() + "/" + name;
+        std::string fresh, kept;
+        const bool found = findIgnoringCase(path, fresh);
+        EXPECT_EQ(findIgnoringCase(path, kept, &listings), found) << name;
+        EXPECT_EQ(kept, fresh) << name;
+    }
+    std::string found;
+    ASSERT_TRUE(findIgnoringCase(dir.root() + "/maps/wood.png", found, &listings));
+    EXPECT_EQ(found, dir.root() + "/Maps/WOOD.png");  // no exact spelling: the first in byte order
+}
+#endif
+
 }  // namespace
 }  // namespace qf
