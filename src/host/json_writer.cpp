@@ -7,17 +7,6 @@
 
 namespace qf {
 
-namespace {
-
-// The way every text reaches the stream: straight into its buffer, a failed write marking the
-// stream bad as the stream's own write would. Nothing is written after that.
-void put(std::ostream& out, const char* text, size_t length) {
-    if (out.rdstate() & std::ios::badbit) return;  // failed or cancelled: nothing more is written
-    if (out.rdbuf()->sputn(text, std::streamsize(length)) != std::streamsize(length)) out.setstate(std::ios::badbit);
-}
-
-}  // namespace
-
 char* formatNumber(double value, char* out) {
     // Scene values are mostly of a size printed without an exponent: their nine significant
     // digits are taken as an integer here. value * 10^(8-e) rounds once (the power is exact), an
@@ -89,40 +78,71 @@ bool isJsonNumber(std::string_view text) {
     return i == n;
 }
 
-void writeJsonString(std::ostream& out, std::string_view text) {
-    put(out, "\"", 1);
+void writeJsonString(std::ostream& out, std::string_view text) { JsonWriter(out).value(text); }
+
+JsonWriter::JsonWriter(std::ostream& out) : out_(out), block_(new char[kBlockSize]) {}
+
+JsonWriter::~JsonWriter() { writeBlock(); }
+
+void JsonWriter::writeBlock() {
+    if (used_ && !failed_ && out_.rdbuf()->sputn(block_.get(), std::streamsize(used_)) != std::streamsize(used_)) {
+        failed_ = true;
+        out_.setstate(std::ios::badbit);
+    }
+    used_ = 0;
+}
+
+bool JsonWriter::flush() {
+    writeBlock();
+    return !failed_;
+}
+
+void JsonWriter::put(const char* text, size_t length) {
+    if (length <= kBlockSize - used_) {
+        std::memcpy(block_.get() + used_, text, length);
+        used_ += length;
+        return;
+    }
+    writeBlock();
+    if (length < kBlockSize) {
+        std::memcpy(block_.get(), text, length);
+        used_ = length;
+    } else if (!failed_ && out_.rdbuf()->sputn(text, std::streamsize(length)) != std::streamsize(length)) {
+        failed_ = true;
+        out_.setstate(std::ios::badbit);
+    }
+}
+
+void JsonWriter::writeString(std::string_view text) {
+    put('"');
     const char* run = text.data();  // characters written as they are, put in one piece
     const char* const end = text.data() + text.size();
     for (const char* p = run; p < end; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') continue;
-        put(out, run, size_t(p - run));
+        put(run, size_t(p - run));
         run = p + 1;
         switch (c) {
-        case '"': put(out, "\\\"", 2); break;
-        case '\\': put(out, "\\\\", 2); break;
-        case '\n': put(out, "\\n", 2); break;
-        case '\r': put(out, "\\r", 2); break;
-        case '\t': put(out, "\\t", 2); break;
+        case '"': put("\\\"", 2); break;
+        case '\\': put("\\\\", 2); break;
+        case '\n': put("\\n", 2); break;
+        case '\r': put("\\r", 2); break;
+        case '\t': put("\\t", 2); break;
         default: {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            put(out, esc, 6);
+            static const char hex[] = "0123456789abcdef";
+            const char esc[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+            put(esc, 6);
         }
         }
     }
-    put(out, run, size_t(end - run));
-    put(out, "\"", 1);
-}
-
-void JsonWriter::separate() {
-    if (needComma_) put(out_, ",", 1);
-    needComma_ = false;
+    put(run, size_t(end - run));
+    put('"');
 }
 
 void JsonWriter::lookAtCancel() {
     if (cancel_ && !cancelled_ && cancel_->load(std::memory_order_relaxed)) {
-        cancelled_ = true;
+        cancelled_ = failed_ = true;
+        used_ = 0;
         out_.setstate(std::ios::badbit);
     }
 }
@@ -130,99 +150,98 @@ void JsonWriter::lookAtCancel() {
 JsonWriter& JsonWriter::beginObject() {
     lookAtCancel();
     separate();
-    put(out_, "{", 1);
+    put('{');
     return *this;
 }
 JsonWriter& JsonWriter::endObject() {
-    put(out_, "}", 1);
+    put('}');
     needComma_ = true;
     return *this;
 }
 JsonWriter& JsonWriter::beginArray() {
     lookAtCancel();
     separate();
-    put(out_, "[", 1);
+    put('[');
     return *this;
 }
 JsonWriter& JsonWriter::endArray() {
-    put(out_, "]", 1);
+    put(']');
     needComma_ = true;
     return *this;
 }
 JsonWriter& JsonWriter::key(std::string_view name) {
     separate();
-    writeJsonString(out_, name);
-    put(out_, ":", 1);
+    writeString(name);
+    put(':');
     return *this;
 }
 JsonWriter& JsonWriter::value(std::string_view text) {
     separate();
-    writeJsonString(out_, text);
-    needComma_ = true;
-    return *this;
-}
-JsonWriter& JsonWriter::value(uint64_t number) {
-    char text[32];
-    char* p = text;
-    if (needComma_) *p++ = ',';
-    p = std::to_chars(p, text + sizeof text, number).ptr;
-    put(out_, text, size_t(p - text));
+    writeString(text);
     needComma_ = true;
     return *this;
 }
 JsonWriter& JsonWriter::numberOrText(std::string_view text) {
     if (!isJsonNumber(text)) return value(text);
     separate();
-    put(out_, text.data(), text.size());
+    put(text.data(), text.size());
     needComma_ = true;
     return *this;
 }
 JsonWriter& JsonWriter::raw(std::string_view text) {
-    put(out_, text.data(), text.size());
+    put(text.data(), text.size());
     return *this;
 }
-// Numbers are the bulk of a scene: each goes out with its separator in one piece.
-JsonWriter& JsonWriter::value(int64_t number) {
-    char text[32];
-    char* p = text;
+
+// Numbers are the bulk of a scene: each is formatted in place, its separator before it.
+template <typename Format>
+JsonWriter& JsonWriter::number(Format format) {
+    char* const start = room(kNumberTextSize + 1);
+    char* p = start;
     if (needComma_) *p++ = ',';
-    p = std::to_chars(p, text + sizeof text, number).ptr;
-    put(out_, text, size_t(p - text));
+    p = format(p);
+    used_ += size_t(p - start);
     needComma_ = true;
     return *this;
 }
-JsonWriter& JsonWriter::value(double number) {
-    char text[kNumberTextSize + 1];
-    char* p = text;
-    if (needComma_) *p++ = ',';
-    if (std::isfinite(number)) {
-        p = formatNumber(number, p);
-    } else {
+JsonWriter& JsonWriter::value(int64_t n) {
+    return number([n](char* p) { return std::to_chars(p, p + kNumberTextSize, n).ptr; });
+}
+JsonWriter& JsonWriter::value(uint64_t n) {
+    return number([n](char* p) { return std::to_chars(p, p + kNumberTextSize, n).ptr; });
+}
+JsonWriter& JsonWriter::value(double n) {
+    return number([n](char* p) {
+        if (std::isfinite(n)) return formatNumber(n, p);
         std::memcpy(p, "null", 4);
-        p += 4;
-    }
-    put(out_, text, size_t(p - text));
-    needComma_ = true;
-    return *this;
+        return p + 4;
+    });
 }
-JsonWriter& JsonWriter::value(float number) {
-    char text[kNumberTextSize + 1];
-    char* p = text;
-    if (needComma_) *p++ = ',';
-    if (std::isfinite(number)) {
-        p = std::to_chars(p, text + sizeof text, number).ptr;
-    } else {
-        std::memcpy(p, "null", 4);
-        p += 4;
+char* JsonWriter::floatText(float number, char* out) {
+    uint32_t bits;
+    std::memcpy(&bits, &number, sizeof bits);
+    if (!floats_) floats_.reset(new FloatText[size_t(1) << kFloatCacheBits]);
+    FloatText& cached = floats_[(bits * 2654435761u) >> (32 - kFloatCacheBits)];
+    if (cached.bits != bits) {
+        // The shortest text is at most 15 characters ("-1.23456789e-38").
+        const char* end = std::to_chars(cached.text, cached.text + sizeof cached.text, number).ptr;
+        cached.bits = bits;
+        cached.length = uint8_t(end - cached.text);
     }
-    put(out_, text, size_t(p - text));
-    needComma_ = true;
-    return *this;
+    std::memcpy(out, cached.text, sizeof cached.text);  // a whole entry: one fixed-size copy
+    return out + cached.length;
+}
+JsonWriter& JsonWriter::value(float n) {
+    return number([this, n](char* p) {
+        if (std::isfinite(n)) return floatText(n, p);
+        std::memcpy(p, "null", 4);
+        return p + 4;
+    });
 }
 JsonWriter& JsonWriter::value(bool flag) {
     separate();
-    if (flag) put(out_, "true", 4);
-    else put(out_, "false", 5);
+    if (flag) put("true", 4);
+    else put("false", 5);
     needComma_ = true;
     return *this;
 }

@@ -1,9 +1,10 @@
-// A small streaming JSON writer: enough for the tool's reports, with every text escaped. It writes
-// straight into the stream's buffer, so that scenes of millions of numbers take little time.
+// A small streaming JSON writer: enough for the tool's reports, with every text escaped. It gathers
+// its text in blocks of its own, so that scenes of millions of numbers take little time.
 #pragma once
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string_view>
 
@@ -11,9 +12,17 @@
 
 namespace qf {
 
+// Room for one number's text as formatNumber writes it, with a terminator.
+constexpr size_t kNumberTextSize = 32;
+
 class XSI_SDK_API JsonWriter {
 public:
-    explicit JsonWriter(std::ostream& out) : out_(out) {}
+    explicit JsonWriter(std::ostream& out);
+    // Hands the rest to the stream.
+    ~JsonWriter();
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
+
     JsonWriter& beginObject();
     JsonWriter& endObject();
     JsonWriter& beginArray();
@@ -33,16 +42,52 @@ public:
     // Text written as it is, between values: the line break at the end of a document.
     JsonWriter& raw(std::string_view text);
 
-    // Once the flag is set the writer stops: the stream is marked failed and cancelled() turns
-    // true. It is looked at whenever an array or an object begins.
+    // The text is gathered in blocks and handed to the stream a block at a time (a scene runs to
+    // hundreds of megabytes, mostly short numbers). flush hands over what is gathered; false when
+    // the stream refused some of it or the writing was cancelled, the stream then marked bad.
+    bool flush();
+
+    // Once the flag is set the writer stops: the stream is marked bad, what is gathered is dropped
+    // and cancelled() turns true. It is looked at whenever an array or an object begins.
     void setCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
     bool cancelled() const { return cancelled_; }
 
 private:
-    void separate();
+    static constexpr size_t kBlockSize = size_t(1) << 16;
+    void separate() {
+        if (needComma_) put(',');
+        needComma_ = false;
+    }
     void lookAtCancel();
+    void put(char c) { *room(1) = c, ++used_; }
+    void put(const char* text, size_t length);
+    // Room for n more bytes (n at most the block size) at the end of the gathered text.
+    char* room(size_t n) {
+        if (kBlockSize - used_ < n) writeBlock();
+        return block_.get() + used_;
+    }
+    void writeBlock();
+    void writeString(std::string_view text);
+    // A number's text, formatted straight into the block with its separator.
+    template <typename Format>
+    JsonWriter& number(Format format);
+
+    // Texts of the floats written lately, by a hash of their bits: a scene repeats its coordinates
+    // (a grid's rows, texture coordinates), and copying a text is cheaper than making it again.
+    struct FloatText {
+        uint32_t bits = 0xffffffffu;  // a NaN: never a cached value
+        uint8_t length = 0;
+        char text[kNumberTextSize - 5];
+    };
+    static constexpr int kFloatCacheBits = 12;
+    char* floatText(float number, char* out);
+
     std::ostream& out_;
+    std::unique_ptr<char[]> block_;
+    std::unique_ptr<FloatText[]> floats_;  // made with the first float
+    size_t used_ = 0;
     bool needComma_ = false;
+    bool failed_ = false;
     bool cancelled_ = false;
     const std::atomic<bool>* cancel_ = nullptr;
 };
@@ -50,8 +95,6 @@ private:
 // True when the text is a number as JSON writes one.
 XSI_SDK_API bool isJsonNumber(std::string_view text);
 
-// Room for one number's text as formatNumber writes it, with a terminator.
-constexpr size_t kNumberTextSize = 32;
 
 // Writes a finite value as printf's "%.9g" writes it (no terminator); returns the text's end.
 XSI_SDK_API char* formatNumber(double value, char* out);

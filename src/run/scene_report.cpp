@@ -114,8 +114,9 @@ bool writeRunSceneJson(std::ostream& out, const ObjImporter& importer, const std
     json.setCancelFlag(cancel);
     XSI::standin::writeSceneJson(json, HostScene::instance(), &run);
     json.raw("\n");
+    const bool written = json.flush();
     out.flush();
-    return !json.cancelled() && !out.bad();
+    return written && !out.bad();
 }
 
 }  // namespace qf

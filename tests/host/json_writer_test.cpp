@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>
+#include <vector>
 
 namespace qf {
 namespace {
@@ -65,7 +67,24 @@ TEST(JsonWriter, AFailedWriteMarksTheStream) {
     std::ostream refused(&refusing);
     JsonWriter json(refused);
     json.beginArray().value(1.5);
+    EXPECT_FALSE(json.flush());
     EXPECT_TRUE(refused.bad());
+}
+
+// Texts longer than a block, and many blocks of numbers, come out whole and in order.
+TEST(JsonWriter, DocumentsLongerThanABlockComeOutWhole) {
+    const std::string longText(200000, 'x');
+    std::string expected = "[\"" + longText + "\"";
+    for (int i = 0; i < 100000; ++i) expected += "," + std::to_string(i);
+    expected += ",\"" + longText.substr(0, 65535) + "\"]";
+    std::ostringstream out;
+    {
+        JsonWriter json(out);
+        json.beginArray().value(longText);
+        for (int i = 0; i < 100000; ++i) json.value(i);
+        json.value(std::string_view(longText).substr(0, 65535)).endArray();
+    }
+    EXPECT_EQ(out.str(), expected);
 }
 
 TEST(JsonWriter, TextsThatAreJsonNumbersBecomeNumbers) {
@@ -83,15 +102,31 @@ TEST(JsonWriter, FloatsTakeTheirShortestExactForm) {
     JsonWriter(out).beginArray().value(0.1f).value(-1.6f).value(-0.0f).value(1e30f).value(3e-5f).value(
         std::numeric_limits<float>::infinity()).endArray();
     EXPECT_EQ(out.str(), "[0.1,-1.6,-0,1e+30,3e-05,null]");
+    // Texts are kept by the value's bits: values that share a place in that cache, and values
+    // met again, must still come out as their own.
     std::mt19937 rng(7);
-    for (int i = 0; i < 100000; ++i) {
-        uint32_t bits = uint32_t(rng());
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        if (!std::isfinite(f)) continue;
-        std::ostringstream one;
-        JsonWriter(one).value(f);
-        ASSERT_EQ(std::strtof(one.str().c_str(), nullptr), f) << one.str();
+    std::vector<float> values;
+    for (int i = 0; i < 200000; ++i) {
+        uint32_t bits = i % 3 == 0 && !values.empty() ? 0 : uint32_t(rng());
+        float f = values.empty() ? 0.0f : values[size_t(rng()) % values.size()];
+        if (bits) std::memcpy(&f, &bits, sizeof f);
+        if (std::isfinite(f)) values.push_back(f);
+    }
+    std::ostringstream many;
+    {
+        JsonWriter json(many);
+        json.beginArray();
+        for (float f : values) json.value(f);
+        json.endArray();
+    }
+    std::istringstream back(many.str().substr(1));
+    for (float f : values) {
+        std::string text;
+        std::getline(back, text, ',');
+        if (!text.empty() && text.back() == ']') text.pop_back();
+        ASSERT_EQ(std::strtof(text.c_str(), nullptr), f) << text;
+        char shortest[32];
+        ASSERT_EQ(text, std::string(shortest, std::to_chars(shortest, shortest + sizeof shortest, f).ptr));
     }
 }
 
@@ -107,6 +142,7 @@ TEST(JsonWriter, ACancelStopsTheDocumentAtTheNextArray) {
         json.beginArray().value(i).endArray();
     }
     json.endArray();
+    EXPECT_FALSE(json.flush());
     EXPECT_TRUE(json.cancelled());
     EXPECT_TRUE(out.bad());
     EXPECT_LT(out.str().size(), size_t(500 * 6));
