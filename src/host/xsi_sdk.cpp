@@ -24,7 +24,7 @@ HostUi& ui() { return HostUi::instance(); }
 // items of the scene.
 bool isInterface(const CRef& ref) { return ref.facet() >= CRef::Facet::Plugin; }
 
-void record(const std::string& call) { scene().recordCall(call); }
+void record(std::string call) { scene().recordCall(std::move(call)); }
 
 std::string name(const CString& text) { return ToAscii(text); }
 
@@ -190,6 +190,10 @@ CStatus ClusterProperty::SetValues(const float* values, LONG count, LONG offset)
         stored.assign(values, values + end);  // the usual whole set, without clearing first
         return CStatus::OK;
     }
+    if (stored.size() == size_t(offset) * 3) {
+        stored.insert(stored.end(), values, values + size_t(count) * 3);  // the next part in order
+        return CStatus::OK;
+    }
     if (stored.size() < end) stored.resize(end, 0.0f);
     std::copy(values, values + size_t(count) * 3, stored.begin() + std::ptrdiff_t(offset) * 3);
     return CStatus::OK;
@@ -320,6 +324,7 @@ CStatus CMeshBuilder::AddVertices(LONG count, const double* positions) {
 }
 
 CStatus CMeshBuilder::SetVertexPositions(LONG count, const double* positions, LONG offset) {
+    record("CMeshBuilder::SetVertexPositions " + std::to_string(count) + " at " + std::to_string(offset));
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0 || offset < 0 || (size_t(offset) + size_t(count)) * 3 > mesh->positions.size())
         return CStatus::InvalidArgument;
@@ -334,14 +339,20 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     // Values beyond 32 bits name no vertex the host could hold: they are kept as -1, which the
     // build refuses as it would refuse the value itself.
     auto narrow = [](LONG v) { return (v < INT32_MIN || v > INT32_MAX) ? int32_t(-1) : static_cast<int32_t>(v); };
+    // Polygons given in many parts: the arrays grow by half their size or more, never to the exact
+    // size of each part, which would copy them once per part.
+    auto makeRoom = [](auto& array, size_t more) {
+        if (array.capacity() - array.size() < more) array.reserve(std::max(array.size() + more, array.capacity() * 3 / 2));
+    };
+    makeRoom(mesh->polygonSizes, size_t(count));
     size_t corners = 0;
-    mesh->polygonSizes.reserve(mesh->polygonSizes.size() + size_t(count));
     for (LONG p = 0; p < count; ++p) {
         const LONG n = sizes[p] > 0 ? std::min<LONG>(sizes[p], INT32_MAX) : 0;
         mesh->polygonSizes.push_back(static_cast<int32_t>(n));
         corners += size_t(n);
     }
     const size_t first = mesh->polygonIndices.size();
+    makeRoom(mesh->polygonIndices, corners);
     mesh->polygonIndices.resize(first + corners);
     std::transform(indices, indices + corners, mesh->polygonIndices.begin() + std::ptrdiff_t(first), narrow);
     return CStatus::OK;
