@@ -1,16 +1,29 @@
 #include "model/fixed_array.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace qf {
 
 namespace {
+
 constexpr size_t kSystemBlockBytes = size_t(4) << 20;
+
+uintptr_t pageSize() {
+#if defined(__linux__)
+    static const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    return page;
+#else
+    return 4096;
+#endif
 }
+
+}  // namespace
 
 void* allocateZeroed(size_t bytes) {
 #if defined(__linux__)
@@ -34,6 +47,38 @@ void releaseZeroed(void* block, size_t bytes) {
 #endif
     (void)bytes;
     std::free(block);
+}
+void discardPages(void* begin, size_t bytes) {
+#if defined(__linux__)
+    const uintptr_t page = pageSize();
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(begin) + bytes) & ~(page - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+#else
+    (void)begin;
+    (void)bytes;
+#endif
+}
+
+void MeshArena::giveBack(const void* data, size_t bytes) {
+    if (!holds(data) || bytes == 0) return;
+    const size_t start = size_t(static_cast<const unsigned char*>(data) - block_.data());
+    const size_t end = std::min(start + roundUp(bytes), used_);
+    if (start > returned_) {
+        laterReturns_[start] = std::max(laterReturns_[start], end);
+        return;
+    }
+    returned_ = std::max(returned_, end);
+    for (auto next = laterReturns_.begin(); next != laterReturns_.end() && next->first <= returned_;
+         next = laterReturns_.erase(next))
+        returned_ = std::max(returned_, next->second);
+    // Up to the last whole page: the one after it holds arrays still out.
+    const uintptr_t base = reinterpret_cast<uintptr_t>(block_.data());
+    const uintptr_t pageEnd = (base + returned_) & ~(pageSize() - 1);
+    if (pageEnd > base + discarded_) {
+        discardPages(block_.data() + discarded_, size_t(pageEnd - (base + discarded_)));
+        discarded_ = size_t(pageEnd - base);
+    }
 }
 
 }  // namespace qf

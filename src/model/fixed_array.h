@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <utility>
 
 namespace qf {
@@ -11,6 +12,9 @@ namespace qf {
 // with a few hundred page faults instead of a hundred thousand.
 void* allocateZeroed(size_t bytes);
 void releaseZeroed(void* block, size_t bytes);
+// Gives the whole pages inside [begin, begin + bytes) back to the system, where it allows that:
+// they read as zeros when touched again. Pages shared with memory outside the range are kept.
+void discardPages(void* begin, size_t bytes);
 
 template <typename T>
 class FixedArray {
@@ -50,6 +54,8 @@ public:
         size_ = 0;
         owned_ = false;
     }
+    // True when the memory is the array's own rather than borrowed.
+    bool owned() const { return owned_; }
     T* data() { return data_; }
     const T* data() const { return data_; }
     size_t size() const { return size_; }
@@ -67,7 +73,11 @@ private:
 // twenty thousand groups then costs one allocation instead of a hundred thousand.
 class MeshArena {
 public:
-    bool reserve(size_t bytes) { return block_.allocate(bytes); }
+    bool reserve(size_t bytes) {
+        returned_ = discarded_ = 0;
+        laterReturns_.clear();
+        return block_.allocate(bytes);
+    }
     // Hands out count zeroed entries; false when the block has no room left.
     template <typename T>
     bool take(FixedArray<T>& array, size_t count) {
@@ -81,11 +91,24 @@ public:
         used_ += bytes;
         return true;
     }
+    // True when p points into the block.
+    bool holds(const void* p) const {
+        const auto* byte = static_cast<const unsigned char*>(p);
+        return byte && byte >= block_.data() && byte < block_.data() + block_.size();
+    }
+    // Takes back the entries of an array it handed out, which are not read again. The whole pages
+    // go back to the system once every array handed out before them has come back too.
+    void giveBack(const void* data, size_t bytes);
     static size_t roundUp(size_t bytes) { return (bytes + 15) & ~size_t(15); }
 
 private:
     FixedArray<unsigned char> block_;
     size_t used_ = 0;
+    // Everything before returned_ has come back; the pages before discarded_ are the system's.
+    size_t returned_ = 0;
+    size_t discarded_ = 0;
+    // Ranges (start to end) that came back while something before them was still out.
+    std::map<size_t, size_t> laterReturns_;
 };
 
 }  // namespace qf

@@ -48,6 +48,19 @@ bool allocateFrom(MeshArena* arena, FixedArray<T>& array, size_t count) {
 
 }  // namespace
 
+void Mesh::giveBackArrays() {
+    giveBack(vertices);
+    giveBack(texCoords);
+    giveBack(normals);
+    giveBack(polygonMaterials);
+    giveBack(vertexIndices);
+    giveBack(polygonSizes);
+    giveBack(normalIndices);
+    giveBack(polygonNormalCounts);
+    giveBack(texCoordIndices);
+    giveBack(polygonTexCoordCounts);
+}
+
 bool Mesh::resizeVertices(int32_t count) {
     vertexCount = 0;
     if (count < 0 || !allocateFrom(arena, vertices, size_t(count) * 3)) return false;

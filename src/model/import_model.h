@@ -1,6 +1,7 @@
 // The model of one import run: the importer that owns every record, the objects found by the
 // pre-scan, and the meshes filled by the parse pass.
 #pragma once
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -77,6 +78,23 @@ public:
         texCoordIndexFill += n;
     }
     bool usesMaterial(int32_t material) const;
+    // The first count entries of one of the mesh's arrays will not be read again: the memory of
+    // the whole pages they fill goes back to the system, when the mesh owns it or has it from its
+    // arena (never what it borrows from elsewhere).
+    template <typename T>
+    void giveBackFront(FixedArray<T>& array, size_t count) {
+        if (array.owned() || (arena && arena->holds(array.data())))
+            discardPages(array.data(), std::min(count, array.size()) * sizeof(T));
+    }
+    // Done with one of the mesh's arrays: its memory goes back (from the arena once the arrays
+    // handed out before it are back too) and the array is empty.
+    template <typename T>
+    void giveBack(FixedArray<T>& array) {
+        if (arena && !array.owned()) arena->giveBack(array.data(), array.size() * sizeof(T));
+        array.release();
+    }
+    // Done with every array; the counts stay.
+    void giveBackArrays();
     void collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, int32_t offset) const;
 
     int32_t vertexCount = 0;

@@ -95,6 +95,44 @@ TEST(ImportModel, MeshArraysAreSizedOnceAndZeroed) {
     EXPECT_EQ(polys[0], 10);
 }
 
+// Arrays of an arena come back in any order; no entry of an array still out may be lost, and
+// (where the system takes pages back) the pages of arrays that came back read as zeros.
+TEST(ImportModel, ArenaTakesPagesBackOnlyBehindEveryArrayStillOut) {
+    MeshArena arena;
+    constexpr size_t kCount = 300001;  // about 1.2 MB each: whole pages, and an odd end
+    ASSERT_TRUE(arena.reserve(4 * MeshArena::roundUp(kCount * 4)));
+    FixedArray<int32_t> a, b, c, d;
+    for (auto* array : {&a, &b, &c, &d}) {
+        ASSERT_TRUE(arena.take(*array, kCount));
+        for (size_t i = 0; i < kCount; ++i) (*array)[i] = 7;
+    }
+    auto untouched = [&](const FixedArray<int32_t>& array) {
+        for (size_t i = 0; i < kCount; ++i)
+            if (array[i] != 7) return false;
+        return true;
+    };
+    arena.giveBack(c.data(), kCount * 4);  // out of order: a and b are still out
+    EXPECT_TRUE(untouched(a) && untouched(b) && untouched(d));
+    EXPECT_EQ(c[kCount / 2], 7);
+    arena.giveBack(a.data(), kCount * 4);
+    EXPECT_TRUE(untouched(b) && untouched(d));
+    arena.giveBack(b.data(), kCount * 4);  // a, b and c are back now
+    EXPECT_TRUE(untouched(d));
+#if defined(__linux__)
+    EXPECT_EQ(a[kCount / 2], 0);
+    EXPECT_EQ(c[kCount / 2], 0);
+#endif
+    // A mesh gives back its front pages while it is read; the rest stays.
+    Mesh mesh;
+    ASSERT_TRUE(mesh.resizeVertices(int32_t(kCount)));
+    for (size_t i = 0; i < mesh.vertices.size(); ++i) mesh.vertices[i] = 1.0f;
+    mesh.giveBackFront(mesh.vertices, kCount);
+    for (size_t i = kCount; i < mesh.vertices.size(); ++i) ASSERT_EQ(mesh.vertices[i], 1.0f);
+    mesh.giveBackArrays();
+    EXPECT_TRUE(mesh.vertices.empty());
+    EXPECT_EQ(mesh.vertexCount, int32_t(kCount));
+}
+
 TEST(ImportModel, RefusedSizesFailCleanly) {
     Mesh mesh;
     EXPECT_FALSE(mesh.resizeVertices(-1));
