@@ -34,6 +34,95 @@ struct Progress {
     void phase(int textId) { dialog.send(DialogMessage::Phase, uintptr_t(textId), 0); }
 };
 
+// The mesh goes to the host in parts of this many corners (vertices for the positions): nothing
+// the size of the whole mesh is held a second time on the way.
+constexpr size_t kPartSize = size_t(1) << 16;
+
+// Room for one part, kept from mesh to mesh.
+struct PartBuffers {
+    std::vector<XSI::LONG> sizes;
+    std::vector<XSI::LONG> indices;
+    std::vector<double> positions;
+    std::vector<float> values;
+    std::vector<uint8_t> used;
+};
+
+// Marks the vertices that polygons use, before the indices are handed over and given back.
+void markUsedVertices(const Mesh& mesh, PartBuffers& parts) {
+    const size_t vertexCount = size_t(mesh.vertexCount);
+    parts.used.assign(vertexCount, 0);
+    for (int32_t c = 0; c < mesh.vertexIndexFill; ++c) {
+        const int32_t v = mesh.vertexIndices[size_t(c)];
+        if (v >= 0 && size_t(v) < vertexCount) parts.used[size_t(v)] = 1;
+    }
+}
+
+void addPolygons(XSI::CMeshBuilder& builder, Mesh& mesh, PartBuffers& parts) {
+    // The host takes its own integer type: sizes and indices are widened a part at a time.
+    const size_t fill = size_t(mesh.vertexIndexFill);
+    size_t corner = 0;
+    int32_t p = 0;
+    do {
+        const size_t first = corner;
+        parts.sizes.clear();
+        for (; p < mesh.polygonCount && (parts.sizes.empty() || corner - first < kPartSize); ++p) {
+            const int32_t size = mesh.polygonSizes[size_t(p)];
+            parts.sizes.push_back(size);
+            if (size > 0) corner += size_t(size);
+        }
+        parts.indices.resize(corner - first);
+        const size_t stored = std::clamp(fill, first, corner);
+        for (size_t c = first; c < stored; ++c) parts.indices[c - first] = mesh.vertexIndices[c];
+        // A polygon that claims more corners than were stored names no vertex for the rest.
+        std::fill(parts.indices.begin() + std::ptrdiff_t(stored - first), parts.indices.end(), XSI::LONG(-1));
+        builder.AddPolygons(XSI::LONG(parts.sizes.size()), parts.sizes.data(), parts.indices.data());
+        // The host holds these corners now.
+        mesh.giveBackFront(mesh.vertexIndices, stored);
+    } while (p < mesh.polygonCount);
+}
+
+void setPositions(XSI::CMeshBuilder& builder, const Mesh& mesh, PartBuffers& parts) {
+    // Only the vertices that polygons use (marked before) get their position; the others stay at
+    // the origin.
+    const size_t vertexCount = size_t(mesh.vertexCount);
+    for (size_t first = 0; first < vertexCount; first += kPartSize) {
+        const size_t count = std::min(kPartSize, vertexCount - first);
+        parts.positions.resize(count * 3);
+        bool any = false;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t v = first + i;
+            double* position = &parts.positions[i * 3];
+            if (!parts.used[v]) {
+                position[0] = position[1] = position[2] = 0.0;
+                continue;
+            }
+            any = true;
+            for (size_t k = 0; k < 3; ++k) position[k] = mesh.vertices[v * 3 + k];
+        }
+        if (any) builder.SetVertexPositions(XSI::LONG(count), parts.positions.data(), XSI::LONG(first));
+    }
+}
+
+void setNodeValues(XSI::ClusterProperty& uv, Mesh& mesh, XSI::LONG nodeCount, PartBuffers& parts) {
+    NodeValueReader reader(mesh);
+    parts.values.resize(kPartSize * 3);
+    size_t at = 0;
+    const size_t total = size_t(nodeCount);
+    do {
+        const size_t wanted = std::min(kPartSize, total - at);
+        const size_t read = reader.read(parts.values.data(), wanted);
+        // Nodes beyond the stored corners keep (0, 0, 0).
+        std::fill(parts.values.begin() + std::ptrdiff_t(read * 3), parts.values.begin() + std::ptrdiff_t(wanted * 3),
+                  0.0f);
+        uv.SetValues(parts.values.data(), XSI::LONG(wanted), XSI::LONG(at));
+        at += wanted;
+        // What was read goes back while the host's values grow.
+        mesh.giveBackFront(mesh.texCoordIndices, reader.textureIndicesRead());
+        mesh.giveBackFront(mesh.polygonTexCoordCounts, size_t(reader.polygonsRead()));
+        mesh.giveBackFront(mesh.polygonSizes, size_t(reader.polygonsRead()));
+    } while (at < total);
+}
+
 }  // namespace
 
 int stepsPerMesh(const ObjImporter& importer) {
@@ -58,22 +147,35 @@ std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
     return indices;
 }
 
-void nodeValues(const Mesh& mesh, FixedArray<float>& values) {
-    // Zeroed memory from the system: the corners without texture keep (0, 0, 0).
-    if (!values.allocate(size_t(mesh.vertexIndexFill) * 3)) return;
-    // Texture indices are stored only for the polygons that have them: walk both in step.
-    size_t corner = 0, texture = 0;
-    for (int32_t p = 0; p < mesh.polygonCount; ++p) {
-        const int32_t size = mesh.polygonSizes[size_t(p)];
-        const int32_t withTexture = mesh.polygonTexCoordCounts.empty() ? 0 : mesh.polygonTexCoordCounts[size_t(p)];
-        for (int32_t k = 0; k < size; ++k, ++corner) {
-            if (withTexture == 0 || texture >= size_t(mesh.texCoordIndexFill)) continue;
-            const int32_t t = mesh.texCoordIndices[texture++];
-            if (t < 0 || t >= mesh.texCoordCount) continue;
-            values[corner * 3] = mesh.texCoords[size_t(t) * 3];
-            values[corner * 3 + 1] = mesh.texCoords[size_t(t) * 3 + 1];
+NodeValueReader::NodeValueReader(const Mesh& mesh) : mesh_(mesh) {}
+
+size_t NodeValueReader::read(float* out, size_t corners) {
+    size_t written = 0;
+    while (written < corners && polygon_ < mesh_.polygonCount) {
+        const int32_t size = mesh_.polygonSizes[size_t(polygon_)];
+        const bool withTexture =
+            !mesh_.polygonTexCoordCounts.empty() && mesh_.polygonTexCoordCounts[size_t(polygon_)] != 0;
+        for (; written < corners && cornerInPolygon_ < size; ++cornerInPolygon_, ++written) {
+            float* value = out + written * 3;
+            value[0] = value[1] = value[2] = 0.0f;
+            // Texture indices are stored only for the polygons that have them: walk both in step.
+            if (!withTexture || texture_ >= size_t(mesh_.texCoordIndexFill)) continue;
+            const int32_t t = mesh_.texCoordIndices[texture_++];
+            if (t < 0 || t >= mesh_.texCoordCount) continue;
+            value[0] = mesh_.texCoords[size_t(t) * 3];
+            value[1] = mesh_.texCoords[size_t(t) * 3 + 1];
+        }
+        if (cornerInPolygon_ >= size) {
+            cornerInPolygon_ = 0;
+            ++polygon_;
         }
     }
+    return written;
+}
+
+void nodeValues(const Mesh& mesh, FixedArray<float>& values) {
+    if (!values.allocate(size_t(mesh.vertexIndexFill) * 3)) return;
+    NodeValueReader(mesh).read(values.data(), size_t(mesh.vertexIndexFill));
 }
 
 bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
@@ -92,9 +194,10 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
     std::vector<int32_t> polygonsOfMaterial(assignMaterials ? importer.materials.size() : 0, 0);
 
     bool allBuilt = true;
+    PartBuffers parts;
     for (const auto& named : importer.meshes) {
         if (importer.aborted) return false;
-        const Mesh& mesh = named->mesh;
+        Mesh& mesh = named->mesh;
         progress.step();
         XSI::X3DObject object;
         XSI::CMeshBuilder builder;
@@ -108,17 +211,11 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
 
         progress.phase(IDS_ADDING_POLYGONS);
         progress.step();
-        // The host takes its own integer type: widen the indices once per mesh.
-        std::vector<XSI::LONG> sizes(mesh.polygonSizes.data(), mesh.polygonSizes.data() + mesh.polygonCount);
-        std::vector<XSI::LONG> indices(mesh.vertexIndices.data(), mesh.vertexIndices.data() + mesh.vertexIndexFill);
-        builder.AddPolygons(mesh.polygonCount, sizes.data(), indices.data());
-        for (int32_t c = 0; c < mesh.vertexIndexFill; ++c) {
-            const int32_t v = mesh.vertexIndices[size_t(c)];
-            if (v < 0 || v >= mesh.vertexCount) continue;
-            const double position[3] = {mesh.vertices[size_t(v) * 3], mesh.vertices[size_t(v) * 3 + 1],
-                                        mesh.vertices[size_t(v) * 3 + 2]};
-            builder.SetVertexPositions(1, position, v);
-        }
+        markUsedVertices(mesh, parts);
+        addPolygons(builder, mesh, parts);
+        setPositions(builder, mesh, parts);
+        mesh.giveBack(mesh.vertices);
+        mesh.giveBack(mesh.vertexIndices);
 
         progress.phase(IDS_BUILDING_MESH);
         progress.step();
@@ -131,6 +228,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                           ToAscii(result.GetDescription()).c_str());
             importer.addWarning(warning);
             allBuilt = false;
+            mesh.giveBackArrays();
             continue;
         }
 
@@ -146,14 +244,16 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                 XSI::ClusterProperty uv(polygonMesh.GetClusterPropertyBuilder().AddUV());
                 XSI::CLongArray nodes;
                 accessor.GetNodeIndices(nodes);
-                FixedArray<float> values;
-                nodeValues(mesh, values);
                 // The host numbers nodes in corner order; reorder only if it ever does otherwise.
-                bool cornerOrder = size_t(nodes.GetCount()) * 3 == values.size();
+                bool cornerOrder = nodes.GetCount() == XSI::LONG(mesh.vertexIndexFill);
                 for (XSI::LONG n = 0; cornerOrder && n < nodes.GetCount(); ++n) cornerOrder = nodes[n] == n;
                 if (cornerOrder) {
-                    uv.SetValues(values.data(), nodes.GetCount(), 0);
+                    const XSI::LONG nodeCount = nodes.GetCount();
+                    nodes = XSI::CLongArray();  // given back before the values take their room
+                    setNodeValues(uv, mesh, nodeCount, parts);
                 } else {
+                    FixedArray<float> values;
+                    nodeValues(mesh, values);
                     std::vector<float> byNode(size_t(nodes.GetCount()) * 3, 0.0f);
                     for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) {
                         const size_t corner = size_t(nodes[n]);
@@ -164,6 +264,11 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                 }
             }
         }
+
+        mesh.giveBack(mesh.texCoords);
+        mesh.giveBack(mesh.texCoordIndices);
+        mesh.giveBack(mesh.polygonTexCoordCounts);
+        mesh.giveBack(mesh.polygonSizes);
 
         if (o.centerPivots) {
             progress.step();
@@ -223,6 +328,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
             }
         }
 
+        mesh.giveBackArrays();
         if (o.importAsClusters) progress.phase(IDS_DELETING_ISOLATED);
     }
 

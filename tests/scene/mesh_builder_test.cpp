@@ -21,8 +21,85 @@ TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
     mesh.setPolygonTexCoords(1, 3, tex);
     FixedArray<float> values;
     nodeValues(mesh, values);
-    EXPECT_EQ(std::vector<float>(values.data(), values.data() + values.size()),
-              (std::vector<float>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0.75f, 1, 0, 0.25f, 0.5f, 0, 0.75f, 1, 0}));
+    const std::vector<float> expected{0, 0, 0, 0, 0, 0, 0, 0, 0, 0.75f, 1, 0, 0.25f, 0.5f, 0, 0.75f, 1, 0};
+    EXPECT_EQ(std::vector<float>(values.data(), values.data() + values.size()), expected);
+    // Read in parts that end inside a polygon, the same values come out.
+    for (size_t part = 1; part <= 4; ++part) {
+        NodeValueReader reader(mesh);
+        std::vector<float> read(expected.size() + 3 * part, -1.0f);
+        size_t at = 0;
+        while (size_t n = reader.read(&read[at * 3], part)) at += n;
+        EXPECT_EQ(at, 6u);
+        read.resize(at * 3);
+        EXPECT_EQ(read, expected) << "parts of " << part;
+    }
+}
+
+// Meshes larger than one part of what is handed to the host, side by side in one arena: the host
+// gets every position, corner and texture value, at the part boundaries too, and the second mesh
+// is whole after the first gave its arrays back. A vertex no polygon uses stays at the origin.
+TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
+    test::hostScene().resetAll();
+    ObjImporter imp;
+    imp.options.centerPivots = false;
+    constexpr int32_t kPolygons = 30011, kCorners = kPolygons * 5, kVertices = 70001;
+    ObjectInfo counts;
+    counts.polygonCount = kPolygons;
+    counts.indexCount = kCorners;
+    ASSERT_TRUE(imp.meshArena.reserve(2 * Mesh::arenaBytes(counts, true)));
+    struct Expected {
+        std::vector<double> positions;
+        std::vector<int32_t> indices;
+        std::vector<float> values;
+    };
+    std::vector<Expected> expected(2);
+    for (int m = 0; m < 2; ++m) {
+        imp.meshes.push_back(std::make_unique<NamedMesh>());
+        std::snprintf(imp.meshes.back()->name, kMeshNameSize, "big%d", m);
+        Mesh& mesh = imp.meshes.back()->mesh;
+        mesh.arena = &imp.meshArena;
+        ASSERT_TRUE(mesh.resizeVertices(kVertices));
+        ASSERT_TRUE(mesh.allocTexCoords(3));
+        ASSERT_TRUE(mesh.allocPolygons(kPolygons, kCorners));
+        const float uv[] = {0.5f, 0.25f, 0, 0.125f, 1, 0, 1, 1, 0};
+        std::copy(uv, uv + 9, mesh.texCoords.data());
+        for (int32_t v = 0; v < kVertices; ++v)
+            for (int k = 0; k < 3; ++k) mesh.vertices[size_t(v) * 3 + size_t(k)] = float(v * 3 + k + m);
+        Expected& e = expected[size_t(m)];
+        for (int32_t p = 0; p < kPolygons; ++p) {
+            int32_t corners[5], textures[5];
+            for (int k = 0; k < 5; ++k) {
+                // Vertex 1 is never used.
+                corners[k] = (p * 5 + k * 7 + m) % kVertices;
+                if (corners[k] == 1) corners[k] = 0;
+                textures[k] = (p + k) % 3;
+                e.indices.push_back(corners[k]);
+            }
+            mesh.setPolygonVertices(p, 5, corners, -1);
+            const bool textured = p % 3 != 0;
+            if (textured) mesh.setPolygonTexCoords(p, 5, textures);
+            for (int k = 0; k < 5; ++k) {
+                const float* t = uv + (textured ? textures[k] * 3 : 0);
+                e.values.insert(e.values.end(), {textured ? t[0] : 0.0f, textured ? t[1] : 0.0f, 0.0f});
+            }
+        }
+        for (int32_t v = 0; v < kVertices; ++v)
+            for (int k = 0; k < 3; ++k) e.positions.push_back(v == 1 ? 0.0 : double(v * 3 + k + m));
+    }
+    test::RecordingLink link;
+    ASSERT_TRUE(buildMeshes(imp, link));
+    for (int m = 0; m < 2; ++m) {
+        const auto* object = test::sceneObject("big" + std::to_string(m));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(object->positions, expected[size_t(m)].positions);
+        EXPECT_EQ(object->polygonIndices, expected[size_t(m)].indices);
+        EXPECT_EQ(object->polygonSizes, std::vector<int32_t>(size_t(kPolygons), 5));
+        auto& scene = test::hostScene();
+        const int objectId = scene.children(scene.root(), XSI::standin::ItemKind::Object)[size_t(m)];
+        const auto uvs = scene.children(objectId, XSI::standin::ItemKind::UVProperty);
+        ASSERT_EQ(uvs.size(), 1u);
+        EXPECT_EQ(scene.item(uvs[0]).values, expected[size_t(m)].values);
+    }
 }
 
 TEST(MeshBuilder, StepsAndHostMaterialIndex) {
