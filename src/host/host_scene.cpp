@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <unordered_set>
+#include <variant>
 
 #include "host/scene_json.h"
 
@@ -11,7 +12,7 @@ namespace XSI::standin {
 
 namespace {
 
-std::string text(const CValue& v) { return ToAscii(v.GetAsText()); }
+std::string text(const CValue& v) { return AsciiText(v); }
 
 std::vector<std::string> splitList(const std::string& list) {
     std::vector<std::string> parts;
@@ -219,13 +220,20 @@ bool HostScene::isRefused(const std::string& name) const {
 }
 
 CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue& out) {
+    // Each argument as the command sees it, as text, made once.
+    std::vector<std::string> texts;
+    texts.reserve(size_t(args.GetCount()));
+    for (LONG i = 0; i < args.GetCount(); ++i) texts.push_back(text(args[i]));
     std::string line = name + "(";
-    for (LONG i = 0; i < args.GetCount(); ++i) line += (i ? ", " : "") + text(args[i]);
+    for (size_t i = 0; i < texts.size(); ++i) line.append(i ? ", " : "").append(texts[i]);
     line += ")";
     commands_.push_back(line);
     recordCall("Application::ExecuteCommand " + line);
     if (onCommand) onCommand(line);
-    auto arg = [&](LONG i) { return i < args.GetCount() ? text(args[i]) : std::string(); };
+    auto arg = [&](LONG i) -> const std::string& {
+        static const std::string none;
+        return size_t(i) < texts.size() ? texts[size_t(i)] : none;
+    };
 
     if (name == "NewScene") {
         reset();
@@ -250,7 +258,13 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
         std::string rest;
         const int id = resolve(arg(0), rest);
         if (id >= 0 && rest.empty() && items_[size_t(id)].kind == ItemKind::Object)
-            for (int k = 0; k < 3; ++k) items_[size_t(id)].pivot[k] = std::atof(arg(k + 1).c_str());
+            for (int k = 0; k < 3; ++k) {
+                // A number given as one is taken as it is; its text (the shortest that reads back
+                // the same) would give the same value.
+                const LONG at = k + 1;
+                const double* number = at < args.GetCount() ? std::get_if<double>(&args[at].storage()) : nullptr;
+                items_[size_t(id)].pivot[k] = number ? *number : std::atof(arg(at).c_str());
+            }
     } else if (name == "DisconnectAndDeleteShaders") {
         for (const std::string& full : splitList(arg(0))) {
             std::string rest;

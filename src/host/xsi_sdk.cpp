@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <string_view>
 
 #include "host/host_scene.h"
 #include "host/host_ui.h"
@@ -48,14 +49,18 @@ standin::PendingMesh* pendingOf(int object) {
 // ---- text and values ----
 
 CString AsciiString(const char* text) {
-    std::wstring wide;
-    for (const char* p = text ? text : ""; *p; ++p) wide += wchar_t(static_cast<unsigned char>(*p));
+    const std::string_view bytes(text ? text : "");
+    std::wstring wide(bytes.size(), L'\0');
+    std::transform(bytes.begin(), bytes.end(), wide.begin(),
+                   [](char c) { return wchar_t(static_cast<unsigned char>(c)); });
     return CString(wide);
 }
 
 std::string ToAscii(const CString& text) {
-    std::string out;
-    for (wchar_t c : text.wide()) out += (c < 256) ? char(static_cast<unsigned char>(c)) : '?';
+    const std::wstring& wide = text.wide();
+    std::string out(wide.size(), '\0');
+    std::transform(wide.begin(), wide.end(), out.begin(),
+                   [](wchar_t c) { return (c < 256) ? char(static_cast<unsigned char>(c)) : '?'; });
     return out;
 }
 
@@ -88,7 +93,7 @@ CString CRef::GetAsText() const {
     return AsciiString(full.c_str());
 }
 
-CString CValue::GetAsText() const {
+std::string AsciiText(const CValue& value) {
     struct Visitor {
         std::string operator()(std::monostate) const { return ""; }
         std::string operator()(bool v) const { return v ? "true" : "false"; }
@@ -99,8 +104,10 @@ CString CValue::GetAsText() const {
         std::string operator()(const CString& v) const { return ToAscii(v); }
         std::string operator()(const CRef& v) const { return ToAscii(v.GetAsText()); }
     };
-    return AsciiString(std::visit(Visitor{}, value_).c_str());
+    return std::visit(Visitor{}, value.storage());
 }
+
+CString CValue::GetAsText() const { return AsciiString(AsciiText(*this).c_str()); }
 
 CValue::operator bool() const {
     if (const bool* b = std::get_if<bool>(&value_)) return *b;
@@ -156,9 +163,9 @@ CParameterRefArray& ProjectItem::GetParameters() const {
 CStatus ProjectItem::PutParameterValue(const CString& parameter, const CValue& value, double) {
     const int id = validItem(ref_);
     const std::string path = ref_.parameter().empty() ? name(parameter) : ref_.parameter() + "." + name(parameter);
-    record("ProjectItem::PutParameterValue " + scene().fullName(id) + "." + path + " " + ToAscii(value.GetAsText()));
+    record("ProjectItem::PutParameterValue " + scene().fullName(id) + "." + path + " " + AsciiText(value));
     if (id < 0) return CStatus::InvalidArgument;
-    scene().setParameter(id, path, ToAscii(value.GetAsText()));
+    scene().setParameter(id, path, AsciiText(value));
     return CStatus::OK;
 }
 CStatus ProjectItem::PutParameterValue(const CString& n, bool v, double t) { return PutParameterValue(n, CValue(v), t); }
@@ -302,10 +309,9 @@ CRef CClusterPropertyBuilder::AddUserNormal(bool) {
 
 CGeometryAccessor PolygonMesh::GetGeometryAccessor(siConstructionMode mode, siSubdivisionRuleType type, LONG level,
                                                    bool loop, bool discontinuity, double angle) const {
-    char args[96];
-    std::snprintf(args, sizeof args, "%d, %d, %ld, %s, %s, %g", int(mode), int(type), long(level),
-                  loop ? "true" : "false", discontinuity ? "true" : "false", angle);
-    record(std::string("PolygonMesh::GetGeometryAccessor ") + args);
+    record("PolygonMesh::GetGeometryAccessor " + std::to_string(int(mode)) + ", " + std::to_string(int(type)) + ", " +
+           std::to_string(level) + ", " + (loop ? "true" : "false") + ", " + (discontinuity ? "true" : "false") + ", " +
+           numberText(angle));
     return CGeometryAccessor(CRef(ref_.item()));
 }
 

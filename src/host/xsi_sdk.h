@@ -148,6 +148,9 @@ private:
     Storage value_;
 };
 
+// The stand-in's own: a value's text as single bytes, what ToAscii(value.GetAsText()) gives.
+XSI_SDK_API std::string AsciiText(const CValue& value);
+
 class XSI_SDK_API CValueArray {
 public:
     explicit CValueArray(LONG n = 0) : values_(n > 0 ? static_cast<size_t>(n) : 0) {}

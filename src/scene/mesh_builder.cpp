@@ -150,21 +150,29 @@ std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
 NodeValueReader::NodeValueReader(const Mesh& mesh) : mesh_(mesh) {}
 
 size_t NodeValueReader::read(float* out, size_t corners) {
+    const int32_t* counts = mesh_.polygonTexCoordCounts.empty() ? nullptr : mesh_.polygonTexCoordCounts.data();
+    const size_t fill = size_t(mesh_.texCoordIndexFill);
+    const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
     size_t written = 0;
     while (written < corners && polygon_ < mesh_.polygonCount) {
         const int32_t size = mesh_.polygonSizes[size_t(polygon_)];
-        const bool withTexture =
-            !mesh_.polygonTexCoordCounts.empty() && mesh_.polygonTexCoordCounts[size_t(polygon_)] != 0;
-        for (; written < corners && cornerInPolygon_ < size; ++cornerInPolygon_, ++written) {
-            float* value = out + written * 3;
-            value[0] = value[1] = value[2] = 0.0f;
+        const size_t take = std::min(size_t(std::max(size - cornerInPolygon_, 0)), corners - written);
+        float* value = out + written * 3;
+        if (!counts || counts[polygon_] == 0) {
+            std::fill(value, value + take * 3, 0.0f);
+        } else {
             // Texture indices are stored only for the polygons that have them: walk both in step.
-            if (!withTexture || texture_ >= size_t(mesh_.texCoordIndexFill)) continue;
-            const int32_t t = mesh_.texCoordIndices[texture_++];
-            if (t < 0 || t >= mesh_.texCoordCount) continue;
-            value[0] = mesh_.texCoords[size_t(t) * 3];
-            value[1] = mesh_.texCoords[size_t(t) * 3 + 1];
+            for (size_t k = 0; k < take; ++k, value += 3) {
+                value[0] = value[1] = value[2] = 0.0f;
+                if (texture_ >= fill) continue;
+                const uint32_t t = uint32_t(mesh_.texCoordIndices[texture_++]);  // a negative one is out of range too
+                if (t >= coordCount) continue;
+                value[0] = mesh_.texCoords[size_t(t) * 3];
+                value[1] = mesh_.texCoords[size_t(t) * 3 + 1];
+            }
         }
+        written += take;
+        cornerInPolygon_ += int32_t(take);
         if (cornerInPolygon_ >= size) {
             cornerInPolygon_ = 0;
             ++polygon_;
