@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <numeric>
 #include <string_view>
 
 #include "host/host_scene.h"
@@ -287,8 +288,8 @@ CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
     out.Clear();
     if (id < 0) return CStatus::InvalidArgument;
     const size_t corners = scene().item(id).polygonIndices.size();
-    out.Reserve(LONG(corners));
-    for (size_t node = 0; node < corners; ++node) out.Add(LONG(node));
+    out.Resize(LONG(corners));
+    std::iota(out.GetArray(), out.GetArray() + corners, LONG(0));
     return CStatus::OK;
 }
 
@@ -345,10 +346,10 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     // Values beyond 32 bits name no vertex the host could hold: they are kept as -1, which the
     // build refuses as it would refuse the value itself.
     auto narrow = [](LONG v) { return (v < INT32_MIN || v > INT32_MAX) ? int32_t(-1) : static_cast<int32_t>(v); };
-    // Polygons given in many parts: the arrays grow by half their size or more, never to the exact
-    // size of each part, which would copy them once per part.
+    // Polygons given in many parts: the arrays double, never grow to the exact size of each part,
+    // which would copy them once per part.
     auto makeRoom = [](auto& array, size_t more) {
-        if (array.capacity() - array.size() < more) array.reserve(std::max(array.size() + more, array.capacity() * 3 / 2));
+        if (array.capacity() - array.size() < more) array.reserve(std::max(array.size() + more, array.capacity() * 2));
     };
     makeRoom(mesh->polygonSizes, size_t(count));
     size_t corners = 0;
@@ -372,10 +373,13 @@ CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
     const long vertices = long(mesh->positions.size() / 3);
     std::wstring problem;
     if (scene().isRefused(object.name)) problem = L"the mesh was refused";
-    for (int32_t size : mesh->polygonSizes)
-        if (problem.empty() && size < 3) problem = L"a polygon has fewer than 3 vertices";
-    for (int32_t v : mesh->polygonIndices)
-        if (problem.empty() && (v < 0 || v >= vertices)) problem = L"a polygon uses a vertex that does not exist";
+    const auto& sizes = mesh->polygonSizes;
+    const auto& indices = mesh->polygonIndices;
+    if (problem.empty() && std::any_of(sizes.begin(), sizes.end(), [](int32_t size) { return size < 3; }))
+        problem = L"a polygon has fewer than 3 vertices";
+    if (problem.empty() &&
+        std::any_of(indices.begin(), indices.end(), [&](int32_t v) { return v < 0 || v >= vertices; }))
+        problem = L"a polygon uses a vertex that does not exist";
     if (!problem.empty()) return CErrorDescriptor(CStatus::Fail, problem);
     object.positions = std::move(mesh->positions);
     object.polygonSizes = std::move(mesh->polygonSizes);
