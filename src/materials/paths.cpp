@@ -157,8 +157,10 @@ std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::
         std::sort(others.begin(), others.end());
         return others;
     }
-    auto [at, added] = listings->folders.try_emplace(folder);
-    if (added) {
+    // (Not a structured binding: older compilers do not let the lambda below capture one.)
+    const auto emplaced = listings->folders.try_emplace(folder);
+    const auto at = emplaced.first;
+    if (emplaced.second) {
         list([&](const std::string& name) { at->second[foldedAscii(name)].push_back(name); });
         for (auto& [key, names] : at->second) std::sort(names.begin(), names.end());
     }
