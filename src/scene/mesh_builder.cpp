@@ -147,15 +147,30 @@ std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
     return indices;
 }
 
+bool texturesCoverPolygons(const Mesh& mesh) {
+    if (mesh.polygonTexCoordCounts.size() < size_t(mesh.polygonCount) ||
+        mesh.polygonSizes.size() < size_t(mesh.polygonCount))
+        return false;
+    const int32_t* counts = mesh.polygonTexCoordCounts.data();
+    const int32_t* sizes = mesh.polygonSizes.data();
+    for (int32_t p = 0; p < mesh.polygonCount; ++p)
+        if (counts[p] != sizes[p]) return false;
+    return true;
+}
+
 NodeValueReader::NodeValueReader(const Mesh& mesh) : mesh_(mesh) {}
 
 size_t NodeValueReader::read(float* out, size_t corners) {
     const int32_t* counts = mesh_.polygonTexCoordCounts.empty() ? nullptr : mesh_.polygonTexCoordCounts.data();
+    // Without its polygon sizes (given back early when every polygon has all its texture
+    // references) the mesh's texture counts are the sizes.
+    const int32_t* sizes = mesh_.polygonSizes.empty() ? counts : mesh_.polygonSizes.data();
+    if (!sizes) return 0;
     const size_t fill = size_t(mesh_.texCoordIndexFill);
     const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
     size_t written = 0;
     while (written < corners && polygon_ < mesh_.polygonCount) {
-        const int32_t size = mesh_.polygonSizes[size_t(polygon_)];
+        const int32_t size = sizes[polygon_];
         const size_t take = std::min(size_t(std::max(size - cornerInPolygon_, 0)), corners - written);
         float* value = out + written * 3;
         if (!counts || counts[polygon_] == 0) {
@@ -219,11 +234,18 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
 
         progress.phase(IDS_ADDING_POLYGONS);
         progress.step();
+        // Materials without host materials are not assigned: their array goes back before the
+        // host's polygon arrays grow.
+        if (!assignMaterials) mesh.giveBack(mesh.polygonMaterials);
+        // Positions first: the vertices go back before the host's polygon arrays grow.
         markUsedVertices(mesh, parts);
-        addPolygons(builder, mesh, parts);
         setPositions(builder, mesh, parts);
         mesh.giveBack(mesh.vertices);
+        addPolygons(builder, mesh, parts);
         mesh.giveBack(mesh.vertexIndices);
+        // The sizes are the texture counts too when every corner has its texture reference:
+        // they go back before the host's node and texture arrays take their room.
+        if (texturesCoverPolygons(mesh)) mesh.giveBack(mesh.polygonSizes);
 
         progress.phase(IDS_BUILDING_MESH);
         progress.step();

@@ -18,6 +18,10 @@ bool buildMeshes(ObjImporter& importer, DialogLink& progress);
 // record's, ignoring case); the size of hostMaterials for a record that has none.
 std::vector<size_t> hostMaterialIndices(const ObjImporter& importer);
 
+// Whether every polygon of the mesh has a texture reference for each of its corners; its sizes
+// can then be read from its texture counts.
+bool texturesCoverPolygons(const Mesh& mesh);
+
 // Texture vertices (u, v, 0) of the polygon corners, in corner order, a part at a time; corners
 // of polygons that have no texture references get (0, 0, 0).
 class NodeValueReader {
