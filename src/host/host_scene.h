@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/scene_memory.h"
 #include "host/xsi_sdk.h"
 
 namespace XSI::standin {
@@ -20,7 +21,7 @@ enum class ItemKind {
 
 struct ClusterData {
     std::string name;
-    std::vector<long> polygons;
+    SceneArray<long> polygons;
     std::string material;  // full name of the material assigned through this cluster, if any
 };
 
@@ -35,16 +36,16 @@ struct XSI_SDK_API Item {
     int parent = -1;
     bool deleted = false;
     // Objects: the built mesh.
-    std::vector<double> positions;     // 3 per vertex
+    SceneArray<double> positions;     // 3 per vertex
     // Kept as the host keeps them, in 32 bits (its LONG on 64-bit Windows), whatever the width
     // of this platform's long.
-    std::vector<int32_t> polygonSizes;    // corners per polygon
-    std::vector<int32_t> polygonIndices;  // vertex index of every corner, polygon after polygon
+    SceneArray<int32_t> polygonSizes;    // corners per polygon
+    SceneArray<int32_t> polygonIndices;  // vertex index of every corner, polygon after polygon
     double pivot[3] = {0, 0, 0};
     bool built = false;
     std::vector<ClusterData> clusters;
     // UV properties: 3 floats per node.
-    std::vector<float> values;
+    SceneArray<float> values;
     // Materials, shaders, generators: every parameter set, by its path, as text.
     std::vector<std::pair<std::string, std::string>> parameters;
     std::vector<Connection> connections;
@@ -59,9 +60,9 @@ struct XSI_SDK_API Item {
 // A mesh under construction in a CMeshBuilder.
 struct PendingMesh {
     int object = -1;
-    std::vector<double> positions;
-    std::vector<int32_t> polygonSizes;
-    std::vector<int32_t> polygonIndices;
+    SceneArray<double> positions;
+    SceneArray<int32_t> polygonSizes;
+    SceneArray<int32_t> polygonIndices;
 };
 
 class XSI_SDK_API HostScene {

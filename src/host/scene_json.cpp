@@ -17,7 +17,7 @@ void coordinate(JsonWriter& json, double value) {
 }
 
 // Vertices and texture coordinates: one array of three numbers each.
-void triples(JsonWriter& json, const std::vector<double>& values) {
+void triples(JsonWriter& json, const SceneArray<double>& values) {
     json.beginArray();
     for (size_t i = 0; i + 2 < values.size(); i += 3) {
         json.beginArray();
@@ -26,7 +26,7 @@ void triples(JsonWriter& json, const std::vector<double>& values) {
     }
     json.endArray();
 }
-void triples(JsonWriter& json, const std::vector<float>& values) {
+void triples(JsonWriter& json, const SceneArray<float>& values) {
     json.beginArray();
     for (size_t i = 0; i + 2 < values.size(); i += 3)
         json.beginArray().value(values[i]).value(values[i + 1]).value(values[i + 2]).endArray();
@@ -87,7 +87,7 @@ void writeObject(JsonWriter& json, const HostScene& scene, int id, const SceneRu
     if (run)
         if (auto found = run->clusterSourceNames.find(id); found != run->clusterSourceNames.end())
             clusterSources = &found->second;
-    auto polygons = [&](const std::vector<long>& list) { integers(json, list.data(), list.size()); };
+    auto polygons = [&](const SceneArray<long>& list) { integers(json, list.data(), list.size()); };
     json.key("clusters").beginArray();
     for (const auto& c : o.clusters) {
         if (!c.material.empty()) continue;

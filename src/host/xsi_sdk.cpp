@@ -40,10 +40,9 @@ std::string numberText(T value) {
     return std::string(buffer, result.ptr);
 }
 
-// Marks the untouched room of a large new block for huge pages before it is filled, as the host's
-// own allocator does with its mesh data: a mesh of millions of corners is then written with a few
-// hundred page faults instead of tens of thousands, which on some machines cost more than the
-// copying itself. Only whole 2 MB pages inside the block are affected.
+// Marks the room of a large new block for huge pages before it is filled, as the scene's own
+// arrays are (scene_memory.h): millions of node numbers are then written with a few hundred page
+// faults instead of tens of thousands. Only whole 2 MB pages inside the block are affected.
 void adviseHugePages(void* begin, size_t bytes) {
 #if defined(__linux__)
     constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
@@ -55,14 +54,6 @@ void adviseHugePages(void* begin, size_t bytes) {
     (void)begin;
     (void)bytes;
 #endif
-}
-
-// Room for count entries in all; a new block of megabytes is advised before it is touched.
-template <typename T>
-void reserveLarge(std::vector<T>& array, size_t count) {
-    if (count <= array.capacity()) return;
-    array.reserve(count);
-    adviseHugePages(array.data() + array.size(), (array.capacity() - array.size()) * sizeof(T));
 }
 
 int validItem(const CRef& ref) { return !isInterface(ref) && scene().valid(ref.item()) ? ref.item() : -1; }
@@ -221,7 +212,7 @@ CStatus ClusterProperty::SetValues(const float* values, LONG count, LONG offset)
     // Values set in parts grow to one value per node of the mesh: room for them at once.
     const int owner = scene().item(id).parent;
     if (stored.capacity() < end && scene().valid(owner))
-        reserveLarge(stored, std::max(end, scene().item(owner).polygonIndices.size() * 3));
+        stored.reserve(std::max(end, scene().item(owner).polygonIndices.size() * 3));
     if (offset == 0 && stored.size() <= end) {
         stored.assign(values, values + end);  // the usual whole set, without clearing first
         return CStatus::OK;
@@ -355,7 +346,6 @@ CStatus CMeshBuilder::AddVertices(LONG count, const double* positions) {
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
     const size_t first = mesh->positions.size();
-    reserveLarge(mesh->positions, first + size_t(count) * 3);
     mesh->positions.resize(first + size_t(count) * 3, 0.0);
     if (positions) std::copy(positions, positions + size_t(count) * 3, mesh->positions.begin() + std::ptrdiff_t(first));
     return CStatus::OK;
@@ -380,7 +370,7 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     // Polygons given in many parts: the arrays double, never grow to the exact size of each part,
     // which would copy them once per part.
     auto makeRoom = [](auto& array, size_t more) {
-        if (array.capacity() - array.size() < more) reserveLarge(array, std::max(array.size() + more, array.capacity() * 2));
+        if (array.capacity() - array.size() < more) array.reserve(std::max(array.size() + more, array.capacity() * 2));
     };
     makeRoom(mesh->polygonSizes, size_t(count));
     size_t corners = 0;

@@ -66,6 +66,9 @@ void MeshArena::giveBack(const void* data, size_t bytes) {
     const size_t end = std::min(start + roundUp(bytes), used_);
     if (start > returned_) {
         laterReturns_[start] = std::max(laterReturns_[start], end);
+        // A large array goes back at once (its whole pages; the ones it shares wait for the
+        // arrays before it): a mesh of millions of corners returns arrays out of order.
+        if (end - start >= kEarlyReturnBytes) discardPages(block_.data() + start, end - start);
         return;
     }
     returned_ = std::max(returned_, end);

@@ -97,9 +97,13 @@ public:
         return byte && byte >= block_.data() && byte < block_.data() + block_.size();
     }
     // Takes back the entries of an array it handed out, which are not read again. The whole pages
-    // go back to the system once every array handed out before them has come back too.
+    // go back to the system once every array handed out before them has come back too, or at
+    // once for a large array.
     void giveBack(const void* data, size_t bytes);
     static size_t roundUp(size_t bytes) { return (bytes + 15) & ~size_t(15); }
+    // Arrays at least this large give their pages back even while arrays before them are out;
+    // smaller ones wait, so that many small meshes cost few system calls.
+    static constexpr size_t kEarlyReturnBytes = size_t(4) << 20;
 
 private:
     FixedArray<unsigned char> block_;

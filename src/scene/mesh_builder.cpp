@@ -103,8 +103,9 @@ void setPositions(XSI::CMeshBuilder& builder, const Mesh& mesh, PartBuffers& par
     }
 }
 
-void setNodeValues(XSI::ClusterProperty& uv, Mesh& mesh, XSI::LONG nodeCount, PartBuffers& parts) {
-    NodeValueReader reader(mesh);
+void setNodeValues(XSI::ClusterProperty& uv, Mesh& mesh, XSI::LONG nodeCount, int32_t uniformSize,
+                   PartBuffers& parts) {
+    NodeValueReader reader(mesh, uniformSize);
     parts.values.resize(kPartSize * 3);
     size_t at = 0;
     const size_t total = size_t(nodeCount);
@@ -147,33 +148,38 @@ std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
     return indices;
 }
 
-bool texturesCoverPolygons(const Mesh& mesh) {
+int32_t texturedPolygonSize(const Mesh& mesh) {
     if (mesh.polygonTexCoordCounts.size() < size_t(mesh.polygonCount) ||
         mesh.polygonSizes.size() < size_t(mesh.polygonCount))
-        return false;
+        return -1;
     const int32_t* counts = mesh.polygonTexCoordCounts.data();
     const int32_t* sizes = mesh.polygonSizes.data();
-    for (int32_t p = 0; p < mesh.polygonCount; ++p)
-        if (counts[p] != sizes[p]) return false;
-    return true;
+    int32_t shared = mesh.polygonCount > 0 ? sizes[0] : 0;
+    for (int32_t p = 0; p < mesh.polygonCount; ++p) {
+        if (counts[p] != sizes[p]) return -1;
+        if (sizes[p] != shared) shared = 0;
+    }
+    return std::max(shared, 0);
 }
 
-NodeValueReader::NodeValueReader(const Mesh& mesh) : mesh_(mesh) {}
+NodeValueReader::NodeValueReader(const Mesh& mesh, int32_t uniformSize) : mesh_(mesh), uniformSize_(uniformSize) {}
 
 size_t NodeValueReader::read(float* out, size_t corners) {
     const int32_t* counts = mesh_.polygonTexCoordCounts.empty() ? nullptr : mesh_.polygonTexCoordCounts.data();
     // Without its polygon sizes (given back early when every polygon has all its texture
-    // references) the mesh's texture counts are the sizes.
+    // references) the mesh's texture counts are the sizes; without both, every polygon has the
+    // uniform size, textured.
     const int32_t* sizes = mesh_.polygonSizes.empty() ? counts : mesh_.polygonSizes.data();
-    if (!sizes) return 0;
+    const bool uniform = !sizes;
+    if (uniform && uniformSize_ <= 0) return 0;
     const size_t fill = size_t(mesh_.texCoordIndexFill);
     const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
     size_t written = 0;
     while (written < corners && polygon_ < mesh_.polygonCount) {
-        const int32_t size = sizes[polygon_];
+        const int32_t size = uniform ? uniformSize_ : sizes[polygon_];
         const size_t take = std::min(size_t(std::max(size - cornerInPolygon_, 0)), corners - written);
         float* value = out + written * 3;
-        if (!counts || counts[polygon_] == 0) {
+        if (!uniform && (!counts || counts[polygon_] == 0)) {
             std::fill(value, value + take * 3, 0.0f);
         } else {
             // Texture indices are stored only for the polygons that have them: walk both in step.
@@ -196,9 +202,9 @@ size_t NodeValueReader::read(float* out, size_t corners) {
     return written;
 }
 
-void nodeValues(const Mesh& mesh, FixedArray<float>& values) {
+void nodeValues(const Mesh& mesh, FixedArray<float>& values, int32_t uniformSize) {
     if (!values.allocate(size_t(mesh.vertexIndexFill) * 3)) return;
-    NodeValueReader(mesh).read(values.data(), size_t(mesh.vertexIndexFill));
+    NodeValueReader(mesh, uniformSize).read(values.data(), size_t(mesh.vertexIndexFill));
 }
 
 bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
@@ -243,9 +249,12 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
         mesh.giveBack(mesh.vertices);
         addPolygons(builder, mesh, parts);
         mesh.giveBack(mesh.vertexIndices);
-        // The sizes are the texture counts too when every corner has its texture reference:
-        // they go back before the host's node and texture arrays take their room.
-        if (texturesCoverPolygons(mesh)) mesh.giveBack(mesh.polygonSizes);
+        // The sizes are the texture counts too when every corner has its texture reference, and
+        // neither is needed when all polygons have one size (a triangulated mesh): they go back
+        // before the host's node and texture arrays take their room.
+        const int32_t texturedSize = texturedPolygonSize(mesh);
+        if (texturedSize >= 0) mesh.giveBack(mesh.polygonSizes);
+        if (texturedSize > 0) mesh.giveBack(mesh.polygonTexCoordCounts);
 
         progress.phase(IDS_BUILDING_MESH);
         progress.step();
@@ -280,10 +289,10 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                 if (cornerOrder) {
                     const XSI::LONG nodeCount = nodes.GetCount();
                     nodes = XSI::CLongArray();  // given back before the values take their room
-                    setNodeValues(uv, mesh, nodeCount, parts);
+                    setNodeValues(uv, mesh, nodeCount, std::max(texturedSize, 0), parts);
                 } else {
                     FixedArray<float> values;
-                    nodeValues(mesh, values);
+                    nodeValues(mesh, values, std::max(texturedSize, 0));
                     std::vector<float> byNode(size_t(nodes.GetCount()) * 3, 0.0f);
                     for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) {
                         const size_t corner = size_t(nodes[n]);

@@ -18,15 +18,18 @@ bool buildMeshes(ObjImporter& importer, DialogLink& progress);
 // record's, ignoring case); the size of hostMaterials for a record that has none.
 std::vector<size_t> hostMaterialIndices(const ObjImporter& importer);
 
-// Whether every polygon of the mesh has a texture reference for each of its corners; its sizes
-// can then be read from its texture counts.
-bool texturesCoverPolygons(const Mesh& mesh);
+// -1 when some polygon of the mesh lacks a texture reference for a corner; otherwise the number
+// of corners every polygon has, or 0 when they differ. The sizes can then be read from the
+// texture counts, and with one size for all from neither.
+int32_t texturedPolygonSize(const Mesh& mesh);
 
 // Texture vertices (u, v, 0) of the polygon corners, in corner order, a part at a time; corners
 // of polygons that have no texture references get (0, 0, 0).
 class NodeValueReader {
 public:
-    explicit NodeValueReader(const Mesh& mesh);
+    // uniformSize: the size of every polygon, textured, for a mesh whose polygon sizes and
+    // texture counts were both given back (see texturedPolygonSize).
+    explicit NodeValueReader(const Mesh& mesh, int32_t uniformSize = 0);
     // Writes the values of the next corners (at most this many) to out; returns how many.
     size_t read(float* out, size_t corners);
     // Polygons and texture indices read whole so far.
@@ -38,10 +41,11 @@ private:
     int32_t polygon_ = 0;
     int32_t cornerInPolygon_ = 0;
     size_t texture_ = 0;
+    int32_t uniformSize_ = 0;
 };
 
 // The values of every corner at once.
-void nodeValues(const Mesh& mesh, FixedArray<float>& values);
+void nodeValues(const Mesh& mesh, FixedArray<float>& values, int32_t uniformSize = 0);
 
 // Steps the progress bar reserves per mesh.
 int stepsPerMesh(const ObjImporter& importer);

@@ -97,7 +97,7 @@ TEST(ImportModel, MeshArraysAreSizedOnceAndZeroed) {
 
 // Arrays of an arena come back in any order; no entry of an array still out may be lost, and
 // (where the system takes pages back) the pages of arrays that came back read as zeros.
-TEST(ImportModel, ArenaTakesPagesBackOnlyBehindEveryArrayStillOut) {
+TEST(ImportModel, ArenaTakesSmallArraysBackOnlyBehindEveryArrayStillOut) {
     MeshArena arena;
     constexpr size_t kCount = 300001;  // about 1.2 MB each: whole pages, and an odd end
     ASSERT_TRUE(arena.reserve(4 * MeshArena::roundUp(kCount * 4)));
@@ -121,6 +121,19 @@ TEST(ImportModel, ArenaTakesPagesBackOnlyBehindEveryArrayStillOut) {
 #if defined(__linux__)
     EXPECT_EQ(a[kCount / 2], 0);
     EXPECT_EQ(c[kCount / 2], 0);
+#endif
+    // A large array goes back at once, even with arrays before it still out.
+    MeshArena large;
+    constexpr size_t kLarge = MeshArena::kEarlyReturnBytes / 4 + 1001;
+    ASSERT_TRUE(large.reserve(2 * MeshArena::roundUp(kLarge * 4)));
+    FixedArray<int32_t> first, second;
+    ASSERT_TRUE(large.take(first, kLarge) && large.take(second, kLarge));
+    std::fill(first.data(), first.data() + kLarge, 7);
+    std::fill(second.data(), second.data() + kLarge, 7);
+    large.giveBack(second.data(), kLarge * 4);
+    EXPECT_EQ(first[kLarge - 1], 7);
+#if defined(__linux__)
+    EXPECT_EQ(second[kLarge / 2], 0);
 #endif
     // A mesh gives back its front pages while it is read; the rest stays.
     Mesh mesh;

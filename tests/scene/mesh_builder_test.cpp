@@ -36,27 +36,32 @@ TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
 }
 
 // A mesh whose every corner has a texture reference needs its sizes no longer: the texture
-// counts give the same values.
-TEST(MeshBuilder, TexturedPolygonsGiveTheirSizesThroughTheTextureCounts) {
-    Mesh mesh;
-    mesh.allocTexCoords(2);
+// counts give the same values, and when all polygons have one size neither array is needed.
+TEST(MeshBuilder, TexturedPolygonsNeedNoSizes) {
     const float uv[] = {0.25f, 0.5f, 9, 0.75f, 1, 9};
-    std::copy(uv, uv + 6, mesh.texCoords.data());
-    mesh.allocPolygons(2, 7);
     const int32_t quad[] = {0, 1, 2, 3}, tex[] = {1, 0, 1, 0};
-    mesh.setPolygonVertices(0, 3, quad, 0);
-    mesh.setPolygonTexCoords(0, 3, tex);
-    mesh.setPolygonVertices(1, 4, quad, 0);
-    EXPECT_FALSE(texturesCoverPolygons(mesh));  // the quad has no texture references yet
-    mesh.setPolygonTexCoords(1, 4, tex);
-    ASSERT_TRUE(texturesCoverPolygons(mesh));
-    FixedArray<float> withSizes, withoutSizes;
-    nodeValues(mesh, withSizes);
-    mesh.polygonSizes.release();
-    nodeValues(mesh, withoutSizes);
-    ASSERT_EQ(withoutSizes.size(), 21u);
-    EXPECT_TRUE(std::equal(withSizes.data(), withSizes.data() + 21, withoutSizes.data()));
-    EXPECT_EQ(withoutSizes[18], 0.25f);  // the quad's last corner
+    for (const int32_t secondSize : {4, 3}) {
+        Mesh mesh;
+        mesh.allocTexCoords(2);
+        std::copy(uv, uv + 6, mesh.texCoords.data());
+        mesh.allocPolygons(2, 3 + secondSize);
+        mesh.setPolygonVertices(0, 3, quad, 0);
+        mesh.setPolygonTexCoords(0, 3, tex);
+        mesh.setPolygonVertices(1, secondSize, quad, 0);
+        EXPECT_EQ(texturedPolygonSize(mesh), -1);  // the second polygon has no texture references yet
+        mesh.setPolygonTexCoords(1, secondSize, tex);
+        const int32_t shared = texturedPolygonSize(mesh);
+        ASSERT_EQ(shared, secondSize == 3 ? 3 : 0);
+        FixedArray<float> withSizes, withoutSizes;
+        nodeValues(mesh, withSizes);
+        mesh.polygonSizes.release();
+        if (shared > 0) mesh.polygonTexCoordCounts.release();
+        nodeValues(mesh, withoutSizes, shared);
+        const size_t count = size_t(3 + secondSize) * 3;
+        ASSERT_EQ(withoutSizes.size(), count);
+        EXPECT_TRUE(std::equal(withSizes.data(), withSizes.data() + count, withoutSizes.data()));
+        EXPECT_EQ(withoutSizes[count - 3], secondSize == 4 ? 0.25f : 0.75f);  // the last corner
+    }
 }
 
 // Meshes larger than one part of what is handed to the host, side by side in one arena: the host
@@ -100,7 +105,8 @@ TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
                 e.indices.push_back(corners[k]);
             }
             mesh.setPolygonVertices(p, 5, corners, -1);
-            // The second mesh has textures on every polygon: its sizes go back early.
+            // The second mesh has textures on every polygon (all of five corners): its sizes and
+            // texture counts go back early.
             const bool textured = m == 1 || p % 3 != 0;
             if (textured) mesh.setPolygonTexCoords(p, 5, textures);
             for (int k = 0; k < 5; ++k) {
