@@ -104,6 +104,8 @@ public:
     // Arrays at least this large give their pages back even while arrays before them are out;
     // smaller ones wait, so that many small meshes cost few system calls.
     static constexpr size_t kEarlyReturnBytes = size_t(4) << 20;
+    // Whole pages behind the arrays still out go back in steps of at least this much.
+    static constexpr size_t kReturnBatchBytes = size_t(1) << 20;
 
 private:
     FixedArray<unsigned char> block_;

@@ -122,6 +122,23 @@ TEST(ImportModel, ArenaTakesSmallArraysBackOnlyBehindEveryArrayStillOut) {
     EXPECT_EQ(a[kCount / 2], 0);
     EXPECT_EQ(c[kCount / 2], 0);
 #endif
+    // Small arrays given back in order go back a megabyte at a time, the rest once all are back.
+    MeshArena small;
+    constexpr size_t kSmall = 1000;
+    constexpr size_t kSmallArrays = MeshArena::kReturnBatchBytes / (kSmall * 4) / 2;
+    ASSERT_TRUE(small.reserve(kSmallArrays * MeshArena::roundUp(kSmall * 4)));
+    std::vector<FixedArray<int32_t>> pieces(kSmallArrays);
+    for (auto& piece : pieces) {
+        ASSERT_TRUE(small.take(piece, kSmall));
+        std::fill(piece.data(), piece.data() + kSmall, 7);
+    }
+    for (size_t i = 0; i + 1 < kSmallArrays; ++i) small.giveBack(pieces[i].data(), kSmall * 4);
+    const size_t middle = kSmallArrays / 2;  // away from the block's partial first and last pages
+    EXPECT_EQ(pieces[middle][0], 7);            // less than a megabyte back: kept for now
+    small.giveBack(pieces.back().data(), kSmall * 4);
+#if defined(__linux__)
+    EXPECT_EQ(pieces[middle][0], 0);
+#endif
     // A large array goes back at once, even with arrays before it still out.
     MeshArena large;
     constexpr size_t kLarge = MeshArena::kEarlyReturnBytes / 4 + 1001;
