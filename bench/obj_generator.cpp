@@ -1,8 +1,10 @@
 #include "obj_generator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <memory>
 
 namespace qf::bench {
@@ -170,6 +172,21 @@ bool writeOneFaceGroupsFile(const std::string& path, uint64_t targetBytes) {
     if (!w.f) return false;
     w.line("%s", kTriangle);
     fill(w, targetBytes, [&](long i) { w.line("g %ld\nf 1 2 3\n", i); });
+    return std::ferror(w.f) == 0;
+}
+
+bool writeSameHostNameGroupsFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    // Names that differ only in characters the host does not take: all become "x___".
+    std::string marks;
+    for (int c = 33; c < 256; ++c)
+        if (!std::isalnum(c) && c != '#' && c != '\\' && c != '"' && c != '\'' && c != 127) marks += char(c);
+    const long n = long(marks.size());
+    w.line("%s", kTriangle);
+    fill(w, targetBytes, [&](long i) {
+        w.line("g x%c%c%c\nf 1 2 3\n", marks[size_t(i % n)], marks[size_t(i / n % n)], marks[size_t(i / n / n % n)]);
+    });
     return std::ferror(w.f) == 0;
 }
 

@@ -27,6 +27,9 @@ bool writeManyMaterialsFile(const std::string& path, uint64_t targetBytes);
 bool writeLibrariesFile(const std::string& path, uint64_t targetBytes);
 // groups of one face each;
 bool writeOneFaceGroupsFile(const std::string& path, uint64_t targetBytes);
+// Groups of one face whose names differ only in characters the host replaces: every object is
+// numbered against all the others of its host name.
+bool writeSameHostNameGroupsFile(const std::string& path, uint64_t targetBytes);
 // a single face line as long as the file.
 bool writeLongLineFile(const std::string& path, uint64_t targetBytes);
 

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
         {"distinct materials, all defined", bench::writeManyMaterialsFile, 0.25},
         {"distinct missing mtllib names", bench::writeLibrariesFile, 1},
         {"groups of one face each", bench::writeOneFaceGroupsFile, 1},
+        {"groups of one host name", bench::writeSameHostNameGroupsFile, 1},
         {"one face line as long as the file", bench::writeLongLineFile, 8},
     };
     // What a run costs before any input: the peak memory of an empty file.

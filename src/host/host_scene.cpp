@@ -55,6 +55,7 @@ void HostScene::resetAll() {
 void HostScene::reset() {
     items_.clear();
     childrenOf_.clear();
+    numbersTaken_.clear();
     fullNamesValid_ = false;
     fullNamesShared_ = false;
     pending_.clear();
@@ -116,6 +117,7 @@ void HostScene::indexFullNames(const std::vector<int>& ids) {
 }
 
 void HostScene::renameItem(int id, const std::string& name) {
+    numbersTaken_.clear();  // a number may be free again
     const std::vector<int> ids = subtree(id);
     unindexFullNames(ids);
     items_.at(size_t(id)).name = name;
@@ -123,6 +125,7 @@ void HostScene::renameItem(int id, const std::string& name) {
 }
 
 void HostScene::moveItem(int id, int parent) {
+    numbersTaken_.clear();  // a number may be free again
     const std::vector<int> ids = subtree(id);
     unindexFullNames(ids);
     items_.at(size_t(id)).parent = parent;
@@ -132,6 +135,7 @@ void HostScene::moveItem(int id, int parent) {
 }
 
 void HostScene::deleteItem(int id) {
+    numbersTaken_.clear();  // a number may be free again
     const std::vector<int> ids = subtree(id);
     unindexFullNames(ids);
     items_.at(size_t(id)).deleted = true;
@@ -192,6 +196,19 @@ int HostScene::resolve(const std::string& path, std::string& rest) const {
     }
     rest.clear();
     return -1;
+}
+
+std::string HostScene::numberedName(const std::string& key, const std::string& wanted,
+                                    const std::function<bool(const std::string&)>& taken) {
+    if (!taken(wanted)) return wanted;
+    int& takenUpTo = numbersTaken_[key];
+    for (int n = takenUpTo + 1;; ++n) {
+        std::string name = wanted + std::to_string(n);
+        if (!taken(name)) {
+            takenUpTo = n - 1;  // n itself is taken only once the caller uses the name
+            return name;
+        }
+    }
 }
 
 std::string HostScene::uniqueName(const std::string& wanted, int parent) const {

@@ -88,6 +88,11 @@ public:
     std::vector<int> children(int parent, ItemKind kind) const;
     // The item whose full name is the longest start of path, with the rest of the path.
     int resolve(const std::string& path, std::string& rest) const;
+    // wanted, or the first of wanted1, wanted2, ... that taken refuses. The numbers found taken are
+    // remembered by key until an item is renamed, moved or deleted, so that a thousand items
+    // wanting one name cost no count from 1 each.
+    std::string numberedName(const std::string& key, const std::string& wanted,
+                             const std::function<bool(const std::string&)>& taken);
 
     int root() const { return root_; }
     int materialLibrary() const { return library_; }
@@ -140,6 +145,8 @@ private:
     // and kept up to date after that. When names are shared, taking one away may uncover another:
     // the index is then built again.
     mutable std::unordered_map<std::string, int> byFullName_;
+    // By key of numberedName: every number up to this one is taken.
+    std::unordered_map<std::string, int> numbersTaken_;
     mutable bool fullNamesValid_ = false;
     mutable bool fullNamesShared_ = false;
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;

@@ -247,13 +247,10 @@ CStatus X3DObject::AddPolygonMesh(const CString& wanted, X3DObject& out, CMeshBu
     if (parent < 0) return CStatus::InvalidArgument;
     // The host keeps names unique among siblings by numbering a repeated one.
     std::string rest;
-    std::string objectName = name(wanted);
-    if (scene().resolve(objectName, rest) >= 0 && rest.empty())
-        for (int n = 1;; ++n)
-            if (scene().resolve(objectName + std::to_string(n), rest) < 0 || !rest.empty()) {
-                objectName += std::to_string(n);
-                break;
-            }
+    const std::string objectName =
+        scene().numberedName("object:" + name(wanted), name(wanted), [&rest](const std::string& candidate) {
+            return scene().resolve(candidate, rest) >= 0 && rest.empty();
+        });
     const int object = scene().add(ItemKind::Object, objectName, parent);
     scene().item(object).pending = int(scene().pending().size());
     scene().pending().push_back({object, {}, {}, {}});

@@ -2,9 +2,12 @@
 // the whole scene again for each of them.
 #include "host/host_scene.h"
 
+#include "host/xsi_sdk.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace XSI::standin {
 namespace {
@@ -55,6 +58,32 @@ TEST(HostSceneNames, ASharedFullNameUncoversTheNextItemWhenTheFirstIsRenamed) {
     scene.renameItem(first, "pine");
     EXPECT_EQ(resolved(scene, "Clips.pine"), first);
     EXPECT_EQ(resolved(scene, "Clips.wood"), second);
+}
+
+// Objects that want one name are numbered (cube, cube1, cube2, ...); a deleted or renamed one
+// frees its number for the next, which takes the lowest free one.
+TEST(HostSceneNames, RepeatedObjectNamesTakeTheLowestFreeNumber) {
+    HostScene& scene = HostScene::instance();
+    scene.resetAll();
+    Model root = Application().GetActiveSceneRoot();
+    auto addCube = [&root] {
+        X3DObject object;
+        CMeshBuilder builder;
+        root.AddPolygonMesh(AsciiString("cube"), object, builder);
+        return object;
+    };
+    std::vector<int> ids;
+    for (int n = 0; n < 2000; ++n) ids.push_back(addCube().GetRef().item());
+    EXPECT_EQ(scene.item(ids[0]).name, "cube");
+    EXPECT_EQ(scene.item(ids[1]).name, "cube1");
+    EXPECT_EQ(scene.item(ids[1999]).name, "cube1999");
+    scene.deleteItem(ids[7]);
+    EXPECT_EQ(ToAscii(addCube().GetName()), "cube7");
+    scene.renameItem(ids[3], "sphere");
+    EXPECT_EQ(ToAscii(addCube().GetName()), "cube3");
+    EXPECT_EQ(ToAscii(addCube().GetName()), "cube2000");
+    scene.add(ItemKind::Object, "cube2001", scene.root());  // taken behind its back
+    EXPECT_EQ(ToAscii(addCube().GetName()), "cube2002");
 }
 
 }  // namespace
