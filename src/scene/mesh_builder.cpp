@@ -174,6 +174,28 @@ size_t NodeValueReader::read(float* out, size_t corners) {
     if (uniform && uniformSize_ <= 0) return 0;
     const size_t fill = size_t(mesh_.texCoordIndexFill);
     const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
+    auto valueOf = [&](size_t index, float* value) {
+        const uint32_t t = uint32_t(mesh_.texCoordIndices[index]);  // a negative one is out of range too
+        value[0] = t < coordCount ? mesh_.texCoords[size_t(t) * 3] : 0.0f;
+        value[1] = t < coordCount ? mesh_.texCoords[size_t(t) * 3 + 1] : 0.0f;
+        value[2] = 0.0f;
+    };
+    if (uniform) {
+        // One texture index per corner, in corner order: no polygon to walk.
+        const size_t size = size_t(uniformSize_);
+        const size_t total = size_t(mesh_.polygonCount) * size;
+        const size_t first = size_t(polygon_) * size + size_t(cornerInPolygon_);
+        const size_t count = std::min(corners, total - std::min(first, total));
+        for (size_t k = 0; k < count; ++k) {
+            float* value = out + k * 3;
+            if (texture_ + k < fill) valueOf(texture_ + k, value);
+            else value[0] = value[1] = value[2] = 0.0f;
+        }
+        texture_ = std::min(texture_ + count, std::max(fill, texture_));
+        polygon_ = int32_t((first + count) / size);
+        cornerInPolygon_ = int32_t((first + count) % size);
+        return count;
+    }
     size_t written = 0;
     while (written < corners && polygon_ < mesh_.polygonCount) {
         const int32_t size = uniform ? uniformSize_ : sizes[polygon_];
@@ -184,12 +206,8 @@ size_t NodeValueReader::read(float* out, size_t corners) {
         } else {
             // Texture indices are stored only for the polygons that have them: walk both in step.
             for (size_t k = 0; k < take; ++k, value += 3) {
-                value[0] = value[1] = value[2] = 0.0f;
-                if (texture_ >= fill) continue;
-                const uint32_t t = uint32_t(mesh_.texCoordIndices[texture_++]);  // a negative one is out of range too
-                if (t >= coordCount) continue;
-                value[0] = mesh_.texCoords[size_t(t) * 3];
-                value[1] = mesh_.texCoords[size_t(t) * 3 + 1];
+                if (texture_ < fill) valueOf(texture_++, value);
+                else value[0] = value[1] = value[2] = 0.0f;
             }
         }
         written += take;
