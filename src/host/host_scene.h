@@ -102,10 +102,13 @@ public:
     // The first kRecordedCalls calls are kept; after them only their number, so that an import of a
     // million meshes does not keep a million lines.
     static constexpr size_t kRecordedCalls = 65536;
-    void recordCall(const std::string& call) {
-        if (calls_.size() < kRecordedCalls) calls_.push_back(call);
+    void recordCall(std::string call) {
+        if (calls_.size() < kRecordedCalls) calls_.push_back(std::move(call));
         ++callCount_;
     }
+    // Whether the next call's text is still kept; when not, countCall is enough.
+    bool recordsCalls() const { return calls_.size() < kRecordedCalls; }
+    void countCall() { ++callCount_; }
     size_t callCount() const { return callCount_; }
     void log(const std::string& line, int severity) { log_.push_back({line, severity}); }
     CStatus runCommand(const std::string& name, CValueArray& args, CValue& out);

@@ -29,7 +29,13 @@ HostUi& ui() { return HostUi::instance(); }
 // items of the scene.
 bool isInterface(const CRef& ref) { return ref.facet() >= CRef::Facet::Plugin; }
 
-void record(std::string call) { scene().recordCall(std::move(call)); }
+// The call's text is made only while calls are still recorded: an import of many meshes makes
+// millions of calls, of which the first kRecordedCalls are kept.
+template <typename MakeText>
+void record(MakeText makeText) {
+    if (scene().recordsCalls()) scene().recordCall(makeText());
+    else scene().countCall();
+}
 
 std::string name(const CString& text) { return ToAscii(text); }
 
@@ -152,7 +158,7 @@ CString SIObject::GetName() const {
 
 CStatus SIObject::PutName(const CString& text) {
     const int id = validItem(ref_);
-    record("SIObject::PutName " + name(text));
+    record([&] { return "SIObject::PutName " + name(text); });
     if (isInterface(ref_)) {
         if (auto* plugin = ui().plugin(ref_)) plugin->name = name(text);
         else if (auto* menu = ui().menu(ref_)) menu->name = name(text);
@@ -183,7 +189,9 @@ CParameterRefArray& ProjectItem::GetParameters() const {
 CStatus ProjectItem::PutParameterValue(const CString& parameter, const CValue& value, double) {
     const int id = validItem(ref_);
     const std::string path = ref_.parameter().empty() ? name(parameter) : ref_.parameter() + "." + name(parameter);
-    record("ProjectItem::PutParameterValue " + scene().fullName(id) + "." + path + " " + AsciiText(value));
+    record([&] {
+        return "ProjectItem::PutParameterValue " + scene().fullName(id) + "." + path + " " + AsciiText(value);
+    });
     if (id < 0) return CStatus::InvalidArgument;
     scene().setParameter(id, path, AsciiText(value));
     return CStatus::OK;
@@ -205,7 +213,7 @@ CRefArray Material::GetShaders() const {
 
 CStatus ClusterProperty::SetValues(const float* values, LONG count, LONG offset) {
     const int id = validItem(ref_);
-    record("ClusterProperty::SetValues " + std::to_string(count) + " at " + std::to_string(offset));
+    record([&] { return "ClusterProperty::SetValues " + std::to_string(count) + " at " + std::to_string(offset); });
     if (id < 0 || count < 0 || offset < 0) return CStatus::InvalidArgument;
     auto& stored = scene().item(id).values;
     const size_t end = (size_t(offset) + size_t(count)) * 3;
@@ -233,7 +241,7 @@ CRefArray Library::GetItems() const {
 }
 
 CRef MaterialLibrary::CreateMaterial(const CString& preset, const CString& wanted) {
-    record("MaterialLibrary::CreateMaterial " + name(preset) + " " + name(wanted));
+    record([&] { return "MaterialLibrary::CreateMaterial " + name(preset) + " " + name(wanted); });
     const int library = validItem(ref_);
     if (library < 0) return CRef();
     const int material = scene().add(ItemKind::Material, name(wanted), library);
@@ -242,7 +250,7 @@ CRef MaterialLibrary::CreateMaterial(const CString& preset, const CString& wante
 }
 
 CStatus X3DObject::AddPolygonMesh(const CString& wanted, X3DObject& out, CMeshBuilder& outBuilder) {
-    record("X3DObject::AddPolygonMesh " + name(wanted));
+    record([&] { return "X3DObject::AddPolygonMesh " + name(wanted); });
     const int parent = validItem(ref_);
     if (parent < 0) return CStatus::InvalidArgument;
     // The host keeps names unique among siblings by numbering a repeated one.
@@ -265,7 +273,7 @@ Geometry Primitive::GetGeometry(double) const { return Geometry(CRef(ref_.item()
 
 CStatus Geometry::GetBoundingBox(double& cx, double& cy, double& cz, double& ex, double& ey, double& ez,
                                  const MATH::CTransformation&) const {
-    record("Geometry::GetBoundingBox");
+    record([&] { return std::string("Geometry::GetBoundingBox"); });
     cx = cy = cz = ex = ey = ez = 0;
     const int id = validItem(ref_);
     if (id < 0) return CStatus::InvalidArgument;
@@ -287,7 +295,10 @@ CStatus Geometry::GetBoundingBox(double& cx, double& cy, double& cz, double& ex,
 }
 
 CStatus Geometry::AddCluster(const CString& type, const CString& clusterName, const CLongArray& indices, Cluster& out) {
-    record("Geometry::AddCluster " + name(type) + " " + name(clusterName) + " " + std::to_string(indices.GetCount()));
+    record([&] {
+        return "Geometry::AddCluster " + name(type) + " " + name(clusterName) + " " +
+               std::to_string(indices.GetCount());
+    });
     const int id = validItem(ref_);
     if (id < 0) return CStatus::InvalidArgument;
     standin::ClusterData cluster;
@@ -299,7 +310,7 @@ CStatus Geometry::AddCluster(const CString& type, const CString& clusterName, co
 }
 
 CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
-    record("CGeometryAccessor::GetNodeIndices");
+    record([&] { return std::string("CGeometryAccessor::GetNodeIndices"); });
     const int id = validItem(ref_);
     out.Clear();
     if (id < 0) return CStatus::InvalidArgument;
@@ -312,7 +323,7 @@ CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
 }
 
 CRef CClusterPropertyBuilder::AddUV() {
-    record("CClusterPropertyBuilder::AddUV");
+    record([&] { return std::string("CClusterPropertyBuilder::AddUV"); });
     const int id = validItem(ref_);
     if (id < 0) return CRef();
     const size_t existing = scene().children(id, ItemKind::UVProperty).size();
@@ -321,16 +332,18 @@ CRef CClusterPropertyBuilder::AddUV() {
 }
 
 CRef CClusterPropertyBuilder::AddUserNormal(bool) {
-    record("CClusterPropertyBuilder::AddUserNormal");
+    record([&] { return std::string("CClusterPropertyBuilder::AddUserNormal"); });
     const int id = validItem(ref_);
     return id < 0 ? CRef() : CRef(scene().add(ItemKind::UVProperty, "User_Normal_Cluster", id));
 }
 
 CGeometryAccessor PolygonMesh::GetGeometryAccessor(siConstructionMode mode, siSubdivisionRuleType type, LONG level,
                                                    bool loop, bool discontinuity, double angle) const {
-    record("PolygonMesh::GetGeometryAccessor " + std::to_string(int(mode)) + ", " + std::to_string(int(type)) + ", " +
-           std::to_string(level) + ", " + (loop ? "true" : "false") + ", " + (discontinuity ? "true" : "false") + ", " +
-           numberText(angle));
+    record([&] {
+        return "PolygonMesh::GetGeometryAccessor " + std::to_string(int(mode)) + ", " + std::to_string(int(type)) +
+               ", " + std::to_string(level) + ", " + (loop ? "true" : "false") + ", " +
+               (discontinuity ? "true" : "false") + ", " + numberText(angle);
+    });
     return CGeometryAccessor(CRef(ref_.item()));
 }
 
@@ -339,7 +352,7 @@ CClusterPropertyBuilder PolygonMesh::GetClusterPropertyBuilder() const {
 }
 
 CStatus CMeshBuilder::AddVertices(LONG count, const double* positions) {
-    record("CMeshBuilder::AddVertices " + std::to_string(count));
+    record([&] { return "CMeshBuilder::AddVertices " + std::to_string(count); });
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
     const size_t first = mesh->positions.size();
@@ -349,7 +362,9 @@ CStatus CMeshBuilder::AddVertices(LONG count, const double* positions) {
 }
 
 CStatus CMeshBuilder::SetVertexPositions(LONG count, const double* positions, LONG offset) {
-    record("CMeshBuilder::SetVertexPositions " + std::to_string(count) + " at " + std::to_string(offset));
+    record([&] {
+        return "CMeshBuilder::SetVertexPositions " + std::to_string(count) + " at " + std::to_string(offset);
+    });
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0 || offset < 0 || (size_t(offset) + size_t(count)) * 3 > mesh->positions.size())
         return CStatus::InvalidArgument;
@@ -358,7 +373,7 @@ CStatus CMeshBuilder::SetVertexPositions(LONG count, const double* positions, LO
 }
 
 CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* indices) {
-    record("CMeshBuilder::AddPolygons " + std::to_string(count));
+    record([&] { return "CMeshBuilder::AddPolygons " + std::to_string(count); });
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
     // Values beyond 32 bits name no vertex the host could hold: they are kept as -1, which the
@@ -384,7 +399,7 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
 }
 
 CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
-    record(std::string("CMeshBuilder::Build ") + (undoRequired ? "true" : "false"));
+    record([&] { return std::string("CMeshBuilder::Build ") + (undoRequired ? "true" : "false"); });
     auto* mesh = pendingOf(ref_.item());
     if (!mesh) return CErrorDescriptor(CStatus::Fail, L"no mesh to build");
     auto& object = scene().item(mesh->object);
@@ -409,8 +424,10 @@ CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
 }
 
 CStatus CMeshBuilder::SetPolygonsMaterial(const CRef& material, LONG count, const LONG* polygons, CString& clusterName) {
-    record("CMeshBuilder::SetPolygonsMaterial " + ToAscii(material.GetAsText()) + " " + std::to_string(count) + " " +
-           ToAscii(clusterName));
+    record([&] {
+        return "CMeshBuilder::SetPolygonsMaterial " + ToAscii(material.GetAsText()) + " " + std::to_string(count) +
+               " " + ToAscii(clusterName);
+    });
     const int id = ref_.item();
     if (!scene().valid(id) || !scene().item(id).built || !material.IsValid()) return CStatus::InvalidArgument;
     standin::ClusterData cluster;
@@ -426,22 +443,22 @@ Library Scene::GetActiveMaterialLibrary() const { return Library(CRef(scene().ma
 Scene Project::GetActiveScene() const { return Scene(CRef(scene().scene())); }
 
 CStatus Menu::AddCallbackItem(const CString& label, const CString& callback, MenuItem& out) {
-    record("Menu::AddCallbackItem " + name(label) + " " + name(callback));
+    record([&] { return "Menu::AddCallbackItem " + name(label) + " " + name(callback); });
     const CRef item = ui().addMenuItem(ref_, name(label), name(callback));
     out = MenuItem(item);
     return item.IsValid() ? CStatus::OK : CStatus::InvalidArgument;
 }
 
 void Desktop::RedrawUI() {
-    record("Desktop::RedrawUI");
+    record([&] { return std::string("Desktop::RedrawUI"); });
     if (ui().onRedraw) ui().onRedraw();
 }
 void Desktop::SuspendWin32ControlsHook() {
-    record("Desktop::SuspendWin32ControlsHook");
+    record([&] { return std::string("Desktop::SuspendWin32ControlsHook"); });
     ++ui().hookSuspensions;
 }
 void Desktop::RestoreWin32ControlsHook() {
-    record("Desktop::RestoreWin32ControlsHook");
+    record([&] { return std::string("Desktop::RestoreWin32ControlsHook"); });
     --ui().hookSuspensions;
 }
 void* Desktop::GetApplicationWindowHandle() { return ui().applicationWindow; }
@@ -450,7 +467,7 @@ Application::Application() : SIObject(CRef(scene().root())) {}
 
 CStatus Application::LogMessage(const CString& text, siSeverityType severity) const {
     scene().log(name(text), int(severity));
-    record("Application::LogMessage " + name(text));
+    record([&] { return "Application::LogMessage " + name(text); });
     return CStatus::OK;
 }
 
@@ -471,22 +488,22 @@ CRef Context::GetSource() const {
 
 // A registrar the host did not make (a test's own) records the calls and keeps nothing.
 CStatus PluginRegistrar::PutAuthor(const CString& v) {
-    record("PluginRegistrar::PutAuthor " + name(v));
+    record([&] { return "PluginRegistrar::PutAuthor " + name(v); });
     if (auto* plugin = ui().plugin(ref_)) plugin->author = name(v);
     return CStatus::OK;
 }
 CStatus PluginRegistrar::PutEmail(const CString& v) {
-    record("PluginRegistrar::PutEmail " + name(v));
+    record([&] { return "PluginRegistrar::PutEmail " + name(v); });
     if (auto* plugin = ui().plugin(ref_)) plugin->email = name(v);
     return CStatus::OK;
 }
 CStatus PluginRegistrar::PutURL(const CString& v) {
-    record("PluginRegistrar::PutURL " + name(v));
+    record([&] { return "PluginRegistrar::PutURL " + name(v); });
     if (auto* plugin = ui().plugin(ref_)) plugin->url = name(v);
     return CStatus::OK;
 }
 CStatus PluginRegistrar::PutVersion(LONG major, LONG minor) {
-    record("PluginRegistrar::PutVersion " + std::to_string(major) + "." + std::to_string(minor));
+    record([&] { return "PluginRegistrar::PutVersion " + std::to_string(major) + "." + std::to_string(minor); });
     if (auto* plugin = ui().plugin(ref_)) {
         plugin->major = major;
         plugin->minor = minor;
@@ -494,8 +511,10 @@ CStatus PluginRegistrar::PutVersion(LONG major, LONG minor) {
     return CStatus::OK;
 }
 CStatus PluginRegistrar::RegisterMenu(siMenuAnchorPoints anchor, const CString& menu, bool submenu, bool dynamic) {
-    record("PluginRegistrar::RegisterMenu " + std::to_string(int(anchor)) + " " + name(menu) + " " +
-           (submenu ? "true" : "false") + " " + (dynamic ? "true" : "false"));
+    record([&] {
+        return "PluginRegistrar::RegisterMenu " + std::to_string(int(anchor)) + " " + name(menu) + " " +
+               (submenu ? "true" : "false") + " " + (dynamic ? "true" : "false");
+    });
     if (auto* plugin = ui().plugin(ref_)) plugin->menus.push_back({int(anchor), name(menu), submenu, dynamic});
     return CStatus::OK;
 }
@@ -505,13 +524,13 @@ CStatus PluginRegistrar::RegisterMenu(siMenuAnchorPoints anchor, const CString& 
 CComAPIHandler::CComAPIHandler(const CValue& value) : CBase(CRef(value)) {}
 
 CStatus CComAPIHandler::CreateInstance(const CString& progId) {
-    record("CComAPIHandler::CreateInstance " + name(progId));
+    record([&] { return "CComAPIHandler::CreateInstance " + name(progId); });
     ref_ = ui().addComObject(name(progId));
     return CStatus::OK;
 }
 
 CValue CComAPIHandler::GetProperty(const CString& property) const {
-    record("CComAPIHandler::GetProperty " + name(property));
+    record([&] { return "CComAPIHandler::GetProperty " + name(property); });
     auto* object = ui().comObject(ref_);
     if (!object) return CValue();
     const std::string key = name(property);
@@ -527,7 +546,7 @@ CValue CComAPIHandler::GetProperty(const CString& property) const {
 }
 
 CStatus CComAPIHandler::PutProperty(const CString& property, const CValue& value) const {
-    record("CComAPIHandler::PutProperty " + name(property) + " " + ToAscii(value.GetAsText()));
+    record([&] { return "CComAPIHandler::PutProperty " + name(property) + " " + ToAscii(value.GetAsText()); });
     auto* object = ui().comObject(ref_);
     if (!object) return CStatus::InvalidArgument;
     object->properties[name(property)] = value;
@@ -535,7 +554,7 @@ CStatus CComAPIHandler::PutProperty(const CString& property, const CValue& value
 }
 
 CStatus CComAPIHandler::Call(const CString& method, CValue& ret, const CValueArray&) const {
-    record("CComAPIHandler::Call " + name(method));
+    record([&] { return "CComAPIHandler::Call " + name(method); });
     ret = CValue();
     const auto* object = ui().comObject(ref_);
     if (!object) return CStatus::InvalidArgument;
