@@ -245,7 +245,8 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
     for (size_t i = 0; i < texts.size(); ++i) line.append(i ? ", " : "").append(texts[i]);
     line += ")";
     commands_.push_back(line);
-    recordCall("Application::ExecuteCommand " + line);
+    if (recordsCalls()) recordCall("Application::ExecuteCommand " + line);
+    else countCall();
     if (onCommand) onCommand(line);
     auto arg = [&](LONG i) -> const std::string& {
         static const std::string none;
