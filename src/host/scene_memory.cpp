@@ -20,6 +20,18 @@
 
 namespace XSI::standin {
 
+void adviseHugePages(void* begin, size_t bytes) {
+#if defined(__linux__)
+    constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(begin) + bytes) & ~(kHugePage - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+    (void)begin;
+    (void)bytes;
+#endif
+}
+
 #if defined(QF_PLAIN_SCENE_MEMORY)
 
 // Elsewhere (and where the address sanitizer should see every block) the C++ allocator serves.
@@ -30,7 +42,6 @@ void freeSceneMemory(void* block, size_t) { ::operator delete(block); }
 
 namespace {
 
-constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kRegionBytes = size_t(64) << 20;
 constexpr size_t kLargestSmall = size_t(64) << 10;
 constexpr size_t kLargeSystemBlock = size_t(4) << 20;
@@ -53,12 +64,6 @@ SizeClass sizeClassOf(size_t bytes) {
     const size_t base = size_t(1) << power, step = base / 8;
     const size_t size = (bytes + step - 1) / step * step;
     return {16 + (power - 8) * 8 + int((size - base) / step) - 1, size};
-}
-
-void adviseHugePages(void* begin, size_t bytes) {
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(begin) + bytes) & ~(kHugePage - 1);
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 void* mapBlock(size_t bytes) {

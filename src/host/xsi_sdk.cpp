@@ -5,10 +5,6 @@
 #include <cstdio>
 #include <numeric>
 #include <string_view>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "host/host_scene.h"
 #include "host/host_ui.h"
 
@@ -44,22 +40,6 @@ std::string numberText(T value) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
-}
-
-// Marks the room of a large new block for huge pages before it is filled, as the scene's own
-// arrays are (scene_memory.h): millions of node numbers are then written with a few hundred page
-// faults instead of tens of thousands. Only whole 2 MB pages inside the block are affected.
-void adviseHugePages(void* begin, size_t bytes) {
-#if defined(__linux__)
-    constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
-    if (bytes < 2 * kHugePage) return;
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(begin) + bytes) & ~(kHugePage - 1);
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#else
-    (void)begin;
-    (void)bytes;
-#endif
 }
 
 int validItem(const CRef& ref) { return !isInterface(ref) && scene().valid(ref.item()) ? ref.item() : -1; }
@@ -315,8 +295,9 @@ CStatus CGeometryAccessor::GetNodeIndices(CLongArray& out) const {
     out.Clear();
     if (id < 0) return CStatus::InvalidArgument;
     const size_t corners = scene().item(id).polygonIndices.size();
+    // Millions of node numbers: their new block is advised before it is filled.
     out.Reserve(LONG(corners));
-    adviseHugePages(out.GetArray(), corners * sizeof(LONG));
+    standin::adviseHugePages(out.GetArray(), corners * sizeof(LONG));
     out.Resize(LONG(corners));
     std::iota(out.GetArray(), out.GetArray() + corners, LONG(0));
     return CStatus::OK;
