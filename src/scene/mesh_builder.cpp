@@ -191,17 +191,17 @@ size_t NodeValueReader::read(float* out, size_t corners) {
             if (texture_ + k < fill) valueOf(texture_ + k, value);
             else value[0] = value[1] = value[2] = 0.0f;
         }
-        texture_ = std::min(texture_ + count, std::max(fill, texture_));
+        texture_ = std::min(texture_ + count, fill);
         polygon_ = int32_t((first + count) / size);
         cornerInPolygon_ = int32_t((first + count) % size);
         return count;
     }
     size_t written = 0;
     while (written < corners && polygon_ < mesh_.polygonCount) {
-        const int32_t size = uniform ? uniformSize_ : sizes[polygon_];
+        const int32_t size = sizes[polygon_];
         const size_t take = std::min(size_t(std::max(size - cornerInPolygon_, 0)), corners - written);
         float* value = out + written * 3;
-        if (!uniform && (!counts || counts[polygon_] == 0)) {
+        if (!counts || counts[polygon_] == 0) {
             std::fill(value, value + take * 3, 0.0f);
         } else {
             // Texture indices are stored only for the polygons that have them: walk both in step.
