@@ -149,6 +149,14 @@ ObjectInfo* ObjImporter::findObject(const char* name) const {
     return found == objectIndex_.end() ? nullptr : found->second;
 }
 
+ObjectInfo* ObjImporter::findObject(const char* name, size_t likelyPlace) const {
+    indexObjects();
+    // Among records of distinct names, the one that bears the name is the first of it.
+    if (!duplicateNames_ && likelyPlace < objects.size() && std::strcmp(objects[likelyPlace]->name, name) == 0)
+        return objects[likelyPlace].get();
+    return findObject(name);
+}
+
 ObjectInfo& ObjImporter::appendObject(const char* name) {
     objects.push_back(std::make_unique<ObjectInfo>());
     copyBounded(objects.back()->name, name);

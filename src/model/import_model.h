@@ -135,6 +135,9 @@ public:
     ObjImporter& operator=(const ObjImporter&) = delete;
 
     ObjectInfo* findObject(const char* name) const;
+    // The same, trying the record at likelyPlace in objects first: a reader that meets the names
+    // in the order of the records finds each without hashing it.
+    ObjectInfo* findObject(const char* name, size_t likelyPlace) const;
     // Appends a record with the name (cut to its field); names of records change only through
     // renameObject, so that lookups by name stay fast on files of many thousand groups.
     ObjectInfo& appendObject(const char* name);

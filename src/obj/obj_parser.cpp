@@ -26,21 +26,27 @@ constexpr int kFaceCapacity = kObjTokenCapacity;
 constexpr int kMaxFaceCorners = kObjTokenCapacity - 2;
 
 // The mesh of each record (the first mesh of the record's name) and the record of each mesh, found
-// by pointer, so that neither a g statement nor the end of the pass looks a name up again.
+// by pointer, so that neither a g statement nor the end of the pass looks a name up again. A g
+// statement mostly names the record after the last one named (the records are in the order the
+// pre-scan met their names): that one is tried first, by its name alone.
 class MeshLookup {
 public:
-    explicit MeshLookup(const ObjImporter& importer) {
+    explicit MeshLookup(const ObjImporter& importer) : importer_(importer) {
         std::unordered_map<std::string, Mesh*> byName;
         for (const auto& m : importer.meshes) byName.emplace(m->name, &m->mesh);
-        if (byName.empty()) return;
-        auto add = [&](const ObjectInfo* object) {
+        meshes_.assign(importer.objects.size(), nullptr);
+        for (size_t i = 0; i < importer.objects.size(); ++i) {
+            const ObjectInfo* object = importer.objects[i].get();
+            places_.emplace(object, i);
             auto found = byName.find(object->name);
-            if (found == byName.end()) return;
-            byRecord_.emplace(object, found->second);
-            if (object != importer.combinedObject.get()) owners_.emplace(found->second, object);
-        };
-        for (const auto& o : importer.objects) add(o.get());
-        if (importer.combinedObject) add(importer.combinedObject.get());
+            if (found == byName.end()) continue;
+            meshes_[i] = found->second;
+            owners_.emplace(found->second, object);
+        }
+        if (importer.combinedObject) {
+            auto found = byName.find(importer.combinedObject->name);
+            if (found != byName.end()) combinedMesh_ = found->second;
+        }
     }
     // The record a mesh was made for: the first of its name, as a lookup by the name finds it.
     const ObjectInfo* ownerOf(const Mesh* mesh) const {
@@ -49,13 +55,34 @@ public:
     }
     Mesh* meshOf(const ObjectInfo* object) const {
         if (!object) return nullptr;
-        auto found = byRecord_.find(object);
-        return found == byRecord_.end() ? nullptr : found->second;
+        if (object == importer_.combinedObject.get()) return combinedMesh_;
+        auto found = places_.find(object);
+        return found == places_.end() ? nullptr : meshes_[found->second];
+    }
+    // The record of a name, as ObjImporter::findObject finds it; its mesh in mesh.
+    ObjectInfo* findRecord(const char* name, Mesh*& mesh) {
+        ObjectInfo* found = importer_.findObject(name, next_);
+        size_t place = next_;
+        if (!found || place >= importer_.objects.size() || importer_.objects[place].get() != found) {
+            auto known = found ? places_.find(found) : places_.end();
+            if (known == places_.end()) {
+                mesh = nullptr;
+                return found;
+            }
+            place = known->second;
+        }
+        next_ = place + 1;
+        mesh = meshes_[place];
+        return found;
     }
 
 private:
-    std::unordered_map<const ObjectInfo*, Mesh*> byRecord_;
+    const ObjImporter& importer_;
+    std::vector<Mesh*> meshes_;  // by the record's place in importer.objects
+    std::unordered_map<const ObjectInfo*, size_t> places_;
     std::unordered_map<const Mesh*, const ObjectInfo*> owners_;
+    Mesh* combinedMesh_ = nullptr;
+    size_t next_ = 0;  // the place of the record a g statement most likely names
 };
 
 // Faces the pass skipped or cut, for one warning at its end.
@@ -229,7 +256,8 @@ struct Parser {
     bool groupStatement(const char* const* tokens, int count) {
         groupNameOf(tokens, count, groupName);
         sendCounts();
-        ObjectInfo* found = importer.findObject(groupName);
+        Mesh* meshOfFound = nullptr;
+        ObjectInfo* found = lookup.findRecord(groupName, meshOfFound);
         if (found && found->polygonCount != 0)
             dialog.send(DialogMessage::CurrentObject, 0, reinterpret_cast<intptr_t>(groupName));
         if (clusters) {
@@ -237,7 +265,7 @@ struct Parser {
         } else {
             object = found;
             if (object) {
-                mesh = lookup.meshOf(object);
+                mesh = meshOfFound;
                 if (!allocateMeshArrays(importer, mesh, *object)) return false;
             }
         }

@@ -101,6 +101,27 @@ TEST(ParseIndices, MeshesUsingEveryVertexGetThemAll) {
     EXPECT_EQ(two.mesh("a").polygonCount, 2);  // the second "g a" adds to the first record
 }
 
+// Groups named again, out of the order they were first met, or after faces of no group still
+// fill their own meshes, whichever of them are chosen.
+TEST(ParseIndices, GroupsMetAgainOrOutOfOrderFillTheirOwnMeshes) {
+    const std::string file = std::string(kQuadA) +
+                             "f 1 2 3\ng b\nf 1 2 4\ng c\nf 2 3 4\ng b\nf 4 3 2\ng d\nf 1 3 4\ng c\nf 1 2 3 4\n";
+    for (const char* pattern : {"*", "?"}) {
+        Import imp(file);
+        ASSERT_TRUE(imp.run(pattern)) << imp.error();
+        const bool all = std::strcmp(pattern, "*") == 0;
+        EXPECT_EQ(imp.importer.meshes.size(), all ? 4u : 3u) << pattern;
+        if (all) {
+            EXPECT_EQ(indices(imp.mesh("default")), (std::vector<int32_t>{0, 1, 2}));
+        }
+        EXPECT_EQ(indices(imp.mesh("b")), (std::vector<int32_t>{0, 1, 3, 3, 2, 1})) << pattern;
+        EXPECT_EQ(indices(imp.mesh("c")), (std::vector<int32_t>{1, 2, 3, 0, 1, 2, 3})) << pattern;
+        EXPECT_EQ(imp.mesh("c").polygonCount, 2) << pattern;
+        EXPECT_EQ(indices(imp.mesh("d")), (std::vector<int32_t>{0, 1, 2})) << pattern;
+        EXPECT_EQ(position(imp.mesh("d"), 1), (std::vector<float>{1, 1, 0})) << pattern;
+    }
+}
+
 TEST(ParseIndices, InvalidReferencesFail) {
     for (const char* face : {"f 0 1 2", "f 1 2 9", "f -9 1 2", "f 1 2 2147483647", "f -2147483648 1 2"}) {
         Import imp(std::string(kQuadA) + "g a\n" + face + "\n");
