@@ -549,6 +549,14 @@ public:
             clear(dense, lo, hi);
             return false;
         }
+        if (size_t(hi - lo) + 1 == used) {
+            // One unbroken run of entries, as an object that brings its own vertices has: the
+            // numbers are the file's, less the first.
+            std::memcpy(out.data(), values.data() + size_t(lo) * 3, used * 3 * sizeof(float));
+            for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
+            clear(true, lo, hi);
+            return true;
+        }
         int32_t next = 0;
         auto take = [&](int32_t g) {
             slots_[g] = ++next;
