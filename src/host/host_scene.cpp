@@ -14,6 +14,13 @@ namespace {
 
 std::string text(const CValue& v) { return AsciiText(v); }
 
+std::string commandText(const std::string& name, const CValueArray& args) {
+    std::string line = name + "(";
+    for (LONG i = 0; i < args.GetCount(); ++i) line.append(i ? ", " : "").append(text(args[i]));
+    line += ")";
+    return line;
+}
+
 std::vector<std::string> splitList(const std::string& list) {
     std::vector<std::string> parts;
     std::stringstream s(list);
@@ -45,6 +52,7 @@ void HostScene::resetAll() {
     calls_.clear();
     callCount_ = 0;
     commands_.clear();
+    unwrittenCommands_.clear();
     log_.clear();
     preferences_.clear();
     refusedBuilds_.clear();
@@ -236,22 +244,30 @@ bool HostScene::isRefused(const std::string& name) const {
     return std::find(refusedBuilds_.begin(), refusedBuilds_.end(), name) != refusedBuilds_.end();
 }
 
+const std::vector<std::string>& HostScene::commands() const {
+    for (const CommandCall& call : unwrittenCommands_) commands_.push_back(commandText(call.name, call.args));
+    unwrittenCommands_.clear();
+    return commands_;
+}
+
 CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue& out) {
-    // Each argument as the command sees it, as text, made once.
-    std::vector<std::string> texts;
-    texts.reserve(size_t(args.GetCount()));
-    for (LONG i = 0; i < args.GetCount(); ++i) texts.push_back(text(args[i]));
-    std::string line = name + "(";
-    for (size_t i = 0; i < texts.size(); ++i) line.append(i ? ", " : "").append(texts[i]);
-    line += ")";
-    commands_.push_back(line);
-    if (recordsCalls()) recordCall("Application::ExecuteCommand " + line);
-    else countCall();
-    if (onCommand) onCommand(line);
-    auto arg = [&](LONG i) -> const std::string& {
-        static const std::string none;
-        return size_t(i) < texts.size() ? texts[size_t(i)] : none;
-    };
+    if (recordsCalls() || onCommand) {
+        const std::string line = commandText(name, args);
+        if (recordsCalls()) recordCall("Application::ExecuteCommand " + line);
+        else countCall();
+        if (onCommand) onCommand(line);
+        commands();  // the texts not made yet come first
+        commands_.push_back(line);
+    } else {
+        countCall();
+        // A reference is kept by the name it has now: the command may rename or move its item.
+        CommandCall call{name, args};
+        for (LONG i = 0; i < call.args.GetCount(); ++i)
+            if (const CRef* ref = std::get_if<CRef>(&call.args[i].storage())) call.args[i] = CValue(ref->GetAsText());
+        unwrittenCommands_.push_back(std::move(call));
+    }
+    // An argument as the command sees it, as text.
+    auto arg = [&](LONG i) { return i < args.GetCount() ? text(args[i]) : std::string(); };
 
     if (name == "NewScene") {
         reset();

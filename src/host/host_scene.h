@@ -120,7 +120,9 @@ public:
     size_t itemCount() const { return items_.size(); }
     const std::vector<std::string>& calls() const { return calls_; }
     const std::vector<std::pair<std::string, int>>& logLines() const { return log_; }
-    const std::vector<std::string>& commands() const { return commands_; }
+    // Every command run, as its text; a text is made when the list is first read after the command
+    // ran (or at once while calls are recorded or followed), since most are never read.
+    const std::vector<std::string>& commands() const;
 
     std::vector<PendingMesh>& pending() { return pending_; }
     // A build of an object of this name is refused, as the host refuses a mesh it cannot make.
@@ -155,7 +157,14 @@ private:
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;
     std::vector<std::string> calls_;
     size_t callCount_ = 0;
-    std::vector<std::string> commands_;
+    // The commands whose texts are made (in order), then those whose texts are not made yet:
+    // their arguments with references named as they were named when the command ran.
+    struct CommandCall {
+        std::string name;
+        CValueArray args;
+    };
+    mutable std::vector<std::string> commands_;
+    mutable std::vector<CommandCall> unwrittenCommands_;
     std::vector<std::pair<std::string, int>> log_;
     std::map<std::string, std::string> preferences_;
     std::vector<PendingMesh> pending_;

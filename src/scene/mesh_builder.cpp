@@ -21,8 +21,9 @@ namespace {
 CString text(const std::string& ascii) { return XSI::AsciiString(ascii.c_str()); }
 
 void runCommand(const char* name, std::initializer_list<CValue> arguments) {
-    XSI::CValueArray args;
-    for (const CValue& a : arguments) args.Add(a);
+    XSI::CValueArray args(XSI::LONG(arguments.size()));
+    XSI::LONG at = 0;
+    for (const CValue& a : arguments) args[at++] = a;
     CValue out;
     XSI::Application().ExecuteCommand(XSI::AsciiString(name), args, out);
 }

@@ -86,5 +86,50 @@ TEST(HostSceneNames, RepeatedObjectNamesTakeTheLowestFreeNumber) {
     EXPECT_EQ(ToAscii(addCube().GetName()), "cube2002");
 }
 
+// Past the recorded calls a command's text is made only when the list is read: it must read as it
+// would have when the command ran, references by the names they had then.
+TEST(HostSceneCommands, TextsMadeLaterReadAsWhenTheCommandRan) {
+    HostScene& scene = HostScene::instance();
+    scene.resetAll();
+    Model root = Application().GetActiveSceneRoot();
+    X3DObject object;
+    CMeshBuilder builder;
+    root.AddPolygonMesh(AsciiString("box"), object, builder);
+    auto run = [](const char* command, std::initializer_list<CValue> values) {
+        CValueArray args;
+        for (const CValue& v : values) args.Add(v);
+        CValue out;
+        Application().ExecuteCommand(AsciiString(command), args, out);
+    };
+    auto expectLast = [&scene](const std::vector<std::string>& texts) {
+        const auto& commands = scene.commands();
+        ASSERT_GE(commands.size(), texts.size());
+        EXPECT_EQ(std::vector<std::string>(commands.end() - std::ptrdiff_t(texts.size()), commands.end()), texts);
+    };
+
+    run("TranslatePivot", {AsciiString("box"), CValue(0.1), CValue(-2.5), CValue(1e-7)});
+    expectLast({"TranslatePivot(box, 0.1, -2.5, 1e-07)"});  // made at once while calls are recorded
+    while (scene.recordsCalls()) scene.recordCall("filler");
+    const size_t calls = scene.callCount();
+    run("TranslatePivot", {AsciiString("box"), CValue(0.1), CValue(-2.5), CValue(1e-7)});
+    run("SetValue", {CValue(object.GetRef()), CValue(true)});
+    scene.renameItem(object.GetRef().item(), "crate");
+    run("TranslatePivot", {CValue(object.GetRef()), CValue(3.0), CValue(LONG(4)), CValue(false)});
+    EXPECT_EQ(scene.callCount(), calls + 3);
+    expectLast({"TranslatePivot(box, 0.1, -2.5, 1e-07)", "SetValue(box, true)", "TranslatePivot(crate, 3, 4, false)"});
+    const double* pivot = scene.item(object.GetRef().item()).pivot;
+    EXPECT_EQ(std::vector<double>(pivot, pivot + 3), (std::vector<double>{3.0, 4.0, 0.0}));
+
+    // A follower of the commands gets each text at once, after those not made yet.
+    std::vector<std::string> followed;
+    run("TranslatePivot", {AsciiString("crate"), CValue(1.0), CValue(1.0), CValue(1.0)});
+    scene.onCommand = [&followed](const std::string& line) { followed.push_back(line); };
+    run("TranslatePivot", {AsciiString("crate"), CValue(2.0), CValue(2.0), CValue(2.0)});
+    scene.onCommand = nullptr;
+    EXPECT_EQ(followed, (std::vector<std::string>{"TranslatePivot(crate, 2, 2, 2)"}));
+    expectLast({"TranslatePivot(crate, 1, 1, 1)", "TranslatePivot(crate, 2, 2, 2)"});
+    scene.resetAll();
+}
+
 }  // namespace
 }  // namespace XSI::standin
