@@ -54,7 +54,12 @@ intptr_t ProgressDialogLogic::handle(DialogLink& self, DialogMessage code, uintp
         // The worker waits in this send while the scene is built here, on the dialog's thread.
         // A cancel that came meanwhile stops between the phases.
         if (!importer_.aborted) buildMaterials(importer_, self, mapSearch_);
-        if (!importer_.aborted) buildMeshes(importer_, self);
+        if (!importer_.aborted) {
+            // Several messages per mesh: the dialog sees what they say a few hundred times a second.
+            ThrottledLink throttled(self);
+            buildMeshes(importer_, throttled);
+            throttled.flush();
+        }
         end(importer_.aborted ? 0 : 1);
         break;
     case DialogMessage::ReadingFailed:

@@ -105,6 +105,9 @@ void ThrottledLink::flush() {
     for (int i = 0; i < count; ++i) {
         const Slot slot = order_[i];
         switch (slot) {
+        case kPhase:
+            dialog_.send(DialogMessage::Phase, wParams_[slot], lParams_[slot]);
+            break;
         case kProgress:
             dialog_.send(DialogMessage::Progress, wParams_[slot], lParams_[slot]);
             break;
@@ -126,6 +129,9 @@ void ThrottledLink::flush() {
 
 intptr_t ThrottledLink::send(DialogMessage code, uintptr_t wParam, intptr_t lParam) {
     switch (code) {
+    case DialogMessage::Phase:
+        hold(kPhase, wParam, lParam);
+        return 0;
     case DialogMessage::Progress:
         hold(kProgress, wParam, lParam);
         return 0;

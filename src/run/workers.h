@@ -54,12 +54,14 @@ private:
 // How often a worker passes on its counters and progress at most: a few times per screen frame.
 constexpr std::chrono::microseconds kDisplayInterval{4000};
 
-// The link a worker reports through. Counters (Count), progress (Progress, ScanProgress) and the
-// current object's name only say what a dialog shows: they are held and passed on, the latest
-// value of each, when kDisplayInterval has gone by since they were last passed on, and always
-// before any other call. The dialog thus shows at every other message, and at the end, exactly
-// what it would have shown with every message, while a file of many groups costs a few hundred
-// crossings to the dialog's thread per second instead of one per statement.
+// The link a worker reports through, and the scene builder too. Counters (Count), progress
+// (Progress, ScanProgress), the phase's text (Phase) and the current object's name only say what a
+// dialog shows: they are held and passed on, the latest value of each, when kDisplayInterval has
+// gone by since they were last passed on, and always before any other call. The dialog thus shows
+// at every other message, and at the end, exactly what it would have shown with every message,
+// while a file of many groups costs a few hundred crossings to the dialog's thread per second
+// instead of one per statement, and a scene of many meshes a few hundred updates of the dialog
+// instead of several per mesh.
 class ThrottledLink final : public DialogLink {
 public:
     using Clock = std::function<std::chrono::microseconds()>;
@@ -73,7 +75,7 @@ public:
     void flush();
 
 private:
-    enum Slot : uint8_t { kProgress, kScanProgress, kVertexCount, kPolygonCount, kCurrentObject, kSlotCount };
+    enum Slot : uint8_t { kPhase, kProgress, kScanProgress, kVertexCount, kPolygonCount, kCurrentObject, kSlotCount };
     void hold(Slot slot, uintptr_t wParam, intptr_t lParam);
     std::chrono::microseconds now() const;
 

@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #endif
 
+#include "dialogs/object_selection.h"
 #include "model/fixed_text.h"
+#include "obj/obj_parser.h"
 #include "qfobjimp/console_ui.h"
+#include "scene/map_lookup.h"
 #include "support/scene_access.h"
 #include "support/test_support.h"
 
@@ -61,6 +64,36 @@ const char kSceneMtl[] =
     "newmtl wood\nKa 0.1 0.2 0.3\nKd 0.5 0.4 0.3\nNs 50\nd 0.25\nmap_Kd tex\\wood.jpg\nmap_bump wood_bump.png\n"
     "newmtl metal\nKs 0 0 0\nmap_bump -bm 0.5 missing_bump.png\n"
     "newmtl unused\nKd 1 1 1\n";
+
+// Building reports several steps per mesh; the dialog gets them a few hundred times a second
+// at most, and ends on the values the last of them gave.
+TEST(ProgressDialogLogic, ManyMeshesReachTheDialogAsFewUpdatesEndingOnTheLastValues) {
+    hostScene().resetAll();
+    std::string file;
+    for (int i = 0; i < 300; ++i) file += "g part" + std::to_string(i) + "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf -3 -2 -1\n";
+    test::MemoryImport m(file);
+    m.prescan();
+    selectObjects(m.importer, "*");
+    runParse(m.importer, m.link);
+    ASSERT_FALSE(m.importer.aborted) << m.importer.errorText;
+    NoMapSearch search;
+    ProgressDialogLogic logic(m.importer, search);
+    test::RecordingLink dialog;
+    logic.handle(dialog, DialogMessage::ReadingDone, 0, 0);
+    EXPECT_TRUE(logic.ended());
+    EXPECT_EQ(logic.result(), 1);
+    EXPECT_EQ(hostScene().children(hostScene().root(), XSI::standin::ItemKind::Object).size(), 300u);
+    const test::SentMessage* lastPhase = nullptr;
+    const test::SentMessage* lastProgress = nullptr;
+    for (const auto& sent : dialog.messages) {
+        if (sent.code == DialogMessage::Phase) lastPhase = &sent;
+        if (sent.code == DialogMessage::Progress) lastProgress = &sent;
+    }
+    ASSERT_TRUE(lastPhase && lastProgress);
+    EXPECT_EQ(lastPhase->wParam, 0u);
+    EXPECT_EQ(uint64_t(lastProgress->lParam), m.importer.progressTotal);
+    EXPECT_LT(dialog.messages.size(), 300u);  // every step would be several thousand
+}
 
 TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
     dir.write("scene.obj", kTwoBoxes);

@@ -96,11 +96,11 @@ TEST(Workers, AddressesSentStayValidDuringTheSend) {
 }
 
 // What a dialog shows, folded from the messages that reach it: one picture per message that is
-// not a counter, a progress value or an object name, and one at the end.
+// not a phase, a counter, a progress value or an object name.
 struct ScreenDialog : DialogLink {
     struct Screen {
         DialogMessage at;
-        intptr_t progress = -1, scanProgress = -1, vertices = -1, polygons = -1;
+        intptr_t phase = -1, progress = -1, scanProgress = -1, vertices = -1, polygons = -1;
         std::string object;
         bool operator==(const Screen&) const = default;
     };
@@ -110,6 +110,7 @@ struct ScreenDialog : DialogLink {
     intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
         messages.push_back({code, wParam, lParam});
         switch (code) {
+        case DialogMessage::Phase: now.phase = intptr_t(wParam); break;
         case DialogMessage::Progress: now.progress = lParam; break;
         case DialogMessage::ScanProgress: now.scanProgress = lParam; break;
         case DialogMessage::Count: (wParam ? now.polygons : now.vertices) = lParam; break;
