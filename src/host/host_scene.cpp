@@ -21,6 +21,36 @@ std::string commandText(const std::string& name, const CValueArray& args) {
     return line;
 }
 
+}  // namespace
+
+// A command as commandText writes it, all but its numbers (doubles) written now: references
+// by the names they have now.
+HostScene::CommandCall HostScene::unwrittenCommand(const std::string& name, const CValueArray& args) {
+    CommandCall call;
+    call.text = name + "(";
+    for (LONG i = 0; i < args.GetCount(); ++i) {
+        if (i) call.text += ", ";
+        if (const double* number = std::get_if<double>(&args[i].storage()))
+            call.numbers.emplace_back(call.text.size(), *number);
+        else
+            call.text += text(args[i]);
+    }
+    call.text += ")";
+    return call;
+}
+
+std::string HostScene::writtenCommand(const CommandCall& call) {
+    std::string line;
+    size_t at = 0;
+    for (const auto& [place, number] : call.numbers) {
+        line.append(call.text, at, place - at).append(text(CValue(number)));
+        at = place;
+    }
+    return line.append(call.text, at, std::string::npos);
+}
+
+namespace {
+
 std::vector<std::string> splitList(const std::string& list) {
     std::vector<std::string> parts;
     std::stringstream s(list);
@@ -245,7 +275,7 @@ bool HostScene::isRefused(const std::string& name) const {
 }
 
 const std::vector<std::string>& HostScene::commands() const {
-    for (const CommandCall& call : unwrittenCommands_) commands_.push_back(commandText(call.name, call.args));
+    for (const CommandCall& call : unwrittenCommands_) commands_.push_back(writtenCommand(call));
     unwrittenCommands_.clear();
     return commands_;
 }
@@ -260,11 +290,7 @@ CStatus HostScene::runCommand(const std::string& name, CValueArray& args, CValue
         commands_.push_back(line);
     } else {
         countCall();
-        // A reference is kept by the name it has now: the command may rename or move its item.
-        CommandCall call{name, args};
-        for (LONG i = 0; i < call.args.GetCount(); ++i)
-            if (const CRef* ref = std::get_if<CRef>(&call.args[i].storage())) call.args[i] = CValue(ref->GetAsText());
-        unwrittenCommands_.push_back(std::move(call));
+        unwrittenCommands_.push_back(unwrittenCommand(name, args));
     }
     // An argument as the command sees it, as text.
     auto arg = [&](LONG i) { return i < args.GetCount() ? text(args[i]) : std::string(); };

@@ -157,12 +157,14 @@ private:
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;
     std::vector<std::string> calls_;
     size_t callCount_ = 0;
-    // The commands whose texts are made (in order), then those whose texts are not made yet:
-    // their arguments with references named as they were named when the command ran.
+    // The commands whose texts are made (in order), then those whose texts are not made yet: the
+    // text without its numbers (the costly part), and each number with the place it goes.
     struct CommandCall {
-        std::string name;
-        CValueArray args;
+        std::string text;
+        std::vector<std::pair<size_t, double>> numbers;
     };
+    static CommandCall unwrittenCommand(const std::string& name, const CValueArray& args);
+    static std::string writtenCommand(const CommandCall& call);
     mutable std::vector<std::string> commands_;
     mutable std::vector<CommandCall> unwrittenCommands_;
     std::vector<std::pair<std::string, int>> log_;
