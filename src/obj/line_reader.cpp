@@ -57,7 +57,7 @@ void LineReader::findFastEnd() {
     // A CR that is not half of a CR LF ends a line of its own: the plain part stops before it.
     const char* p = window_ + begin_;
     const char* const stop = window_ + last;
-    while ((p = static_cast<const char*>(std::memchr(p, '\r', size_t(stop - p)))) != nullptr) {
+    while ((p = findByte(p, stop, '\r')) != nullptr) {
         if (p[1] != '\n') {
             last = size_t(p - window_);
             while (last > begin_ && window_[last - 1] != '\n') --last;
@@ -95,10 +95,10 @@ bool LineReader::refill() {
 
 const char* LineReader::findLineEnd() {
     const char* start = window_ + begin_;
-    const char* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+    const char* lf = findByte(start, window_ + end_, '\n');
     if (crPos_ < begin_) crPos_ = crEnd_ = begin_;
     if (crPos_ == crEnd_ && crEnd_ < end_) {
-        const char* cr = static_cast<const char*>(std::memchr(window_ + crEnd_, '\r', end_ - crEnd_));
+        const char* cr = findByte(window_ + crEnd_, window_ + end_, '\r');
         crPos_ = cr ? size_t(cr - window_) : end_;
         crEnd_ = cr ? crPos_ + 1 : end_;
     }

@@ -52,6 +52,38 @@ private:
     size_t cap_;
 };
 
+// The first byte c in [p, end), or null: four blocks of sixteen bytes at a time.
+inline const char* findByteInBlocks(const char* p, const char* end, char c) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    auto matches = [wanted](const char* at) {
+        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), wanted);
+    };
+    for (; end - p >= 64; p += 64) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(matches(p), matches(p + 16)),
+                                         _mm_or_si128(matches(p + 32), matches(p + 48)));
+        if (_mm_movemask_epi8(any)) break;
+    }
+    for (; end - p >= 16; p += 16) {
+        const int found = _mm_movemask_epi8(matches(p));
+        if (found) return p + __builtin_ctz(unsigned(found));
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == c) return p;
+    return nullptr;
+}
+
+// The same where the byte may be far: the C library's memchr, except on Windows, whose C library
+// (and Wine's) walks byte by byte.
+inline const char* findByte(const char* p, const char* end, char c) {
+#if defined(_WIN32)
+    return findByteInBlocks(p, end, c);
+#else
+    return static_cast<const char*>(std::memchr(p, c, size_t(end - p)));
+#endif
+}
+
 // Reads lines through a caller-owned window buffer; lines that fit in the window are handed out
 // in place, so ordinary lines cost no copy and no allocation. LF, CR LF and a lone CR each end a
 // line, in any mix within one file.
@@ -97,6 +129,7 @@ public:
 private:
     // The first LF at or after p; one lies before end. Lines are short: sixteen bytes at a time
     // right here costs less than a call.
+    // The line feed that ends a line, mostly a few dozen bytes on: one block of sixteen at a time.
     static const char* findLineFeed(const char* p, const char* end) {
 #if defined(__SSE2__)
         const __m128i lineFeed = _mm_set1_epi8('\n');
@@ -106,7 +139,7 @@ private:
             if (found) return p + __builtin_ctz(unsigned(found));
         }
 #endif
-        return static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        return findByte(p, end, '\n');
     }
     bool readLineSlow(Line& line);
     // Moves the unread bytes to the window's start and reads more behind them; false when the

@@ -205,6 +205,26 @@ std::vector<std::string> split(std::string text, int capacity = 20000) {
     return {tokens.begin(), tokens.begin() + n};
 }
 
+// The block scan must find the first match wherever it falls: in a block of four, in a single
+// block, in the tail behind the last block, right at the end, or nowhere.
+TEST(FindByte, FindsTheFirstMatchAtEveryPlaceAndNothingBeyondTheEnd) {
+    const std::vector<size_t> lengths{0, 1, 15, 16, 17, 47, 64, 130};
+    for (auto find : {&findByte, &findByteInBlocks}) {
+        for (size_t length : lengths) {
+            std::string text(length + 1, 'a');  // one byte behind the end, which must not be found
+            text[length] = '\n';
+            const char* begin = text.data();
+            EXPECT_EQ(find(begin, begin + length, '\n'), nullptr) << length;
+            for (size_t at = 0; at < length; ++at) {
+                text[at] = '\n';
+                if (at + 1 < length) text[length - 1] = '\n';  // a later match never wins
+                EXPECT_EQ(find(begin, begin + length, '\n'), begin + at) << length << " " << at;
+                std::fill(text.begin(), text.begin() + std::ptrdiff_t(length), 'a');
+            }
+        }
+    }
+}
+
 TEST(SplitTokens, BlanksTabsAndQuotes) {
     using S = std::vector<std::string>;
     EXPECT_EQ(split("  v\t1  2 3  "), (S{"v", "1", "2", "3"}));
