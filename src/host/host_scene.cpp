@@ -107,11 +107,10 @@ void HostScene::reset() {
 }
 
 int HostScene::add(ItemKind kind, const std::string& name, int parent) {
-    Item item;
+    Item& item = items_.emplace_back();
     item.kind = kind;
     item.name = name;
     item.parent = parent;
-    items_.push_back(std::move(item));
     const int id = static_cast<int>(items_.size() - 1);
     const size_t slot = size_t(parent + 1);
     if (childrenOf_.size() <= size_t(id + 1)) childrenOf_.resize(size_t(id + 2));
@@ -199,6 +198,17 @@ std::string HostScene::fullName(int id) const {
     default:
         return it.name;
     }
+}
+
+size_t HostScene::countChildren(int parent, ItemKind kind) const {
+    size_t count = 0;
+    const size_t slot = size_t(parent + 1);
+    if (slot >= childrenOf_.size()) return 0;
+    for (int id : childrenOf_[slot]) {
+        const Item& it = items_[size_t(id)];
+        if (it.parent == parent && it.kind == kind && !it.deleted) ++count;
+    }
+    return count;
 }
 
 std::vector<int> HostScene::children(int parent, ItemKind kind) const {

@@ -86,6 +86,7 @@ public:
     bool valid(int id) const { return id >= 0 && size_t(id) < items_.size() && !items_[size_t(id)].deleted; }
     std::string fullName(int id) const;
     std::vector<int> children(int parent, ItemKind kind) const;
+    size_t countChildren(int parent, ItemKind kind) const;  // children(...).size(), without the list
     // The item whose full name is the longest start of path, with the rest of the path.
     int resolve(const std::string& path, std::string& rest) const;
     // wanted, or the first of wanted1, wanted2, ... that taken refuses. The numbers found taken are

@@ -307,7 +307,7 @@ CRef CClusterPropertyBuilder::AddUV() {
     record([&] { return std::string("CClusterPropertyBuilder::AddUV"); });
     const int id = validItem(ref_);
     if (id < 0) return CRef();
-    const size_t existing = scene().children(id, ItemKind::UVProperty).size();
+    const size_t existing = scene().countChildren(id, ItemKind::UVProperty);
     return CRef(scene().add(ItemKind::UVProperty,
                             existing ? "Texture_Projection" + std::to_string(existing) : "Texture_Projection", id));
 }
@@ -366,10 +366,13 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
         if (array.capacity() - array.size() < more) array.reserve(std::max(array.size() + more, array.capacity() * 2));
     };
     makeRoom(mesh->polygonSizes, size_t(count));
+    const size_t firstPolygon = mesh->polygonSizes.size();
+    mesh->polygonSizes.resize(firstPolygon + size_t(count));
+    int32_t* polygonSizes = mesh->polygonSizes.data() + firstPolygon;
     size_t corners = 0;
     for (LONG p = 0; p < count; ++p) {
         const LONG n = sizes[p] > 0 ? std::min<LONG>(sizes[p], INT32_MAX) : 0;
-        mesh->polygonSizes.push_back(static_cast<int32_t>(n));
+        polygonSizes[p] = static_cast<int32_t>(n);
         corners += size_t(n);
     }
     const size_t first = mesh->polygonIndices.size();

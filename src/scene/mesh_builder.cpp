@@ -187,11 +187,19 @@ size_t NodeValueReader::read(float* out, size_t corners) {
         const size_t total = size_t(mesh_.polygonCount) * size;
         const size_t first = size_t(polygon_) * size + size_t(cornerInPolygon_);
         const size_t count = std::min(corners, total - std::min(first, total));
-        for (size_t k = 0; k < count; ++k) {
+        // Millions of corners: the checks of valueOf, made once for the stored indices.
+        const size_t stored = texture_ < fill ? std::min(count, fill - texture_) : 0;
+        const int32_t* indices = mesh_.texCoordIndices.data() + texture_;
+        const float* coords = mesh_.texCoords.data();
+        for (size_t k = 0; k < stored; ++k) {
             float* value = out + k * 3;
-            if (texture_ + k < fill) valueOf(texture_ + k, value);
-            else value[0] = value[1] = value[2] = 0.0f;
+            const uint32_t t = uint32_t(indices[k]);
+            const bool known = t < coordCount;
+            value[0] = known ? coords[size_t(t) * 3] : 0.0f;
+            value[1] = known ? coords[size_t(t) * 3 + 1] : 0.0f;
+            value[2] = 0.0f;
         }
+        std::fill(out + stored * 3, out + count * 3, 0.0f);
         texture_ = std::min(texture_ + count, fill);
         polygon_ = int32_t((first + count) / size);
         cornerInPolygon_ = int32_t((first + count) % size);
