@@ -129,7 +129,6 @@ public:
 private:
     // The first LF at or after p; one lies before end. Lines are short: sixteen bytes at a time
     // right here costs less than a call.
-    // The line feed that ends a line, mostly a few dozen bytes on: one block of sixteen at a time.
     static const char* findLineFeed(const char* p, const char* end) {
 #if defined(__SSE2__)
         const __m128i lineFeed = _mm_set1_epi8('\n');
