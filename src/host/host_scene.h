@@ -145,7 +145,7 @@ private:
     void unindexFullNames(const std::vector<int>& ids);
     void indexFullNames(const std::vector<int>& ids);
 
-    SceneArray<Item> items_;  // in the scene's memory: tens of thousands of items grow it
+    ChunkedArray<Item> items_;  // in the scene's memory: tens of thousands of items grow it
     std::vector<std::vector<int>> childrenOf_;  // by parent id; entry 0 holds the items without one
     // Full names to items (the first item, by id, of a name two items share); built on first use
     // and kept up to date after that. When names are shared, taking one away may uncover another:

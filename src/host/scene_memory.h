@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "host/xsi_sdk.h"
@@ -45,5 +46,49 @@ template <typename T>
 bool operator==(const SceneArray<T>& a, const std::vector<T>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
+
+// A growing array whose entries never move: it grows by whole chunks, so that tens of thousands
+// of large entries are neither copied on growth nor written to twice as much fresh memory as they
+// need, and references to entries stay valid while others are added.
+template <typename T, size_t ChunkEntries = 1024>
+class ChunkedArray {
+public:
+    ChunkedArray() = default;
+    ChunkedArray(const ChunkedArray&) = delete;
+    ChunkedArray& operator=(const ChunkedArray&) = delete;
+    ~ChunkedArray() { clear(); }
+
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](size_t i) { return chunks_[i / ChunkEntries][i % ChunkEntries]; }
+    const T& operator[](size_t i) const { return chunks_[i / ChunkEntries][i % ChunkEntries]; }
+    T& at(size_t i) {
+        if (i >= size_) throw std::out_of_range("ChunkedArray::at");
+        return (*this)[i];
+    }
+    const T& at(size_t i) const {
+        if (i >= size_) throw std::out_of_range("ChunkedArray::at");
+        return (*this)[i];
+    }
+    T& emplace_back() {
+        if (size_ == chunks_.size() * ChunkEntries) {
+            chunks_.reserve(chunks_.size() + 1);  // the push cannot fail once the chunk is had
+            chunks_.push_back(SceneAllocator<T>().allocate(ChunkEntries));
+        }
+        T* entry = new (&chunks_[size_ / ChunkEntries][size_ % ChunkEntries]) T();
+        ++size_;
+        return *entry;
+    }
+    void clear() {
+        for (size_t i = size_; i > 0; --i) (*this)[i - 1].~T();
+        for (T* chunk : chunks_) SceneAllocator<T>().deallocate(chunk, ChunkEntries);
+        chunks_.clear();
+        size_ = 0;
+    }
+
+private:
+    std::vector<T*> chunks_;
+    size_t size_ = 0;
+};
 
 }  // namespace XSI::standin

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace XSI::standin {
@@ -53,6 +55,42 @@ TEST(SceneMemory, SceneArraysCompareWithPlainOnes) {
     EXPECT_FALSE(scene == (std::vector<int>{1, 2}));
     SceneArray<int> moved = std::move(scene);  // the block moves with the array
     EXPECT_EQ(moved.size(), 3u);
+}
+
+// Entries that count their living copies and carry a heap-held name, as scene items do.
+struct CountedEntry {
+    static inline int alive = 0;
+    std::string name;
+    CountedEntry() { ++alive; }
+    ~CountedEntry() { --alive; }
+    CountedEntry(const CountedEntry&) = delete;
+    CountedEntry& operator=(const CountedEntry&) = delete;
+};
+
+TEST(SceneMemory, ChunkedArrayEntriesStayWhereTheyAreAsItGrows) {
+    {
+        ChunkedArray<CountedEntry, 4> entries;
+        std::vector<const CountedEntry*> places;
+        for (int i = 0; i < 11; ++i) {  // into a third, partly used chunk
+            CountedEntry& added = entries.emplace_back();
+            added.name = "an entry of a name too long to live inside the string " + std::to_string(i);
+            places.push_back(&added);
+        }
+        ASSERT_EQ(entries.size(), 11u);
+        EXPECT_EQ(CountedEntry::alive, 11);
+        for (size_t i = 0; i < places.size(); ++i) {
+            EXPECT_EQ(&entries[i], places[i]) << "entry " << i << " moved";
+            EXPECT_EQ(entries.at(i).name.back(), char('0' + i % 10));
+        }
+        EXPECT_THROW(entries.at(11), std::out_of_range);
+        entries.clear();
+        EXPECT_EQ(CountedEntry::alive, 0);
+        EXPECT_TRUE(entries.empty());
+        EXPECT_THROW(entries.at(0), std::out_of_range);
+        entries.emplace_back().name = "after clearing";
+        EXPECT_EQ(entries[0].name, "after clearing");
+    }
+    EXPECT_EQ(CountedEntry::alive, 0) << "the last entry was not destroyed with the array";
 }
 
 }  // namespace
