@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -37,6 +39,7 @@ void adviseHugePages(void* begin, size_t bytes) {
 // Elsewhere (and where the address sanitizer should see every block) the C++ allocator serves.
 void* allocateSceneMemory(size_t bytes) { return ::operator new(bytes); }
 void freeSceneMemory(void* block, size_t) { ::operator delete(block); }
+bool adoptSceneMemory(void*, size_t) { return false; }
 
 #else
 
@@ -88,8 +91,13 @@ public:
         }
         if (size_t(regionEnd_ - next_) < c.bytes) {
             // The rest of the old region stays unused: at most one block of the largest class.
-            next_ = static_cast<char*>(mapBlock(kRegionBytes));
-            regionEnd_ = next_ + kRegionBytes;
+            // Pages handed over come first, then the rests of new regions put aside for them,
+            // then a new region.
+            if (!takeRange(adopted_, c.bytes) && !takeRange(untouched_, c.bytes)) {
+                next_ = static_cast<char*>(mapBlock(kRegionBytes));
+                regionEnd_ = next_ + kRegionBytes;
+                regionUntouched_ = true;
+            }
         }
         void* block = next_;
         next_ += c.bytes;
@@ -103,8 +111,42 @@ public:
         free_[c.index] = freed;
     }
 
+    void adopt(char* begin, size_t bytes) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // Written pages go before untouched ones, which cost a fault each: the rest of a new
+        // region waits until the pages handed over are used up.
+        if (regionUntouched_ || next_ == regionEnd_) {
+            if (regionUntouched_ && next_ != regionEnd_) untouched_.emplace_back(next_, regionEnd_);
+            next_ = begin;
+            regionEnd_ = begin + bytes;
+            regionUntouched_ = false;
+        } else if (!adopted_.empty() && adopted_.back().second == begin) {
+            adopted_.back().second += bytes;  // pages handed over in steps along one block join
+        } else {
+            adopted_.emplace_back(begin, begin + bytes);
+        }
+    }
+
 private:
+    using Range = std::pair<char*, char*>;
+    // Makes the last range of ranges that holds a block of this size the region.
+    bool takeRange(std::vector<Range>& ranges, size_t bytes) {
+        while (!ranges.empty()) {
+            const Range range = ranges.back();
+            ranges.pop_back();
+            if (size_t(range.second - range.first) < bytes) continue;
+            next_ = range.first;
+            regionEnd_ = range.second;
+            regionUntouched_ = &ranges == &untouched_;
+            return true;
+        }
+        return false;
+    }
+
     std::mutex mutex_;
+    std::vector<Range> adopted_;    // pages handed over, not yet the region
+    std::vector<Range> untouched_;  // rests of new regions put aside for them
+    bool regionUntouched_ = false;
     char* next_ = nullptr;
     char* regionEnd_ = nullptr;
     FreeBlock* free_[kClassCount] = {};
@@ -123,6 +165,13 @@ void* allocateSceneMemory(size_t bytes) {
     if (bytes <= kLargestSmall) return smallBlocks().allocate(bytes);
     if (bytes >= kLargeSystemBlock) return mapBlock(bytes);
     return ::operator new(bytes);
+}
+
+bool adoptSceneMemory(void* begin, size_t bytes) {
+    // A range too small for a block of the largest class is not worth keeping.
+    if (!begin || bytes < 2 * kLargestSmall) return false;
+    smallBlocks().adopt(static_cast<char*>(begin), bytes);
+    return true;
 }
 
 void freeSceneMemory(void* block, size_t bytes) {

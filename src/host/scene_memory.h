@@ -17,6 +17,14 @@ namespace XSI::standin {
 XSI_SDK_API void* allocateSceneMemory(size_t bytes);
 XSI_SDK_API void freeSceneMemory(void* block, size_t bytes);
 
+// Takes pages another part of the process is done with, for later scene blocks, as one process
+// heap reuses what was freed: pages new to the process cost a fault and their zeroing (and where
+// the system hands freed memory back to a hypervisor, much more), pages reused cost nothing.
+// begin and bytes are whole pages of an anonymous mapping that their owner neither touches nor
+// unmaps again. False where scene memory does not take them: the owner then gives them back to
+// the system itself.
+XSI_SDK_API bool adoptSceneMemory(void* begin, size_t bytes);
+
 // Marks the whole 2 MB pages inside a block not yet touched for huge pages, where the system has
 // them: filling the block then costs a few hundred page faults instead of tens of thousands.
 XSI_SDK_API void adviseHugePages(void* begin, size_t bytes);

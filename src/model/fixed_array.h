@@ -73,11 +73,12 @@ private:
 // twenty thousand groups then costs one allocation instead of a hundred thousand.
 class MeshArena {
 public:
-    bool reserve(size_t bytes) {
-        returned_ = discarded_ = 0;
-        laterReturns_.clear();
-        return block_.allocate(bytes);
-    }
+    MeshArena() = default;
+    MeshArena(const MeshArena&) = delete;
+    MeshArena& operator=(const MeshArena&) = delete;
+    ~MeshArena() { release(); }
+    // A new block of this many zeroed bytes; false when memory is short.
+    bool reserve(size_t bytes);
     // Hands out count zeroed entries; false when the block has no room left.
     template <typename T>
     bool take(FixedArray<T>& array, size_t count) {
@@ -86,19 +87,19 @@ public:
             return true;
         }
         const size_t bytes = roundUp(count * sizeof(T));
-        if (count > SIZE_MAX / sizeof(T) || bytes > block_.size() - used_) return false;
-        array.borrow(reinterpret_cast<T*>(block_.data() + used_), count);
+        if (count > SIZE_MAX / sizeof(T) || bytes > size_ - used_) return false;
+        array.borrow(reinterpret_cast<T*>(block_ + used_), count);
         used_ += bytes;
         return true;
     }
     // True when p points into the block.
     bool holds(const void* p) const {
         const auto* byte = static_cast<const unsigned char*>(p);
-        return byte && byte >= block_.data() && byte < block_.data() + block_.size();
+        return byte && byte >= block_ && byte < block_ + size_;
     }
     // Takes back the entries of an array it handed out, which are not read again. The whole pages
-    // go back to the system once every array handed out before them has come back too, or at
-    // once for a large array.
+    // go back once every array handed out before them has come back too (to the stand-in scene's
+    // memory where it takes them, else to the system), or to the system at once for a large array.
     void giveBack(const void* data, size_t bytes);
     static size_t roundUp(size_t bytes) { return (bytes + 15) & ~size_t(15); }
     // Arrays at least this large give their pages back even while arrays before them are out;
@@ -107,12 +108,23 @@ public:
     // Whole pages behind the arrays still out go back in steps of at least this much.
     static constexpr size_t kReturnBatchBytes = size_t(1) << 20;
 
+    // Bytes at the start of the block whose pages the scene's memory took over.
+    size_t adoptedBytes() const { return adopted_; }
+
 private:
-    FixedArray<unsigned char> block_;
+    void release();
+    // Gives back the whole pages from discarded_ to end, which every array has left.
+    void discardFront(size_t end);
+
+    unsigned char* block_ = nullptr;
+    size_t size_ = 0;
     size_t used_ = 0;
-    // Everything before returned_ has come back; the pages before discarded_ are the system's.
+    // Everything before returned_ has come back; the pages before discarded_ are given back.
     size_t returned_ = 0;
     size_t discarded_ = 0;
+    // The pages before adopted_ belong to the scene's memory now: they stay mapped when the block
+    // goes.
+    size_t adopted_ = 0;
     // Ranges (start to end) that came back while something before them was still out.
     std::map<size_t, size_t> laterReturns_;
 };
