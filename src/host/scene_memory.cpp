@@ -7,6 +7,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,6 +50,8 @@ constexpr size_t kRegionBytes = size_t(64) << 20;
 constexpr size_t kLargestSmall = size_t(64) << 10;
 constexpr size_t kLargeSystemBlock = size_t(4) << 20;
 constexpr int kClassCount = 16 + 8 * 8;
+// Pages handed over that the scene keeps written before it takes them.
+constexpr size_t kSpareWrittenBytes = size_t(2) << 20;
 
 // Size classes: steps of 16 bytes up to 256, then eight per doubling up to 64 KB, so that a block
 // wastes at most an eighth of its size.
@@ -101,6 +104,7 @@ public:
         }
         void* block = next_;
         next_ += c.bytes;
+        if (!regionUntouched_) spareWritten_ -= std::min(spareWritten_, c.bytes);
         return block;
     }
     void free(void* block, size_t bytes) {
@@ -113,6 +117,14 @@ public:
 
     void adopt(char* begin, size_t bytes) {
         std::lock_guard<std::mutex> lock(mutex_);
+        // Pages kept written but unused would raise the process's peak when the scene takes few
+        // small blocks (one mesh of millions of corners): beyond a few of them they go back to the
+        // system now, and are faulted in like new ones when used.
+        const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        const size_t room = kSpareWrittenBytes - std::min(spareWritten_, kSpareWrittenBytes);
+        const size_t keep = std::min(bytes, room / page * page);
+        if (keep < bytes) madvise(begin + keep, bytes - keep, MADV_DONTNEED);
+        spareWritten_ += keep;
         // Written pages go before untouched ones, which cost a fault each: the rest of a new
         // region waits until the pages handed over are used up.
         if (regionUntouched_ || next_ == regionEnd_) {
@@ -147,6 +159,7 @@ private:
     std::vector<Range> adopted_;    // pages handed over, not yet the region
     std::vector<Range> untouched_;  // rests of new regions put aside for them
     bool regionUntouched_ = false;
+    size_t spareWritten_ = 0;  // bytes of pages handed over, still written and not yet taken
     char* next_ = nullptr;
     char* regionEnd_ = nullptr;
     FreeBlock* free_[kClassCount] = {};

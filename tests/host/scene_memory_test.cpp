@@ -6,10 +6,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace XSI::standin {
 namespace {
@@ -56,6 +62,41 @@ TEST(SceneMemory, SceneArraysCompareWithPlainOnes) {
     SceneArray<int> moved = std::move(scene);  // the block moves with the array
     EXPECT_EQ(moved.size(), 3u);
 }
+
+#if defined(__linux__)
+size_t residentBytes() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    unsigned long total = 0, resident = 0;
+    if (f) {
+        if (std::fscanf(f, "%lu %lu", &total, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return size_t(resident) * size_t(sysconf(_SC_PAGESIZE));
+}
+
+// Pages handed over that the scene does not take yet are not kept written beyond a few: a large
+// array handed over while the scene takes few small blocks must not raise the peak.
+TEST(SceneMemory, PagesHandedOverAreNotKeptWrittenBeyondAFew) {
+    constexpr size_t kBytes = size_t(32) << 20;
+    void* mapped = mmap(nullptr, kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    std::memset(mapped, 7, kBytes);
+    const size_t before = residentBytes();
+    if (!adoptSceneMemory(mapped, kBytes)) GTEST_SKIP() << "the scene's memory takes no pages here";
+    EXPECT_LE(residentBytes() + kBytes - (size_t(4) << 20), before);
+    // What the scene takes from them is usable all the same (written pages or new ones).
+    std::vector<unsigned char*> blocks;
+    for (int i = 0; i < 600; ++i) {  // well beyond the pages kept written
+        auto* block = static_cast<unsigned char*>(allocateSceneMemory(60000));
+        std::memset(block, 0x21, 60000);
+        blocks.push_back(block);
+    }
+    for (unsigned char* block : blocks) {
+        EXPECT_EQ(block[59999], 0x21);
+        freeSceneMemory(block, 60000);
+    }
+}
+#endif
 
 // Entries that count their living copies and carry a heap-held name, as scene items do.
 struct CountedEntry {
