@@ -57,8 +57,9 @@ bool operator==(const SceneArray<T>& a, const std::vector<T>& b) {
 
 // A growing array whose entries never move: it grows by whole chunks, so that tens of thousands
 // of large entries are neither copied on growth nor written to twice as much fresh memory as they
-// need, and references to entries stay valid while others are added.
-template <typename T, size_t ChunkEntries = 1024>
+// need, and references to entries stay valid while others are added. The chunks are as large as
+// the scene's small blocks, which come from huge pages and from pages handed over.
+template <typename T, size_t ChunkEntries = std::max<size_t>(1, (size_t(64) << 10) / sizeof(T))>
 class ChunkedArray {
 public:
     ChunkedArray() = default;
