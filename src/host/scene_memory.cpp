@@ -48,7 +48,6 @@ namespace {
 
 constexpr size_t kRegionBytes = size_t(64) << 20;
 constexpr size_t kLargestSmall = size_t(64) << 10;
-constexpr size_t kLargeSystemBlock = size_t(4) << 20;
 constexpr int kClassCount = 16 + 8 * 8;
 // Pages handed over that the scene keeps written before it takes them.
 constexpr size_t kSpareWrittenBytes = size_t(2) << 20;
@@ -176,7 +175,7 @@ SmallBlocks& smallBlocks() {
 void* allocateSceneMemory(size_t bytes) {
     if (bytes == 0) bytes = 1;
     if (bytes <= kLargestSmall) return smallBlocks().allocate(bytes);
-    if (bytes >= kLargeSystemBlock) return mapBlock(bytes);
+    if (bytes >= kSceneMappedBlockBytes) return mapBlock(bytes);
     return ::operator new(bytes);
 }
 
@@ -191,7 +190,7 @@ void freeSceneMemory(void* block, size_t bytes) {
     if (!block) return;
     if (bytes == 0) bytes = 1;
     if (bytes <= kLargestSmall) smallBlocks().free(block, bytes);
-    else if (bytes >= kLargeSystemBlock) munmap(block, bytes);
+    else if (bytes >= kSceneMappedBlockBytes) munmap(block, bytes);
     else ::operator delete(block);
 }
 

@@ -12,6 +12,10 @@
 
 namespace XSI::standin {
 
+// Blocks at least this large are mappings of their own: their pages are taken only as they are
+// written, so room reserved and never written costs nothing.
+constexpr size_t kSceneMappedBlockBytes = size_t(4) << 20;
+
 // Blocks of any size; freed ones are kept for later blocks of their size class, never given back
 // to the system while the process runs. Thread-safe.
 XSI_SDK_API void* allocateSceneMemory(size_t bytes);

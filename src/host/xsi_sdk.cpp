@@ -365,6 +365,18 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     auto makeRoom = [](auto& array, size_t more) {
         if (array.capacity() - array.size() < more) array.reserve(std::max(array.size() + more, array.capacity() * 2));
     };
+    // A mesh of millions of corners comes in parts: at the first, room is made for the polygons
+    // and corners a mesh of its vertices usually has (triangles: twice as many polygons, six
+    // corners per vertex), in blocks whose pages are taken only as they are written. The arrays
+    // then grow without a copy, where doubling wrote twice their size to new memory.
+    if (mesh->polygonSizes.empty() && mesh->polygonIndices.empty()) {
+        const size_t vertices = mesh->positions.size() / 3;
+        auto reserveLarge = [](auto& array, size_t entries) {
+            if (entries * sizeof(int32_t) >= standin::kSceneMappedBlockBytes) array.reserve(entries);
+        };
+        reserveLarge(mesh->polygonSizes, vertices * 2);
+        reserveLarge(mesh->polygonIndices, vertices * 6);
+    }
     makeRoom(mesh->polygonSizes, size_t(count));
     const size_t firstPolygon = mesh->polygonSizes.size();
     mesh->polygonSizes.resize(firstPolygon + size_t(count));

@@ -54,6 +54,29 @@ TEST(StandInMeshBuilder, PartsMakeTheSameObjectAsOneCall) {
     EXPECT_EQ(build(true), build(false));
 }
 
+// A mesh of a million vertices handed over in parts of quads: its corners stay in the block the
+// first part got (no copy per doubling) and come out whole and in order.
+TEST(StandInMeshBuilder, ManyPartsOfALargeMeshGrowWithoutCopies) {
+    constexpr LONG kVertices = 1 << 20, kQuadsPerPart = 1 << 14, kParts = 60;
+    BuiltMesh m("large");
+    m.builder.AddVertices(kVertices);
+    std::vector<LONG> sizes(kQuadsPerPart, 4), indices(size_t(kQuadsPerPart) * 4);
+    const int32_t* firstBlock = nullptr;
+    for (LONG part = 0; part < kParts; ++part) {
+        for (size_t c = 0; c < indices.size(); ++c) indices[c] = LONG((size_t(part) * indices.size() + c) % kVertices);
+        ASSERT_EQ(m.builder.AddPolygons(kQuadsPerPart, sizes.data(), indices.data()), CStatus::OK);
+        const standin::PendingMesh& pending = standin::HostScene::instance().pending().back();
+        if (part == 0) firstBlock = pending.polygonIndices.data();
+        EXPECT_EQ(pending.polygonIndices.data(), firstBlock) << "the corners were copied at part " << part;
+    }
+    ASSERT_EQ(m.builder.Build(false).GetCode(), CStatus::OK);
+    const standin::Item& item = m.item();
+    ASSERT_EQ(item.polygonIndices.size(), size_t(kQuadsPerPart) * 4 * kParts);
+    for (size_t c = 0; c < item.polygonIndices.size(); c += 4099)
+        ASSERT_EQ(item.polygonIndices[c], int32_t(c % kVertices)) << "corner " << c;
+    EXPECT_EQ(item.polygonSizes.size(), size_t(kQuadsPerPart) * kParts);
+}
+
 TEST(StandInMeshBuilder, RefusesIndicesNoHostVertexCanHave) {
     if (sizeof(LONG) <= 4) GTEST_SKIP() << "LONG holds no value beyond 32 bits here";
     BuiltMesh m("wide");
