@@ -60,6 +60,10 @@ struct XSI_SDK_API Item {
 // A mesh under construction in a CMeshBuilder.
 struct PendingMesh {
     int object = -1;
+    // Vertices added so far. Positions holds the first of them; the rest are at the origin until
+    // positions are set or the mesh is built, so that a mesh whose positions come in parts is
+    // written once, not zeroed first.
+    size_t vertexCount = 0;
     SceneArray<double> positions;
     SceneArray<int32_t> polygonSizes;
     SceneArray<int32_t> polygonIndices;

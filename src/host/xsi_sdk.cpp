@@ -241,7 +241,7 @@ CStatus X3DObject::AddPolygonMesh(const CString& wanted, X3DObject& out, CMeshBu
         });
     const int object = scene().add(ItemKind::Object, objectName, parent);
     scene().item(object).pending = int(scene().pending().size());
-    scene().pending().push_back({object, {}, {}, {}});
+    scene().pending().push_back({object, 0, {}, {}, {}});
     out = X3DObject(CRef(object));
     outBuilder = CMeshBuilder(CRef(object));
     return CStatus::OK;
@@ -336,9 +336,15 @@ CStatus CMeshBuilder::AddVertices(LONG count, const double* positions) {
     record([&] { return "CMeshBuilder::AddVertices " + std::to_string(count); });
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
-    const size_t first = mesh->positions.size();
-    mesh->positions.resize(first + size_t(count) * 3, 0.0);
-    if (positions) std::copy(positions, positions + size_t(count) * 3, mesh->positions.begin() + std::ptrdiff_t(first));
+    const size_t first = mesh->vertexCount;
+    mesh->vertexCount += size_t(count);
+    if (positions) {
+        mesh->positions.resize(first * 3, 0.0);  // vertices added without positions stay at the origin
+        mesh->positions.insert(mesh->positions.end(), positions, positions + size_t(count) * 3);
+    } else {
+        // Room for positions set later, in a block whose pages are taken only as they are written.
+        mesh->positions.reserve(mesh->vertexCount * 3);
+    }
     return CStatus::OK;
 }
 
@@ -347,9 +353,15 @@ CStatus CMeshBuilder::SetVertexPositions(LONG count, const double* positions, LO
         return "CMeshBuilder::SetVertexPositions " + std::to_string(count) + " at " + std::to_string(offset);
     });
     auto* mesh = pendingOf(ref_.item());
-    if (!mesh || count < 0 || offset < 0 || (size_t(offset) + size_t(count)) * 3 > mesh->positions.size())
+    if (!mesh || count < 0 || offset < 0 || size_t(offset) + size_t(count) > mesh->vertexCount)
         return CStatus::InvalidArgument;
-    std::copy(positions, positions + size_t(count) * 3, mesh->positions.begin() + std::ptrdiff_t(offset) * 3);
+    auto& stored = mesh->positions;
+    const size_t first = size_t(offset) * 3, end = first + size_t(count) * 3;
+    if (stored.size() < first) stored.resize(first, 0.0);  // vertices before the part stay at the origin
+    // What is stored already is overwritten, the rest appended: each value is written once.
+    const size_t overwritten = std::min(stored.size(), end) - first;
+    std::copy(positions, positions + overwritten, stored.begin() + std::ptrdiff_t(first));
+    stored.insert(stored.end(), positions + overwritten, positions + (end - first));
     return CStatus::OK;
 }
 
@@ -370,7 +382,7 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     // corners per vertex), in blocks whose pages are taken only as they are written. The arrays
     // then grow without a copy, where doubling wrote twice their size to new memory.
     if (mesh->polygonSizes.empty() && mesh->polygonIndices.empty()) {
-        const size_t vertices = mesh->positions.size() / 3;
+        const size_t vertices = mesh->vertexCount;
         auto reserveLarge = [](auto& array, size_t entries) {
             if (entries * sizeof(int32_t) >= standin::kSceneMappedBlockBytes) array.reserve(entries);
         };
@@ -399,7 +411,8 @@ CErrorDescriptor CMeshBuilder::Build(bool undoRequired) {
     auto* mesh = pendingOf(ref_.item());
     if (!mesh) return CErrorDescriptor(CStatus::Fail, L"no mesh to build");
     auto& object = scene().item(mesh->object);
-    const long vertices = long(mesh->positions.size() / 3);
+    mesh->positions.resize(mesh->vertexCount * 3, 0.0);  // vertices never given a position: the origin
+    const long vertices = long(mesh->vertexCount);
     std::wstring problem;
     if (scene().isRefused(object.name)) problem = L"the mesh was refused";
     const auto& sizes = mesh->polygonSizes;

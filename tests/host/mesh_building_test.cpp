@@ -54,6 +54,24 @@ TEST(StandInMeshBuilder, PartsMakeTheSameObjectAsOneCall) {
     EXPECT_EQ(build(true), build(false));
 }
 
+// Positions set in parts, in any order and not for every vertex: the vertices left out are at
+// the origin, and a part beyond the vertices added is refused.
+TEST(StandInMeshBuilder, PositionsSetInPartsLeaveTheOthersAtTheOrigin) {
+    BuiltMesh m("partly");
+    m.builder.AddVertices(4);
+    const double third[] = {3, 3, 3}, first[] = {1, 1, 1, 2, 2, 2};
+    EXPECT_EQ(m.builder.SetVertexPositions(1, third, 2), CStatus::OK);  // a later part first
+    EXPECT_EQ(m.builder.SetVertexPositions(2, first, 0), CStatus::OK);
+    EXPECT_EQ(m.builder.SetVertexPositions(1, third, 4), CStatus::InvalidArgument);
+    const double added[] = {5, 5, 5};
+    m.builder.AddVertices(1, added);  // after the vertex left out
+    m.builder.AddVertices(1);
+    const LONG sizes[] = {3}, indices[] = {0, 1, 2};
+    m.builder.AddPolygons(1, sizes, indices);
+    ASSERT_EQ(m.builder.Build(false).GetCode(), CStatus::OK);
+    EXPECT_EQ(m.item().positions, (std::vector<double>{1, 1, 1, 2, 2, 2, 3, 3, 3, 0, 0, 0, 5, 5, 5, 0, 0, 0}));
+}
+
 // A mesh of a million vertices handed over in parts of quads: its corners stay in the block the
 // first part got (no copy per doubling) and come out whole and in order.
 TEST(StandInMeshBuilder, ManyPartsOfALargeMeshGrowWithoutCopies) {
