@@ -103,7 +103,7 @@ public:
         }
         void* block = next_;
         next_ += c.bytes;
-        if (!regionUntouched_) spareWritten_ -= std::min(spareWritten_, c.bytes);
+        if (!regionUntouched_) spare_ -= std::min(spare_, c.bytes);
         return block;
     }
     void free(void* block, size_t bytes) {
@@ -117,13 +117,15 @@ public:
     void adopt(char* begin, size_t bytes) {
         std::lock_guard<std::mutex> lock(mutex_);
         // Pages kept written but unused would raise the process's peak when the scene takes few
-        // small blocks (one mesh of millions of corners): beyond a few of them they go back to the
-        // system now, and are faulted in like new ones when used.
+        // small blocks (one mesh of millions of corners): while the pages handed over and not yet
+        // taken pass a few megabytes, the rest goes back to the system now (it stays the scene's,
+        // and is faulted in like new memory when used): at most that much is ever kept written
+        // and unused.
         const size_t page = size_t(sysconf(_SC_PAGESIZE));
-        const size_t room = kSpareWrittenBytes - std::min(spareWritten_, kSpareWrittenBytes);
+        const size_t room = kSpareWrittenBytes - std::min(spare_, kSpareWrittenBytes);
         const size_t keep = std::min(bytes, room / page * page);
         if (keep < bytes) madvise(begin + keep, bytes - keep, MADV_DONTNEED);
-        spareWritten_ += keep;
+        spare_ += bytes;
         // Written pages go before untouched ones, which cost a fault each: the rest of a new
         // region waits until the pages handed over are used up.
         if (regionUntouched_ || next_ == regionEnd_) {
@@ -158,7 +160,7 @@ private:
     std::vector<Range> adopted_;    // pages handed over, not yet the region
     std::vector<Range> untouched_;  // rests of new regions put aside for them
     bool regionUntouched_ = false;
-    size_t spareWritten_ = 0;  // bytes of pages handed over, still written and not yet taken
+    size_t spare_ = 0;  // bytes handed over and not yet taken, written or not
     char* next_ = nullptr;
     char* regionEnd_ = nullptr;
     FreeBlock* free_[kClassCount] = {};
