@@ -1,5 +1,6 @@
 #include "model/import_model.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -37,6 +38,13 @@ bool ObjectInfo::addCounts(const ObjectInfo& other) {
     polygonCount = sum.polygonCount;
     indexCount = sum.indexCount;
     return true;
+}
+
+void PolygonColumn::spread(int32_t p, int32_t value) {
+    // The entries after the run are still zeros, as for polygons never set.
+    std::fill(entries.data(), entries.data() + setCount_, shared_);
+    entries[size_t(p)] = value;
+    spread_ = true;
 }
 
 namespace {
@@ -87,10 +95,13 @@ bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) 
     if (polygons < 0 || indices < 0) return false;
     const size_t p = size_t(polygons), n = size_t(indices);
     // The normal index arrays stay empty: normals are never imported, so nothing writes them.
-    bool ok = allocateFrom(arena, vertexIndices, n) && allocateFrom(arena, polygonMaterials, p) &&
-              allocateFrom(arena, polygonSizes, p) &&
-              (!withTexCoords ||
-               (allocateFrom(arena, texCoordIndices, n) && allocateFrom(arena, polygonTexCoordCounts, p)));
+    polygonMaterials.restart();
+    polygonSizes.restart();
+    polygonTexCoordCounts.restart();
+    bool ok = allocateFrom(arena, vertexIndices, n) && allocateFrom(arena, polygonMaterials.entries, p) &&
+              allocateFrom(arena, polygonSizes.entries, p) &&
+              (!withTexCoords || (allocateFrom(arena, texCoordIndices, n) &&
+                                  allocateFrom(arena, polygonTexCoordCounts.entries, p)));
     if (!ok) {
         vertexIndices.release();
         texCoordIndices.release();

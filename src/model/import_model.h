@@ -49,6 +49,52 @@ struct ObjectInfo {
     bool addCounts(const ObjectInfo& other);
 };
 
+// One number per polygon of a mesh. Most meshes have one value for all their polygons (one
+// material, one size once triangulated, every corner textured): the entries are written only
+// from the first polygon that breaks the run of equal values, so the pages of a uniform column
+// are never touched. A polygon never set reads 0.
+class PolygonColumn {
+public:
+    // Room for every polygon, sized from the counts.
+    FixedArray<int32_t> entries;
+
+    // Callers keep p within the entries.
+    void set(int32_t p, int32_t value) {
+        if (spread_) entries[size_t(p)] = value;
+        else if (p == setCount_ && (p == 0 || value == shared_)) {
+            shared_ = value;
+            ++setCount_;
+        } else {
+            spread(p, value);
+        }
+    }
+    int32_t operator[](size_t p) const { return spread_ ? entries[p] : p < size_t(setCount_) ? shared_ : 0; }
+    // True when the first count polygons were set, all to shared().
+    bool uniformOver(size_t count) const { return !spread_ && size_t(setCount_) >= count; }
+    // True while nothing is written to the entries.
+    bool uniform() const { return !spread_; }
+    int32_t shared() const { return shared_; }
+    size_t size() const { return entries.size(); }
+    bool empty() const { return entries.empty(); }
+    // No polygon set: before new entries are allocated, or with the entries gone (release).
+    void restart() {
+        shared_ = 0;
+        setCount_ = 0;
+        spread_ = false;
+    }
+    void release() {
+        entries.release();
+        restart();
+    }
+
+private:
+    void spread(int32_t p, int32_t value);
+    // Polygons 0 to setCount_ - 1 were set, all to shared_ (while not spread).
+    int32_t shared_ = 0;
+    int32_t setCount_ = 0;
+    bool spread_ = false;
+};
+
 class Mesh {
 public:
     virtual ~Mesh() = default;
@@ -67,14 +113,14 @@ public:
     void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material) {
         int32_t* to = vertexIndices.data() + vertexIndexFill;
         for (int32_t k = 0; k < n; ++k) to[k] = indices[k];
-        polygonSizes[size_t(p)] = n;
+        polygonSizes.set(p, n);
         vertexIndexFill += n;
-        polygonMaterials[size_t(p)] = material;
+        polygonMaterials.set(p, material);
     }
     void setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices) {
         int32_t* to = texCoordIndices.data() + texCoordIndexFill;
         for (int32_t k = 0; k < n; ++k) to[k] = indices[k];
-        polygonTexCoordCounts[size_t(p)] = n;
+        polygonTexCoordCounts.set(p, n);
         texCoordIndexFill += n;
     }
     bool usesMaterial(int32_t material) const;
@@ -93,6 +139,14 @@ public:
         if (arena && !array.owned()) arena->giveBack(array.data(), array.size() * sizeof(T));
         array.release();
     }
+    // The same for a column; a uniform one has written nothing that needs to go back early.
+    void giveBackFront(PolygonColumn& column, size_t count) {
+        if (!column.uniform()) giveBackFront(column.entries, count);
+    }
+    void giveBack(PolygonColumn& column) {
+        giveBack(column.entries);
+        column.release();
+    }
     // Done with every array; the counts stay.
     void giveBackArrays();
     void collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, int32_t offset) const;
@@ -103,16 +157,16 @@ public:
     FixedArray<float> texCoords;
     int32_t normalCount = 0;
     FixedArray<float> normals;
-    FixedArray<int32_t> polygonMaterials;
+    PolygonColumn polygonMaterials;
     int32_t polygonCount = 0;
     FixedArray<int32_t> vertexIndices;
-    FixedArray<int32_t> polygonSizes;
+    PolygonColumn polygonSizes;
     int32_t vertexIndexFill = 0;
     FixedArray<int32_t> normalIndices;
     FixedArray<int32_t> polygonNormalCounts;
     int32_t normalIndexFill = 0;
     FixedArray<int32_t> texCoordIndices;
-    FixedArray<int32_t> polygonTexCoordCounts;
+    PolygonColumn polygonTexCoordCounts;
     int32_t texCoordIndexFill = 0;
 };
 

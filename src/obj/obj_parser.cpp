@@ -460,12 +460,12 @@ struct Parser {
         }
         const int32_t p = object->polygonsStored;
         if (hasTex) {
-            mesh->polygonTexCoordCounts[size_t(p)] = corners;
+            mesh->polygonTexCoordCounts.set(p, corners);
             mesh->texCoordIndexFill += corners;
         }
-        mesh->polygonSizes[size_t(p)] = corners;
+        mesh->polygonSizes.set(p, corners);
         mesh->vertexIndexFill += corners;
-        mesh->polygonMaterials[size_t(p)] = materialIndex;
+        mesh->polygonMaterials.set(p, materialIndex);
         finishPolygon(p);
         return true;
     }

@@ -150,13 +150,15 @@ std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
 }
 
 int32_t texturedPolygonSize(const Mesh& mesh) {
-    if (mesh.polygonTexCoordCounts.size() < size_t(mesh.polygonCount) ||
-        mesh.polygonSizes.size() < size_t(mesh.polygonCount))
-        return -1;
-    const int32_t* counts = mesh.polygonTexCoordCounts.data();
-    const int32_t* sizes = mesh.polygonSizes.data();
-    int32_t shared = mesh.polygonCount > 0 ? sizes[0] : 0;
-    for (int32_t p = 0; p < mesh.polygonCount; ++p) {
+    const PolygonColumn& counts = mesh.polygonTexCoordCounts;
+    const PolygonColumn& sizes = mesh.polygonSizes;
+    if (counts.size() < size_t(mesh.polygonCount) || sizes.size() < size_t(mesh.polygonCount)) return -1;
+    if (mesh.polygonCount == 0) return 0;
+    const size_t polygons = size_t(mesh.polygonCount);
+    if (counts.uniformOver(polygons) && sizes.uniformOver(polygons))
+        return counts.shared() == sizes.shared() ? std::max(sizes.shared(), 0) : -1;
+    int32_t shared = sizes[0];
+    for (size_t p = 0; p < polygons; ++p) {
         if (counts[p] != sizes[p]) return -1;
         if (sizes[p] != shared) shared = 0;
     }
@@ -166,11 +168,11 @@ int32_t texturedPolygonSize(const Mesh& mesh) {
 NodeValueReader::NodeValueReader(const Mesh& mesh, int32_t uniformSize) : mesh_(mesh), uniformSize_(uniformSize) {}
 
 size_t NodeValueReader::read(float* out, size_t corners) {
-    const int32_t* counts = mesh_.polygonTexCoordCounts.empty() ? nullptr : mesh_.polygonTexCoordCounts.data();
+    const PolygonColumn* counts = mesh_.polygonTexCoordCounts.empty() ? nullptr : &mesh_.polygonTexCoordCounts;
     // Without its polygon sizes (given back early when every polygon has all its texture
     // references) the mesh's texture counts are the sizes; without both, every polygon has the
     // uniform size, textured.
-    const int32_t* sizes = mesh_.polygonSizes.empty() ? counts : mesh_.polygonSizes.data();
+    const PolygonColumn* sizes = mesh_.polygonSizes.empty() ? counts : &mesh_.polygonSizes;
     const bool uniform = !sizes;
     if (uniform && uniformSize_ <= 0) return 0;
     const size_t fill = size_t(mesh_.texCoordIndexFill);
@@ -207,10 +209,10 @@ size_t NodeValueReader::read(float* out, size_t corners) {
     }
     size_t written = 0;
     while (written < corners && polygon_ < mesh_.polygonCount) {
-        const int32_t size = sizes[polygon_];
+        const int32_t size = (*sizes)[size_t(polygon_)];
         const size_t take = std::min(size_t(std::max(size - cornerInPolygon_, 0)), corners - written);
         float* value = out + written * 3;
-        if (!counts || counts[polygon_] == 0) {
+        if (!counts || (*counts)[size_t(polygon_)] == 0) {
             std::fill(value, value + take * 3, 0.0f);
         } else {
             // Texture indices are stored only for the polygons that have them: walk both in step.

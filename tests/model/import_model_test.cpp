@@ -101,6 +101,47 @@ TEST(ImportModel, MeshArraysAreSizedOnceAndZeroed) {
     EXPECT_EQ(polys[0], 10);
 }
 
+// A column reads as the array it stands for, written polygon by polygon (polygons never set, as
+// faces without texture references leave them, read 0), and writes its entries only once the
+// values differ.
+TEST(ImportModel, PolygonColumnReadsAsTheArrayItStandsFor) {
+    constexpr int32_t kPolygons = 12;
+    struct Case {
+        const char* what;
+        std::vector<int32_t> values;  // -1: not set
+    };
+    const std::vector<Case> cases = {
+        {"uniform", std::vector<int32_t>(kPolygons, 3)},
+        {"uniform zeros", std::vector<int32_t>(kPolygons, 0)},
+        {"changes at the end", {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4}},
+        {"changes at the second", {3, 4, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
+        {"a gap inside the run", {3, 3, -1, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
+        {"starts with a gap", {-1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
+        {"ends unset", {3, 3, 3, 3, 3, 3, 3, 3, -1, -1, -1, -1}},
+        {"none set", std::vector<int32_t>(kPolygons, -1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PolygonColumn column;
+        ASSERT_TRUE(column.entries.allocate(kPolygons));
+        for (int32_t p = 0; p < kPolygons; ++p)
+            if (c.values[size_t(p)] >= 0) column.set(p, c.values[size_t(p)]);
+        bool allEqual = true;
+        for (size_t p = 0; p < size_t(kPolygons); ++p) {
+            const int32_t expected = std::max(c.values[p], 0);
+            EXPECT_EQ(column[p], expected) << "polygon " << p;
+            allEqual = allEqual && c.values[p] == c.values[0] && c.values[p] >= 0;
+        }
+        EXPECT_EQ(column.uniformOver(kPolygons), allEqual);
+        if (column.uniform()) {
+            for (size_t p = 0; p < size_t(kPolygons); ++p) EXPECT_EQ(column.entries[p], 0);  // never written
+        }
+        column.release();
+        EXPECT_TRUE(column.empty());
+        EXPECT_EQ(column[0], 0);
+    }
+}
+
 // Arrays of an arena come back in any order; no entry of an array still out may be lost, and
 // (where the system takes pages back) the pages of arrays that came back read as zeros.
 TEST(ImportModel, ArenaTakesSmallArraysBackOnlyBehindEveryArrayStillOut) {
