@@ -78,7 +78,7 @@ bool Mesh::resizeVertices(int32_t count) {
 
 bool Mesh::allocTexCoords(int32_t count) {
     texCoordCount = 0;
-    if (count < 0 || !allocateFrom(arena, texCoords, size_t(count) * 3)) return false;
+    if (count < 0 || !allocateFrom(arena, texCoords, size_t(count) * kTexCoordFloats)) return false;
     texCoordCount = count;
     return true;
 }

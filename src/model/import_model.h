@@ -25,6 +25,9 @@ constexpr int kErrorTextSize = 259;
 constexpr int kMapFolderSize = 264;
 // The read window of the OBJ passes: every line up to this size is read in place, without a copy.
 constexpr size_t kLineBufferSize = size_t(256) << 10;
+// Floats kept per texture vertex: u and v. The host's texture values take w as 0 whatever the
+// file gives (a w is still read and checked).
+constexpr size_t kTexCoordFloats = 2;
 
 struct ObjectInfo {
     char name[kObjectNameSize] = "default";

@@ -200,11 +200,11 @@ struct Parser {
     bool texCoord(const TokenSpan* tokens, int count) {
         if (!texCoords) return true;
         if (texCoordsRead >= importer.texCoordTotal) return fail(IDS_ERROR_CREATING_MESHES);
-        float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * 3;
-        readValues(tokens, count, stored);
+        float values[3];
+        readValues(tokens, count, values);
         for (int i = 0; i < 3; ++i)
-            if (!std::isfinite(stored[i])) return fail(IDS_TEXCOORD_NOT_FINITE);
-        ++texCoordsRead;
+            if (!std::isfinite(values[i])) return fail(IDS_TEXCOORD_NOT_FINITE);
+        storeTexCoord(values);
         return true;
     }
 
@@ -218,12 +218,18 @@ struct Parser {
 
     bool fastTexCoord(const Line& text) {
         if (texCoordsRead >= importer.texCoordTotal) return false;
-        float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * 3;
-        if (!fastValues(text, stored)) return false;
+        float values[3];
+        if (!fastValues(text, values)) return false;
         for (int i = 0; i < 3; ++i)
-            if (!std::isfinite(stored[i])) return false;
-        ++texCoordsRead;
+            if (!std::isfinite(values[i])) return false;
+        storeTexCoord(values);
         return true;
+    }
+
+    void storeTexCoord(const float* values) {
+        float* stored = importer.texCoordValues.data() + size_t(texCoordsRead) * kTexCoordFloats;
+        for (size_t i = 0; i < kTexCoordFloats; ++i) stored[i] = values[i];
+        ++texCoordsRead;
     }
 
     // Values 1 to 3 of a line as readValues gives them from its tokens.
@@ -508,13 +514,13 @@ class Renumbering {
 public:
     explicit Renumbering(int32_t* slots) : slots_(slots) {}
 
-    // corners: file-wide indices, each below the file's count of values (3 floats each).
+    // corners: file-wide indices, each below the file's count of values (width floats each).
     // False when the mesh's array cannot be had (the corners are then left as they were).
     // outCount: the entries the mesh takes (also when they could not be had). With mayTake, a
     // mesh that uses every entry of the file takes the file's array itself: its entries and
     // numbers are then the file's, and nothing is copied or renumbered.
-    bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, bool mayTake, FixedArray<float>& out,
-               int32_t& outCount) {
+    bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, size_t width, bool mayTake,
+               FixedArray<float>& out, int32_t& outCount) {
         size_t used = 0;
         int32_t lo = INT32_MAX, hi = -1;
         for (size_t c = 0; c < cornerCount; ++c) {
@@ -527,7 +533,7 @@ public:
         }
         outCount = static_cast<int32_t>(used);
         if (used == 0) return out.allocate(0);
-        if (mayTake && used * 3 == values.size()) {
+        if (mayTake && used * width == values.size()) {
             out.swap(values);
             values.release();
             clear(true, lo, hi);
@@ -545,14 +551,14 @@ public:
                 }
             std::sort(sorted_.begin(), sorted_.end());
         }
-        if (!out.allocate(used * 3)) {
+        if (!out.allocate(used * width)) {
             clear(dense, lo, hi);
             return false;
         }
         if (size_t(hi - lo) + 1 == used) {
             // One unbroken run of entries, as an object that brings its own vertices has: the
             // numbers are the file's, less the first.
-            std::memcpy(out.data(), values.data() + size_t(lo) * 3, used * 3 * sizeof(float));
+            std::memcpy(out.data(), values.data() + size_t(lo) * width, used * width * sizeof(float));
             for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
             clear(true, lo, hi);
             return true;
@@ -560,7 +566,7 @@ public:
         int32_t next = 0;
         auto take = [&](int32_t g) {
             slots_[g] = ++next;
-            std::memcpy(out.data() + size_t(next - 1) * 3, values.data() + size_t(g) * 3, 3 * sizeof(float));
+            std::memcpy(out.data() + size_t(next - 1) * width, values.data() + size_t(g) * width, width * sizeof(float));
         };
         if (dense) {
             for (int32_t g = lo; g <= hi; ++g)
@@ -599,7 +605,7 @@ bool finishMeshes(ObjImporter& importer) {
         if (importer.aborted) return false;
         Mesh& m = named->mesh;
         int32_t count = 0;
-        if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions, mayTake,
+        if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions, 3, mayTake,
                                m.vertices, count)) {
             importer.setError(IDS_NO_MEMORY_VERTICES, count);
             return false;
@@ -607,7 +613,7 @@ bool finishMeshes(ObjImporter& importer) {
         m.vertexCount = count;
         if (!importer.options.textureCoords) continue;
         if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,
-                               mayTake, m.texCoords, count)) {
+                               kTexCoordFloats, mayTake, m.texCoords, count)) {
             importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
             return false;
         }
@@ -696,7 +702,7 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
         importer.setError(IDS_NO_MEMORY_VERTICES, importer.vertexTotal);
         return false;
     }
-    if (importer.options.textureCoords && !importer.texCoordValues.allocate(size_t(importer.texCoordTotal) * 3)) {
+    if (importer.options.textureCoords && !importer.texCoordValues.allocate(size_t(importer.texCoordTotal) * kTexCoordFloats)) {
         importer.setError(IDS_NO_MEMORY_TEXCOORDS, importer.texCoordTotal);
         return false;
     }

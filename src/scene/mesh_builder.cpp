@@ -179,8 +179,8 @@ size_t NodeValueReader::read(float* out, size_t corners) {
     const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
     auto valueOf = [&](size_t index, float* value) {
         const uint32_t t = uint32_t(mesh_.texCoordIndices[index]);  // a negative one is out of range too
-        value[0] = t < coordCount ? mesh_.texCoords[size_t(t) * 3] : 0.0f;
-        value[1] = t < coordCount ? mesh_.texCoords[size_t(t) * 3 + 1] : 0.0f;
+        value[0] = t < coordCount ? mesh_.texCoords[size_t(t) * kTexCoordFloats] : 0.0f;
+        value[1] = t < coordCount ? mesh_.texCoords[size_t(t) * kTexCoordFloats + 1] : 0.0f;
         value[2] = 0.0f;
     };
     if (uniform) {
@@ -197,8 +197,8 @@ size_t NodeValueReader::read(float* out, size_t corners) {
             float* value = out + k * 3;
             const uint32_t t = uint32_t(indices[k]);
             const bool known = t < coordCount;
-            value[0] = known ? coords[size_t(t) * 3] : 0.0f;
-            value[1] = known ? coords[size_t(t) * 3 + 1] : 0.0f;
+            value[0] = known ? coords[size_t(t) * kTexCoordFloats] : 0.0f;
+            value[1] = known ? coords[size_t(t) * kTexCoordFloats + 1] : 0.0f;
             value[2] = 0.0f;
         }
         std::fill(out + stored * 3, out + count * 3, 0.0f);

@@ -84,7 +84,7 @@ TEST(ImportModel, MeshArraysAreSizedOnceAndZeroed) {
     ASSERT_TRUE(mesh.allocTexCoords(2));
     ASSERT_TRUE(mesh.allocPolygons(2, 7));
     EXPECT_EQ(mesh.vertices.size(), 12u);
-    EXPECT_EQ(mesh.texCoords.size(), 6u);
+    EXPECT_EQ(mesh.texCoords.size(), 2 * kTexCoordFloats);
     for (size_t i = 0; i < 7; ++i) EXPECT_EQ(mesh.texCoordIndices[i], 0);
     const int32_t quad[] = {0, 1, 2, 3}, tri[] = {1, 2, 3};
     mesh.setPolygonVertices(0, 4, quad, 5);

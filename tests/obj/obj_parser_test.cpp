@@ -88,7 +88,7 @@ TEST(ParseIndices, MeshesUsingEveryVertexGetThemAll) {
     EXPECT_EQ(indices(a), (std::vector<int32_t>{3, 2, 1, 0}));
     EXPECT_EQ(position(a, 2), (std::vector<float>{1, 1, 5}));
     EXPECT_EQ(a.texCoordCount, 4);
-    EXPECT_EQ(a.texCoords[size_t(1) * 3], 1.0f);
+    EXPECT_EQ(a.texCoords[size_t(1) * kTexCoordFloats], 1.0f);
 
     Import two(file + "g a\nf 1/1 2/2 3/3 4/4\ng b\nf 4/4 3/3 2/2 1/1\ng a\nf 1/1 2/2 3/3\n");
     ASSERT_TRUE(two.run()) << two.error();
@@ -96,7 +96,7 @@ TEST(ParseIndices, MeshesUsingEveryVertexGetThemAll) {
         const Mesh& m = two.mesh(name);
         EXPECT_EQ(m.vertexCount, 4) << name;
         EXPECT_EQ(position(m, 3), (std::vector<float>{0, 1, 5})) << name;
-        EXPECT_EQ(m.texCoords[size_t(2) * 3 + 1], 1.0f) << name;
+        EXPECT_EQ(m.texCoords[size_t(2) * kTexCoordFloats + 1], 1.0f) << name;
     }
     EXPECT_EQ(two.mesh("a").polygonCount, 2);  // the second "g a" adds to the first record
 }
@@ -148,7 +148,7 @@ TEST(ParseTextures, ReferencesDefaultsAndFailures) {
 
     Import before("vt 0 0\nvt 1 0\nvt 1 1\n" + std::string(kQuadA) + "g a\nf 1/1 2/2 3/3\n");
     ASSERT_TRUE(before.run()) << before.error();
-    EXPECT_EQ(before.mesh("a").texCoords[4 * 1 - 1], 1.0f);  // v of texture vertex 2 is 0, u is 1
+    EXPECT_EQ(before.mesh("a").texCoords[kTexCoordFloats * 1], 1.0f);  // u of texture vertex 2 is 1
 
     for (const char* face : {"f 1/4 2/1 3/1", "f 1/-4 2/1 3/1"}) {
         Import bad(std::string(kQuadA) + uv + "g a\n" + face + "\n");

@@ -12,8 +12,8 @@ namespace {
 TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
     Mesh mesh;
     mesh.allocTexCoords(2);
-    const float uv[] = {0.25f, 0.5f, 9, 0.75f, 1, 9};
-    std::copy(uv, uv + 6, mesh.texCoords.data());
+    const float uv[] = {0.25f, 0.5f, 0.75f, 1};
+    std::copy(uv, uv + 4, mesh.texCoords.data());
     mesh.allocPolygons(2, 6);
     const int32_t tri[] = {0, 1, 2}, tex[] = {1, 0, 1};
     mesh.setPolygonVertices(0, 3, tri, 0);  // no texture references
@@ -38,12 +38,12 @@ TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
 // A mesh whose every corner has a texture reference needs its sizes no longer: the texture
 // counts give the same values, and when all polygons have one size neither array is needed.
 TEST(MeshBuilder, TexturedPolygonsNeedNoSizes) {
-    const float uv[] = {0.25f, 0.5f, 9, 0.75f, 1, 9};
+    const float uv[] = {0.25f, 0.5f, 0.75f, 1};
     const int32_t quad[] = {0, 1, 2, 3}, tex[] = {1, 0, 1, 0};
     for (const int32_t secondSize : {4, 3}) {
         Mesh mesh;
         mesh.allocTexCoords(2);
-        std::copy(uv, uv + 6, mesh.texCoords.data());
+        std::copy(uv, uv + 4, mesh.texCoords.data());
         mesh.allocPolygons(2, 3 + secondSize);
         mesh.setPolygonVertices(0, 3, quad, 0);
         mesh.setPolygonTexCoords(0, 3, tex);
@@ -90,8 +90,8 @@ TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
         ASSERT_TRUE(mesh.resizeVertices(kVertices));
         ASSERT_TRUE(mesh.allocTexCoords(3));
         ASSERT_TRUE(mesh.allocPolygons(kPolygons, kCorners));
-        const float uv[] = {0.5f, 0.25f, 0, 0.125f, 1, 0, 1, 1, 0};
-        std::copy(uv, uv + 9, mesh.texCoords.data());
+        const float uv[] = {0.5f, 0.25f, 0.125f, 1, 1, 1};
+        std::copy(uv, uv + 6, mesh.texCoords.data());
         for (int32_t v = 0; v < kVertices; ++v)
             for (int k = 0; k < 3; ++k) mesh.vertices[size_t(v) * 3 + size_t(k)] = float(v * 3 + k + m);
         Expected& e = expected[size_t(m)];
@@ -110,7 +110,7 @@ TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
             const bool textured = m == 1 || p % 3 != 0;
             if (textured) mesh.setPolygonTexCoords(p, 5, textures);
             for (int k = 0; k < 5; ++k) {
-                const float* t = uv + (textured ? textures[k] * 3 : 0);
+                const float* t = uv + (textured ? textures[k] * kTexCoordFloats : 0);
                 e.values.insert(e.values.end(), {textured ? t[0] : 0.0f, textured ? t[1] : 0.0f, 0.0f});
             }
         }
