@@ -104,6 +104,9 @@ public:
 
     // Where the arrays come from when set: one block shared by all meshes of the run.
     MeshArena* arena = nullptr;
+    // Where the runs of the file-wide positions and texture vertices that the mesh borrows come
+    // from, when set: arrays go back to whichever of these holds them.
+    MeshArena* lenders[2] = {};
 
     bool resizeVertices(int32_t count);
     bool allocTexCoords(int32_t count);
@@ -132,14 +135,15 @@ public:
     // arena (never what it borrows from elsewhere).
     template <typename T>
     void giveBackFront(FixedArray<T>& array, size_t count) {
-        if (array.owned() || (arena && arena->holds(array.data())))
+        if (array.owned() || arenaOf(array.data()))
             discardPages(array.data(), std::min(count, array.size()) * sizeof(T));
     }
     // Done with one of the mesh's arrays: its memory goes back (from the arena once the arrays
     // handed out before it are back too) and the array is empty.
     template <typename T>
     void giveBack(FixedArray<T>& array) {
-        if (arena && !array.owned()) arena->giveBack(array.data(), array.size() * sizeof(T));
+        if (MeshArena* from = array.owned() ? nullptr : arenaOf(array.data()))
+            from->giveBack(array.data(), array.size() * sizeof(T));
         array.release();
     }
     // The same for a column; a uniform one has written nothing that needs to go back early.
@@ -153,6 +157,13 @@ public:
     // Done with every array; the counts stay.
     void giveBackArrays();
     void collectPolygonsWithMaterial(int32_t material, XSI::CLongArray& out, int32_t offset) const;
+
+    // The arena or lender that holds p, if any.
+    MeshArena* arenaOf(const void* p) const {
+        for (MeshArena* a : {arena, lenders[0], lenders[1]})
+            if (a && a->holds(p)) return a;
+        return nullptr;
+    }
 
     int32_t vertexCount = 0;
     FixedArray<float> vertices;
@@ -233,6 +244,10 @@ public:
     int32_t vertexTotal = 0;
     int32_t normalTotal = 0;
     int32_t texCoordTotal = 0;
+    // The file-wide positions and texture vertices, each in a block of its own where it can be
+    // had: meshes borrow runs of them and give those back while they are built.
+    MeshArena positionArena;
+    MeshArena texCoordArena;
     FixedArray<float> positions;
     FixedArray<float> normalVectors;
     FixedArray<float> texCoordValues;

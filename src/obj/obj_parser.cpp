@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "model/fixed_text.h"
@@ -518,7 +519,8 @@ public:
     // False when the mesh's array cannot be had (the corners are then left as they were).
     // outCount: the entries the mesh takes (also when they could not be had). With mayTake, a
     // mesh that uses every entry of the file takes the file's array itself: its entries and
-    // numbers are then the file's, and nothing is copied or renumbered.
+    // numbers are then the file's, and nothing is copied or renumbered. A mesh that uses one
+    // unbroken run of entries borrows that run of the file's array, which must then outlive it.
     bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, size_t width, bool mayTake,
                FixedArray<float>& out, int32_t& outCount) {
         size_t used = 0;
@@ -551,17 +553,18 @@ public:
                 }
             std::sort(sorted_.begin(), sorted_.end());
         }
+        if (size_t(hi - lo) + 1 == used) {
+            // One unbroken run of entries, as an object that brings its own vertices has: the
+            // numbers are the file's, less the first, and the entries are the file's own.
+            out.borrow(values.data() + size_t(lo) * width, used * width);
+            for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
+            clear(true, lo, hi);
+            lent_ = true;
+            return true;
+        }
         if (!out.allocate(used * width)) {
             clear(dense, lo, hi);
             return false;
-        }
-        if (size_t(hi - lo) + 1 == used) {
-            // One unbroken run of entries, as an object that brings its own vertices has: the
-            // numbers are the file's, less the first.
-            std::memcpy(out.data(), values.data() + size_t(lo) * width, used * width * sizeof(float));
-            for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
-            clear(true, lo, hi);
-            return true;
         }
         int32_t next = 0;
         auto take = [&](int32_t g) {
@@ -586,9 +589,30 @@ private:
             for (int32_t g : sorted_) slots_[g] = 0;
     }
 
+public:
+    // Whether a mesh borrows entries of the file's array since the last call.
+    bool takeLent() { return std::exchange(lent_, false); }
+
+private:
     int32_t* slots_;
     std::vector<int32_t> sorted_;
+    bool lent_ = false;
 };
+
+// A file-wide array no mesh borrows from: its pages go back now.
+void giveBackFileArray(MeshArena& arena, FixedArray<float>& array) {
+    if (!array.owned()) arena.giveBack(array.data(), array.size() * sizeof(float));
+    array.release();
+}
+
+// A file-wide array in a block of its own, so that the runs meshes borrow of it go back as they
+// are built; from the heap when that block cannot be had.
+bool allocateFileArray(MeshArena& arena, FixedArray<float>& array, size_t count) {
+    if (count <= SIZE_MAX / sizeof(float) && arena.reserve(MeshArena::roundUp(count * sizeof(float))) &&
+        arena.take(array, count))
+        return true;
+    return array.allocate(count);
+}
 
 // The vertices and texture vertices of every mesh, from the file-wide arrays.
 bool finishMeshes(ObjImporter& importer) {
@@ -599,8 +623,10 @@ bool finishMeshes(ObjImporter& importer) {
         return false;
     }
     Renumbering renumbering(slots.data());
-    // The file-wide arrays are released after this; the only mesh may take them over.
+    // The only mesh may take the file-wide arrays over; they are released after this unless
+    // meshes borrow runs of them.
     const bool mayTake = importer.meshes.size() == 1;
+    bool positionsLent = false, texCoordsLent = false;
     for (const auto& named : importer.meshes) {
         if (importer.aborted) return false;
         Mesh& m = named->mesh;
@@ -611,6 +637,7 @@ bool finishMeshes(ObjImporter& importer) {
             return false;
         }
         m.vertexCount = count;
+        positionsLent = renumbering.takeLent() || positionsLent;
         if (!importer.options.textureCoords) continue;
         if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,
                                kTexCoordFloats, mayTake, m.texCoords, count)) {
@@ -618,7 +645,14 @@ bool finishMeshes(ObjImporter& importer) {
             return false;
         }
         m.texCoordCount = count;
+        texCoordsLent = renumbering.takeLent() || texCoordsLent;
     }
+    for (const auto& named : importer.meshes) {
+        named->mesh.lenders[0] = &importer.positionArena;
+        named->mesh.lenders[1] = &importer.texCoordArena;
+    }
+    if (!positionsLent) giveBackFileArray(importer.positionArena, importer.positions);
+    if (!texCoordsLent) giveBackFileArray(importer.texCoordArena, importer.texCoordValues);
     return true;
 }
 
@@ -698,11 +732,13 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
     const bool clusters = importer.options.importAsClusters;
     dialog.send(DialogMessage::Phase,
                 (clusters || importer.countSelectedObjects() == 1) ? IDS_CREATING_MESH : IDS_CREATING_MESHES, 0);
-    if (!importer.positions.allocate(size_t(importer.vertexTotal) * 3)) {
+    if (!allocateFileArray(importer.positionArena, importer.positions, size_t(importer.vertexTotal) * 3)) {
         importer.setError(IDS_NO_MEMORY_VERTICES, importer.vertexTotal);
         return false;
     }
-    if (importer.options.textureCoords && !importer.texCoordValues.allocate(size_t(importer.texCoordTotal) * kTexCoordFloats)) {
+    if (importer.options.textureCoords &&
+        !allocateFileArray(importer.texCoordArena, importer.texCoordValues,
+                           size_t(importer.texCoordTotal) * kTexCoordFloats)) {
         importer.setError(IDS_NO_MEMORY_TEXCOORDS, importer.texCoordTotal);
         return false;
     }
@@ -792,8 +828,6 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
     }
     parser.trimUnfilledPolygons();
     if (!finishMeshes(importer)) return false;
-    importer.positions.release();
-    importer.texCoordValues.release();
     parser.warnAboutSkippedFaces();
     parser.sendCounts();
     dialog.send(DialogMessage::Phase, 0, 0);

@@ -101,6 +101,41 @@ TEST(ParseIndices, MeshesUsingEveryVertexGetThemAll) {
     EXPECT_EQ(two.mesh("a").polygonCount, 2);  // the second "g a" adds to the first record
 }
 
+// An object that brings its own vertices (one unbroken run of the file's) borrows them from the
+// file-wide arrays, which stay for it; scattered references get a copy of their own. When no mesh
+// borrows, the file-wide arrays are gone once the parse is done.
+TEST(ParseIndices, ObjectsWithTheirOwnVerticesBorrowTheFilesValues) {
+    const std::string uvA = "vt 0 0\nvt 0.25 0\nvt 0.5 0\nvt 0.75 0\n", uvB = "vt 0 1\nvt 0.25 1\nvt 0.5 1\nvt 0.75 1\n";
+    Import imp(std::string(kQuadA) + uvA + "g a\nf 1/1 2/2 3/3\n" + kQuadB + uvB + "g b\nf 5/5 6/6 7/7 8/8\n" +
+               "g c\nf 1/1 3/3 8/8\n");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    const Mesh &a = imp.mesh("a"), &b = imp.mesh("b"), &c = imp.mesh("c");
+    EXPECT_EQ(indices(a), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(position(a, 1), (std::vector<float>{1, 0, 0}));
+    EXPECT_EQ(a.texCoords[size_t(2) * kTexCoordFloats], 0.5f);
+    EXPECT_EQ(indices(b), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(texIndices(b), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(position(b, 0), (std::vector<float>{0, 0, 5}));
+    EXPECT_EQ(b.texCoords[size_t(3) * kTexCoordFloats + 1], 1.0f);
+    for (const Mesh* m : {&a, &b}) {
+        EXPECT_FALSE(m->vertices.owned());
+        EXPECT_TRUE(imp.importer.positionArena.holds(m->vertices.data()));
+        EXPECT_TRUE(imp.importer.texCoordArena.holds(m->texCoords.data()));
+        EXPECT_EQ(m->arenaOf(m->vertices.data()), &imp.importer.positionArena);
+    }
+    EXPECT_EQ(indices(c), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(position(c, 2), (std::vector<float>{0, 1, 5}));
+    EXPECT_EQ(c.texCoords[size_t(2) * kTexCoordFloats], 0.75f);
+    EXPECT_TRUE(c.vertices.owned());
+    EXPECT_FALSE(imp.importer.positions.empty());
+
+    Import scattered(std::string(kQuadA) + uvA + "g a\nf 1/1 3/3 4/4\ng b\nf 4/4 2/2 1/1\n");
+    ASSERT_TRUE(scattered.run()) << scattered.error();
+    EXPECT_EQ(position(scattered.mesh("b"), 1), (std::vector<float>{1, 0, 0}));
+    EXPECT_TRUE(scattered.importer.positions.empty());
+    EXPECT_TRUE(scattered.importer.texCoordValues.empty());
+}
+
 // Groups named again, out of the order they were first met, or after faces of no group still
 // fill their own meshes, whichever of them are chosen.
 TEST(ParseIndices, GroupsMetAgainOrOutOfOrderFillTheirOwnMeshes) {

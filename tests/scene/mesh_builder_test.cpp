@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/mtl_material.h"
+#include "obj/obj_parser.h"
 #include "support/scene_access.h"
 #include "support/test_support.h"
 
@@ -147,6 +148,45 @@ TEST(MeshBuilder, StepsAndHostMaterialIndex) {
     imp.materials.push_back(std::make_unique<MtlMaterial>());
     imp.materials.back()->name = "oak";
     EXPECT_EQ(hostMaterialIndices(imp), (std::vector<size_t>{0, 1}));
+}
+
+// Objects that bring their own vertices borrow them from the file's positions; once each is
+// built its run goes back, to the scene's memory where that takes pages, and the scene still
+// has every position.
+TEST(MeshBuilder, BorrowedVerticesGoBackAsTheMeshesAreBuilt) {
+    test::hostScene().resetAll();
+    constexpr int kObjects = 4, kVertices = 90000;  // 4.3 MB of positions: a block of its own mapping
+    std::string file;
+    for (int o = 0; o < kObjects; ++o) {
+        file += "g o" + std::to_string(o) + "\n";
+        for (int v = 0; v < kVertices; ++v) file += "v " + std::to_string(v) + " " + std::to_string(o) + " 0\n";
+        for (int v = 0; v < kVertices; v += 3) {
+            const int first = o * kVertices + v + 1;
+            file += "f " + std::to_string(first) + " " + std::to_string(first + 1) + " " + std::to_string(first + 2) + "\n";
+        }
+    }
+    test::MemoryImport run(file);
+    run.prescan();
+    for (const auto& object : run.importer.objects) object->selected = true;
+    runParse(run.importer, run.link);
+    ASSERT_FALSE(run.importer.aborted) << run.importer.errorText;
+    for (const auto& named : run.importer.meshes) ASSERT_FALSE(named->mesh.vertices.owned()) << named->name;
+    ASSERT_TRUE(buildMeshes(run.importer, run.link));
+    for (int o = 0; o < kObjects; ++o) {
+        const auto* object = test::sceneObject("o" + std::to_string(o));
+        ASSERT_NE(object, nullptr);
+        ASSERT_EQ(object->positions.size(), size_t(kVertices) * 3);
+        EXPECT_EQ(object->positions[3 * 1234], 1234.0);
+        EXPECT_EQ(object->positions[3 * (kVertices - 1) + 1], double(o));
+    }
+    // Every run but the last came back in order: the scene took those pages, where it takes any.
+    MeshArena probe;
+    FixedArray<float> probed;
+    ASSERT_TRUE(probe.reserve(size_t(8) << 20) && probe.take(probed, size_t(2) << 20));
+    probe.giveBack(probed.data(), size_t(8) << 20);
+    if (probe.adoptedBytes() == 0) GTEST_SKIP() << "the scene's memory takes no pages here";
+    const size_t runBytes = size_t(kVertices) * 3 * sizeof(float);
+    EXPECT_GE(run.importer.positionArena.adoptedBytes(), (kObjects - 1) * runBytes - 4096);
 }
 
 void addTriangleMeshes(ObjImporter& imp, int count) {
