@@ -83,11 +83,18 @@ bool Mesh::allocTexCoords(int32_t count) {
     return true;
 }
 
+namespace {
+
+size_t entryBytes(int32_t count) { return MeshArena::roundUp(size_t(count < 0 ? 0 : count) * 4); }
+
+}  // namespace
+
 size_t Mesh::arenaBytes(const ObjectInfo& o, bool withTexCoords) {
-    auto bytes = [](int32_t count, size_t each) { return MeshArena::roundUp(size_t(count < 0 ? 0 : count) * each); };
-    size_t total = bytes(o.indexCount, 4) + 2 * bytes(o.polygonCount, 4);
-    if (withTexCoords) total += bytes(o.indexCount, 4) + bytes(o.polygonCount, 4);
-    return total;
+    return (withTexCoords ? 2 : 1) * entryBytes(o.indexCount);
+}
+
+size_t Mesh::columnArenaBytes(const ObjectInfo& o, bool withTexCoords) {
+    return (withTexCoords ? 3 : 2) * entryBytes(o.polygonCount);
 }
 
 bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) {
@@ -98,10 +105,10 @@ bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) 
     polygonMaterials.restart();
     polygonSizes.restart();
     polygonTexCoordCounts.restart();
-    bool ok = allocateFrom(arena, vertexIndices, n) && allocateFrom(arena, polygonMaterials.entries, p) &&
-              allocateFrom(arena, polygonSizes.entries, p) &&
+    bool ok = allocateFrom(arena, vertexIndices, n) && allocateFrom(columnArena, polygonMaterials.entries, p) &&
+              allocateFrom(columnArena, polygonSizes.entries, p) &&
               (!withTexCoords || (allocateFrom(arena, texCoordIndices, n) &&
-                                  allocateFrom(arena, polygonTexCoordCounts.entries, p)));
+                                  allocateFrom(columnArena, polygonTexCoordCounts.entries, p)));
     if (!ok) {
         vertexIndices.release();
         texCoordIndices.release();

@@ -102,8 +102,11 @@ class Mesh {
 public:
     virtual ~Mesh() = default;
 
-    // Where the arrays come from when set: one block shared by all meshes of the run.
+    // Where the arrays come from when set: one block shared by all meshes of the run, and one
+    // for the polygon columns, so that the pages of the columns that stay uniform are never
+    // touched (between the index arrays they would share pages with them).
     MeshArena* arena = nullptr;
+    MeshArena* columnArena = nullptr;
     // Where the runs of the file-wide positions and texture vertices that the mesh borrows come
     // from, when set: arrays go back to whichever of these holds them.
     MeshArena* lenders[2] = {};
@@ -112,8 +115,10 @@ public:
     bool allocTexCoords(int32_t count);
     // Without texture coordinates the texture index arrays stay empty.
     bool allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords = true);
-    // Bytes the polygon arrays of an object's mesh take, for sizing a MeshArena.
+    // Bytes the index arrays and the polygon columns of an object's mesh take, for sizing the
+    // two MeshArenas.
     static size_t arenaBytes(const ObjectInfo& object, bool withTexCoords);
+    static size_t columnArenaBytes(const ObjectInfo& object, bool withTexCoords);
     // Callers keep p below polygonCount and the fills within the index arrays.
     // Inline: called once per face, mostly with three or four corners.
     void setPolygonVertices(int32_t p, int32_t n, const int32_t* indices, int32_t material) {
@@ -160,7 +165,7 @@ public:
 
     // The arena or lender that holds p, if any.
     MeshArena* arenaOf(const void* p) const {
-        for (MeshArena* a : {arena, lenders[0], lenders[1]})
+        for (MeshArena* a : {arena, columnArena, lenders[0], lenders[1]})
             if (a && a->holds(p)) return a;
         return nullptr;
     }
@@ -253,8 +258,9 @@ public:
     FixedArray<float> texCoordValues;
     std::unique_ptr<ObjectInfo> combinedObject;
     std::vector<std::unique_ptr<ObjectInfo>> objects;
-    // Declared before the meshes, so that it outlives the arrays they borrow from it.
+    // Declared before the meshes, so that they outlive the arrays they borrow from them.
     MeshArena meshArena;
+    MeshArena columnArena;
     std::vector<std::unique_ptr<NamedMesh>> meshes;
     char lastMapFolder[kMapFolderSize] = {};
     std::vector<std::string> materialLibraries;

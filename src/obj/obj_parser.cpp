@@ -666,19 +666,28 @@ bool isUsablePosition(const float* position) {
     return true;
 }
 
-// One block for the polygon arrays of every mesh; when it cannot be had, each mesh allocates its
-// own arrays and a shortage is reported for the object that meets it.
+// One block for the index arrays of every mesh and one for their polygon columns; when one cannot
+// be had, each mesh allocates those arrays itself and a shortage is reported for the object that
+// meets it.
 static void reserveMeshArena(ObjImporter& importer) {
     const bool tex = importer.options.textureCoords;
-    size_t total = 0;
+    size_t total = 0, columns = 0;
     if (importer.combinedObject) {
         total = Mesh::arenaBytes(*importer.combinedObject, tex);
+        columns = Mesh::columnArenaBytes(*importer.combinedObject, tex);
     } else {
         for (const auto& o : importer.objects)
-            if (o->selected) total += Mesh::arenaBytes(*o, tex);
+            if (o->selected) {
+                total += Mesh::arenaBytes(*o, tex);
+                columns += Mesh::columnArenaBytes(*o, tex);
+            }
     }
-    if (!importer.meshArena.reserve(total)) return;
-    for (const auto& named : importer.meshes) named->mesh.arena = &importer.meshArena;
+    const bool indices = importer.meshArena.reserve(total);
+    const bool polygons = importer.columnArena.reserve(columns);
+    for (const auto& named : importer.meshes) {
+        if (indices) named->mesh.arena = &importer.meshArena;
+        if (polygons) named->mesh.columnArena = &importer.columnArena;
+    }
 }
 
 bool prepareMeshes(ObjImporter& importer) {
