@@ -90,12 +90,18 @@ uint64_t importFile(const std::string& path) {
     selectObjects(importer, "*");
     importWorkerBody(importer, link);
     if (importer.aborted) std::fprintf(stderr, "import failed: %s\n", importer.errorText);
-    uint64_t bytes = (uint64_t(importer.vertexTotal) + uint64_t(importer.texCoordTotal)) * 12;
+    // What is written: the file-wide arrays, the vertices a mesh copied rather than borrowed, and
+    // the polygon columns that are not uniform.
+    uint64_t bytes = uint64_t(importer.vertexTotal) * 12 + uint64_t(importer.texCoordTotal) * kTexCoordFloats * 4;
+    auto copied = [&](const FixedArray<float>& values, const MeshArena& lender) {
+        return lender.holds(values.data()) ? 0 : values.size() * 4;
+    };
+    auto written = [](const PolygonColumn& column) { return column.uniform() ? 0 : column.size() * 4; };
     for (const auto& m : importer.meshes) {
         const Mesh& mesh = m->mesh;
-        bytes += (mesh.vertices.size() + mesh.texCoords.size()) * 4;
+        bytes += copied(mesh.vertices, importer.positionArena) + copied(mesh.texCoords, importer.texCoordArena);
         bytes += (mesh.vertexIndices.size() + mesh.texCoordIndices.size()) * 4;
-        bytes += (mesh.polygonSizes.size() + mesh.polygonMaterials.size() + mesh.polygonTexCoordCounts.size()) * 4;
+        bytes += written(mesh.polygonSizes) + written(mesh.polygonMaterials) + written(mesh.polygonTexCoordCounts);
     }
     return bytes;
 }
