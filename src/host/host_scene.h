@@ -21,7 +21,7 @@ enum class ItemKind {
 
 struct ClusterData {
     std::string name;
-    SceneArray<long> polygons;
+    SceneArray<int32_t> polygons;  // 32 bits, as the object's polygon arrays
     std::string material;  // full name of the material assigned through this cluster, if any
 };
 

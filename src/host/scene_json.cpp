@@ -87,7 +87,7 @@ void writeObject(JsonWriter& json, const HostScene& scene, int id, const SceneRu
     if (run)
         if (auto found = run->clusterSourceNames.find(id); found != run->clusterSourceNames.end())
             clusterSources = &found->second;
-    auto polygons = [&](const SceneArray<long>& list) { integers(json, list.data(), list.size()); };
+    auto polygons = [&](const SceneArray<int32_t>& list) { integers(json, list.data(), list.size()); };
     json.key("clusters").beginArray();
     for (const auto& c : o.clusters) {
         if (!c.material.empty()) continue;

@@ -42,6 +42,15 @@ std::string numberText(T value) {
     return std::string(buffer, result.ptr);
 }
 
+// Values beyond 32 bits name no polygon or vertex the host could hold: they are kept as -1,
+// which the host refuses as it would refuse the value itself.
+int32_t narrowIndex(LONG v) { return (v < INT32_MIN || v > INT32_MAX) ? int32_t(-1) : static_cast<int32_t>(v); }
+
+void assignPolygons(standin::SceneArray<int32_t>& to, const LONG* polygons, LONG count) {
+    to.resize(size_t(std::max<LONG>(count, 0)));
+    std::transform(polygons, polygons + to.size(), to.begin(), narrowIndex);
+}
+
 int validItem(const CRef& ref) { return !isInterface(ref) && scene().valid(ref.item()) ? ref.item() : -1; }
 
 standin::PendingMesh* pendingOf(int object) {
@@ -283,9 +292,10 @@ CStatus Geometry::AddCluster(const CString& type, const CString& clusterName, co
     if (id < 0) return CStatus::InvalidArgument;
     standin::ClusterData cluster;
     cluster.name = name(clusterName);
-    cluster.polygons.assign(indices.GetArray(), indices.GetArray() + indices.GetCount());
-    scene().item(id).clusters.push_back(cluster);
-    out = Cluster(CRef(scene().add(ItemKind::Cluster, cluster.name, id)));
+    assignPolygons(cluster.polygons, indices.GetArray(), indices.GetCount());
+    const std::string added = cluster.name;
+    scene().item(id).clusters.push_back(std::move(cluster));
+    out = Cluster(CRef(scene().add(ItemKind::Cluster, added, id)));
     return CStatus::OK;
 }
 
@@ -369,9 +379,6 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     record([&] { return "CMeshBuilder::AddPolygons " + std::to_string(count); });
     auto* mesh = pendingOf(ref_.item());
     if (!mesh || count < 0) return CStatus::InvalidArgument;
-    // Values beyond 32 bits name no vertex the host could hold: they are kept as -1, which the
-    // build refuses as it would refuse the value itself.
-    auto narrow = [](LONG v) { return (v < INT32_MIN || v > INT32_MAX) ? int32_t(-1) : static_cast<int32_t>(v); };
     // Polygons given in many parts: the arrays double, never grow to the exact size of each part,
     // which would copy them once per part.
     auto makeRoom = [](auto& array, size_t more) {
@@ -402,7 +409,7 @@ CStatus CMeshBuilder::AddPolygons(LONG count, const LONG* sizes, const LONG* ind
     const size_t first = mesh->polygonIndices.size();
     makeRoom(mesh->polygonIndices, corners);
     mesh->polygonIndices.resize(first + corners);
-    std::transform(indices, indices + corners, mesh->polygonIndices.begin() + std::ptrdiff_t(first), narrow);
+    std::transform(indices, indices + corners, mesh->polygonIndices.begin() + std::ptrdiff_t(first), narrowIndex);
     return CStatus::OK;
 }
 
@@ -442,8 +449,8 @@ CStatus CMeshBuilder::SetPolygonsMaterial(const CRef& material, LONG count, cons
     standin::ClusterData cluster;
     cluster.name = ToAscii(clusterName);
     cluster.material = ToAscii(material.GetAsText());
-    cluster.polygons.assign(polygons, polygons + count);
-    scene().item(id).clusters.push_back(cluster);
+    assignPolygons(cluster.polygons, polygons, count);
+    scene().item(id).clusters.push_back(std::move(cluster));
     return CStatus::OK;
 }
 

@@ -105,6 +105,22 @@ TEST(StandInMeshBuilder, RefusesIndicesNoHostVertexCanHave) {
     m.builder.AddVertices(3, positions);
     m.builder.AddPolygons(1, sizes, indices);
     EXPECT_EQ(m.builder.Build(false).GetCode(), CStatus::Fail);
+
+    // Clusters keep their polygons in 32 bits too: a number beyond them is no polygon, not the
+    // polygon its low bits would name.
+    BuiltMesh built("clustered");
+    built.builder.AddVertices(3, positions);
+    const LONG triangle[] = {0, 1, 2};
+    built.builder.AddPolygons(1, sizes, triangle);
+    ASSERT_EQ(built.builder.Build(false).GetCode(), CStatus::OK);
+    CLongArray polygons;
+    polygons.Add(0);
+    polygons.Add(static_cast<LONG>(beyond));
+    Cluster cluster;
+    Geometry geometry = built.object.GetActivePrimitive().GetGeometry(0);
+    ASSERT_EQ(geometry.AddCluster(siPolygonCluster, AsciiString("part"), polygons, cluster), CStatus::OK);
+    ASSERT_EQ(built.item().clusters.size(), 1u);
+    EXPECT_EQ(built.item().clusters[0].polygons, (std::vector<int32_t>{0, -1}));
 }
 
 }  // namespace

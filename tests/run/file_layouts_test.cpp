@@ -173,9 +173,9 @@ TEST_F(Layouts, NamesThatDifferInCaseOrMeetAsHostNames) {
     ASSERT_TRUE(import(file)) << err;
     ASSERT_EQ(object("model").clusters.size(), 2u);
     EXPECT_EQ(object("model").clusters[0].name, "Box");
-    EXPECT_EQ(object("model").clusters[0].polygons, std::vector<long>{0});
+    EXPECT_EQ(object("model").clusters[0].polygons, std::vector<int32_t>{0});
     EXPECT_EQ(object("model").clusters[1].name, "box");
-    EXPECT_EQ(object("model").clusters[1].polygons, std::vector<long>{1});
+    EXPECT_EQ(object("model").clusters[1].polygons, std::vector<int32_t>{1});
 }
 
 // Faces of one or two corners are skipped with a warning naming the line; a mesh the host
