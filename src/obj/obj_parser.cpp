@@ -1,6 +1,7 @@
 #include "obj/obj_parser.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -510,10 +511,13 @@ struct Parser {
 };
 
 // Gives a mesh exactly the file entries its corners name, numbered in file order, and rewrites
-// the corners to those numbers. slots holds one entry per file entry, all 0 before and after.
+// the corners to those numbers. The entries a mesh uses are marked one bit each in marks (one
+// bit per file entry); numbers go to slots (one entry per file entry) only for a mesh whose
+// entries must be copied, so that most meshes write nothing but bits. Both are all 0 before and
+// after each mesh.
 class Renumbering {
 public:
-    explicit Renumbering(int32_t* slots) : slots_(slots) {}
+    Renumbering(uint64_t* marks, int32_t* slots) : marks_(marks), slots_(slots) {}
 
     // corners: file-wide indices, each below the file's count of values (width floats each).
     // False when the mesh's array cannot be had (the corners are then left as they were).
@@ -527,8 +531,10 @@ public:
         int32_t lo = INT32_MAX, hi = -1;
         for (size_t c = 0; c < cornerCount; ++c) {
             const int32_t g = corners[c];
-            if (slots_[g]) continue;
-            slots_[g] = 1;
+            uint64_t& word = marks_[size_t(g) >> 6];
+            const uint64_t bit = uint64_t(1) << (g & 63);
+            if (word & bit) continue;
+            word |= bit;
             ++used;
             lo = std::min(lo, g);
             hi = std::max(hi, g);
@@ -538,62 +544,58 @@ public:
         if (mayTake && used * width == values.size()) {
             out.swap(values);
             values.release();
-            clear(true, lo, hi);
+            clearMarks(lo, hi);
             return true;
-        }
-        // Entries spread far wider than the mesh uses are put in order by sorting them, so that
-        // a file of many small objects that all reach far back costs no scan of the whole range.
-        const bool dense = size_t(hi - lo) + 1 <= 4 * used;
-        if (!dense) {
-            sorted_.clear();
-            for (size_t c = 0; c < cornerCount; ++c)
-                if (slots_[corners[c]] == 1) {
-                    slots_[corners[c]] = 2;
-                    sorted_.push_back(corners[c]);
-                }
-            std::sort(sorted_.begin(), sorted_.end());
         }
         if (size_t(hi - lo) + 1 == used) {
             // One unbroken run of entries, as an object that brings its own vertices has: the
             // numbers are the file's, less the first, and the entries are the file's own.
             out.borrow(values.data() + size_t(lo) * width, used * width);
             for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
-            clear(true, lo, hi);
+            clearMarks(lo, hi);
             lent_ = true;
             return true;
         }
-        if (!out.allocate(used * width)) {
-            clear(dense, lo, hi);
-            return false;
+        // Entries spread far wider than the mesh uses are put in order by sorting them, so that
+        // a file of many small objects that all reach far back costs no scan of the whole range.
+        const bool dense = size_t(hi - lo) + 1 <= 4 * used;
+        sorted_.clear();
+        if (dense) {
+            for (size_t w = size_t(lo) >> 6; w <= size_t(hi) >> 6; ++w)
+                for (uint64_t bits = marks_[w]; bits; bits &= bits - 1)
+                    sorted_.push_back(int32_t(w * 64 + size_t(std::countr_zero(bits))));
+            clearMarks(lo, hi);
+        } else {
+            for (size_t c = 0; c < cornerCount; ++c) {
+                const int32_t g = corners[c];
+                uint64_t& word = marks_[size_t(g) >> 6];
+                const uint64_t bit = uint64_t(1) << (g & 63);
+                if (!(word & bit)) continue;
+                word &= ~bit;  // each entry once; the marks are clear again at the end
+                sorted_.push_back(g);
+            }
+            std::sort(sorted_.begin(), sorted_.end());
         }
+        if (!out.allocate(used * width)) return false;
         int32_t next = 0;
-        auto take = [&](int32_t g) {
+        for (int32_t g : sorted_) {
             slots_[g] = ++next;
             std::memcpy(out.data() + size_t(next - 1) * width, values.data() + size_t(g) * width, width * sizeof(float));
-        };
-        if (dense) {
-            for (int32_t g = lo; g <= hi; ++g)
-                if (slots_[g]) take(g);
-        } else {
-            for (int32_t g : sorted_) take(g);
         }
         for (size_t c = 0; c < cornerCount; ++c) corners[c] = slots_[corners[c]] - 1;
-        clear(dense, lo, hi);
+        for (int32_t g : sorted_) slots_[g] = 0;
         return true;
     }
 
-private:
-    void clear(bool dense, int32_t lo, int32_t hi) {
-        if (dense) std::memset(slots_ + lo, 0, size_t(hi - lo + 1) * sizeof(int32_t));
-        else
-            for (int32_t g : sorted_) slots_[g] = 0;
-    }
-
-public:
     // Whether a mesh borrows entries of the file's array since the last call.
     bool takeLent() { return std::exchange(lent_, false); }
 
 private:
+    void clearMarks(int32_t lo, int32_t hi) {
+        std::memset(marks_ + (size_t(lo) >> 6), 0, ((size_t(hi) >> 6) - (size_t(lo) >> 6) + 1) * sizeof(uint64_t));
+    }
+
+    uint64_t* marks_;
     int32_t* slots_;
     std::vector<int32_t> sorted_;
     bool lent_ = false;
@@ -617,12 +619,13 @@ bool allocateFileArray(MeshArena& arena, FixedArray<float>& array, size_t count)
 // The vertices and texture vertices of every mesh, from the file-wide arrays.
 bool finishMeshes(ObjImporter& importer) {
     const size_t slotCount = size_t(std::max(importer.vertexTotal, importer.texCoordTotal));
+    FixedArray<uint64_t> marks;
     FixedArray<int32_t> slots;
-    if (!slots.allocate(slotCount)) {
+    if (!marks.allocate(slotCount / 64 + 1) || !slots.allocate(slotCount)) {
         importer.setError(IDS_NO_MEMORY_VERTICES, importer.vertexTotal);
         return false;
     }
-    Renumbering renumbering(slots.data());
+    Renumbering renumbering(marks.data(), slots.data());
     // The only mesh may take the file-wide arrays over; they are released after this unless
     // meshes borrow runs of them.
     const bool mayTake = importer.meshes.size() == 1;

@@ -75,6 +75,18 @@ TEST(ParseIndices, ScatteredReferencesAreOrderedAsDenseOnes) {
     EXPECT_EQ(a.vertexCount, 4);
     EXPECT_EQ(indices(a), (std::vector<int32_t>{3, 0, 2, 1, 3, 0}));
     EXPECT_EQ(position(a, 2), (std::vector<float>{49, 0, 0}));
+
+    // Every other vertex over several words of marks, named backwards: dense, with gaps.
+    std::string faces = "g b\n";
+    for (int v = 151; v >= 15; v -= 6)
+        faces += "f " + std::to_string(v) + " " + std::to_string(v - 2) + " " + std::to_string(v - 4) + "\n";
+    Import gaps(file + file + faces);
+    ASSERT_TRUE(gaps.run()) << gaps.error();
+    const Mesh& b = gaps.mesh("b");
+    ASSERT_EQ(b.vertexCount, 69);  // file vertices 15, 17, ... 151
+    for (int i = 0; i < b.vertexCount; ++i) ASSERT_EQ(position(b, i)[0], float((14 + 2 * i) % 100)) << i;
+    EXPECT_EQ(indices(b)[0], 68);
+    EXPECT_EQ(indices(b)[2], 66);
 }
 
 // A mesh that uses every vertex of the file keeps the file's own values; a second such mesh
