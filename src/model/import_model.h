@@ -172,6 +172,9 @@ public:
 
     int32_t vertexCount = 0;
     FixedArray<float> vertices;
+    // Set when every vertex is named by a stored corner, as the parse numbers them: nothing
+    // needs to find the vertices no polygon uses.
+    bool everyVertexUsed = false;
     int32_t texCoordCount = 0;
     FixedArray<float> texCoords;
     int32_t normalCount = 0;

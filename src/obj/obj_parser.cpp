@@ -640,6 +640,7 @@ bool finishMeshes(ObjImporter& importer) {
             return false;
         }
         m.vertexCount = count;
+        m.everyVertexUsed = true;  // a mesh takes exactly the entries its corners name
         positionsLent = renumbering.takeLent() || positionsLent;
         if (!importer.options.textureCoords) continue;
         if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,

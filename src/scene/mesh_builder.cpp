@@ -51,6 +51,7 @@ struct PartBuffers {
 // Marks the vertices that polygons use, before the indices are handed over and given back.
 void markUsedVertices(const Mesh& mesh, PartBuffers& parts) {
     const size_t vertexCount = size_t(mesh.vertexCount);
+    if (mesh.everyVertexUsed) return;  // setPositions takes them all
     parts.used.assign(vertexCount, 0);
     for (int32_t c = 0; c < mesh.vertexIndexFill; ++c) {
         const int32_t v = mesh.vertexIndices[size_t(c)];
@@ -66,8 +67,17 @@ void addPolygons(XSI::CMeshBuilder& builder, Mesh& mesh, PartBuffers& parts) {
     do {
         const size_t first = corner;
         parts.sizes.clear();
+        const PolygonColumn& sizes = mesh.polygonSizes;
+        if (sizes.uniformOver(size_t(mesh.polygonCount)) && sizes.shared() > 0) {
+            // One size for every polygon: as many whole polygons as fill a part, at least one.
+            const size_t size = size_t(sizes.shared());
+            const size_t count = std::min(size_t(mesh.polygonCount - p), std::max<size_t>(1, (kPartSize + size - 1) / size));
+            parts.sizes.assign(count, XSI::LONG(size));
+            p += int32_t(count);
+            corner += count * size;
+        }
         for (; p < mesh.polygonCount && (parts.sizes.empty() || corner - first < kPartSize); ++p) {
-            const int32_t size = mesh.polygonSizes[size_t(p)];
+            const int32_t size = sizes[size_t(p)];
             parts.sizes.push_back(size);
             if (size > 0) corner += size_t(size);
         }
@@ -89,6 +99,12 @@ void setPositions(XSI::CMeshBuilder& builder, const Mesh& mesh, PartBuffers& par
     for (size_t first = 0; first < vertexCount; first += kPartSize) {
         const size_t count = std::min(kPartSize, vertexCount - first);
         parts.positions.resize(count * 3);
+        if (mesh.everyVertexUsed) {
+            const float* from = mesh.vertices.data() + first * 3;
+            std::copy(from, from + count * 3, parts.positions.begin());
+            builder.SetVertexPositions(XSI::LONG(count), parts.positions.data(), XSI::LONG(first));
+            continue;
+        }
         bool any = false;
         for (size_t i = 0; i < count; ++i) {
             const size_t v = first + i;
@@ -314,7 +330,12 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
                 accessor.GetNodeIndices(nodes);
                 // The host numbers nodes in corner order; reorder only if it ever does otherwise.
                 bool cornerOrder = nodes.GetCount() == XSI::LONG(mesh.vertexIndexFill);
-                for (XSI::LONG n = 0; cornerOrder && n < nodes.GetCount(); ++n) cornerOrder = nodes[n] == n;
+                if (cornerOrder) {
+                    XSI::LONG differs = 0;  // no early exit: the loop is one vector compare per few nodes
+                    const XSI::LONG* node = nodes.GetArray();
+                    for (XSI::LONG n = 0; n < nodes.GetCount(); ++n) differs |= node[n] ^ n;
+                    cornerOrder = differs == 0;
+                }
                 if (cornerOrder) {
                     const XSI::LONG nodeCount = nodes.GetCount();
                     nodes = XSI::CLongArray();  // given back before the values take their room

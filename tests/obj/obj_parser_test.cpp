@@ -140,6 +140,7 @@ TEST(ParseIndices, ObjectsWithTheirOwnVerticesBorrowTheFilesValues) {
     EXPECT_EQ(c.texCoords[size_t(2) * kTexCoordFloats], 0.75f);
     EXPECT_TRUE(c.vertices.owned());
     EXPECT_FALSE(imp.importer.positions.empty());
+    for (const Mesh* m : {&a, &b, &c}) EXPECT_TRUE(m->everyVertexUsed);  // each takes only what it names
 
     Import scattered(std::string(kQuadA) + uvA + "g a\nf 1/1 3/3 4/4\ng b\nf 4/4 2/2 1/1\n");
     ASSERT_TRUE(scattered.run()) << scattered.error();
