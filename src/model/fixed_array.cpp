@@ -96,10 +96,10 @@ void MeshArena::discardFront(size_t end) {
     discarded_ = end;
 }
 
-void MeshArena::giveBack(const void* data, size_t bytes) {
+void MeshArena::giveBack(const void* data, size_t bytes, bool exact) {
     if (!holds(data) || bytes == 0) return;
     const size_t start = size_t(static_cast<const unsigned char*>(data) - block_);
-    const size_t end = std::min(start + roundUp(bytes), used_);
+    const size_t end = std::min(start + (exact ? bytes : roundUp(bytes)), used_);
     if (start > returned_) {
         laterReturns_[start] = std::max(laterReturns_[start], end);
         // A large array goes back at once (its whole pages; the ones it shares wait for the

@@ -100,7 +100,9 @@ public:
     // Takes back the entries of an array it handed out, which are not read again. The whole pages
     // go back once every array handed out before them has come back too (to the stand-in scene's
     // memory where it takes them, else to the system), or to the system at once for a large array.
-    void giveBack(const void* data, size_t bytes);
+    // With exact, the range ends where it says rather than at the array's padding: for a run of
+    // an array handed out whole, whose next run may start right behind it.
+    void giveBack(const void* data, size_t bytes, bool exact = false);
     static size_t roundUp(size_t bytes) { return (bytes + 15) & ~size_t(15); }
     // Arrays at least this large give their pages back even while arrays before them are out;
     // smaller ones wait, so that many small meshes cost few system calls.

@@ -108,7 +108,8 @@ public:
     MeshArena* arena = nullptr;
     MeshArena* columnArena = nullptr;
     // Where the runs of the file-wide positions and texture vertices that the mesh borrows come
-    // from, when set: arrays go back to whichever of these holds them.
+    // from, when set: arrays go back to whichever of these holds them. The runs of all meshes
+    // never overlap, so that one going back leaves the others whole.
     MeshArena* lenders[2] = {};
 
     bool resizeVertices(int32_t count);
@@ -148,7 +149,7 @@ public:
     template <typename T>
     void giveBack(FixedArray<T>& array) {
         if (MeshArena* from = array.owned() ? nullptr : arenaOf(array.data()))
-            from->giveBack(array.data(), array.size() * sizeof(T));
+            from->giveBack(array.data(), array.size() * sizeof(T), from == lenders[0] || from == lenders[1]);
         array.release();
     }
     // The same for a column; a uniform one has written nothing that needs to go back early.

@@ -510,6 +510,13 @@ struct Parser {
     }
 };
 
+// The runs of one file-wide array that meshes borrow, in the order they were lent: each starts
+// at or after the end of the one before, so no two overlap.
+struct LentRuns {
+    int32_t end = 0;  // entries before this may belong to a run lent already
+    std::vector<std::pair<int32_t, int32_t>> runs;  // first entry and count
+};
+
 // Gives a mesh exactly the file entries its corners name, numbered in file order, and rewrites
 // the corners to those numbers. The entries a mesh uses are marked one bit each in marks (one
 // bit per file entry); numbers go to slots (one entry per file entry) only for a mesh whose
@@ -524,9 +531,10 @@ public:
     // outCount: the entries the mesh takes (also when they could not be had). With mayTake, a
     // mesh that uses every entry of the file takes the file's array itself: its entries and
     // numbers are then the file's, and nothing is copied or renumbered. A mesh that uses one
-    // unbroken run of entries borrows that run of the file's array, which must then outlive it.
+    // unbroken run of entries after every run in lent borrows that run of the file's array,
+    // which must then outlive it; the run is added to lent.
     bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, size_t width, bool mayTake,
-               FixedArray<float>& out, int32_t& outCount) {
+               LentRuns& lent, FixedArray<float>& out, int32_t& outCount) {
         size_t used = 0;
         int32_t lo = INT32_MAX, hi = -1;
         for (size_t c = 0; c < cornerCount; ++c) {
@@ -547,13 +555,14 @@ public:
             clearMarks(lo, hi);
             return true;
         }
-        if (size_t(hi - lo) + 1 == used) {
+        if (size_t(hi - lo) + 1 == used && lo >= lent.end) {
             // One unbroken run of entries, as an object that brings its own vertices has: the
             // numbers are the file's, less the first, and the entries are the file's own.
             out.borrow(values.data() + size_t(lo) * width, used * width);
             for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
             clearMarks(lo, hi);
-            lent_ = true;
+            lent.runs.emplace_back(lo, int32_t(used));
+            lent.end = hi + 1;
             return true;
         }
         // Entries spread far wider than the mesh uses are put in order by sorting them, so that
@@ -587,9 +596,6 @@ public:
         return true;
     }
 
-    // Whether a mesh borrows entries of the file's array since the last call.
-    bool takeLent() { return std::exchange(lent_, false); }
-
 private:
     void clearMarks(int32_t lo, int32_t hi) {
         std::memset(marks_ + (size_t(lo) >> 6), 0, ((size_t(hi) >> 6) - (size_t(lo) >> 6) + 1) * sizeof(uint64_t));
@@ -598,13 +604,24 @@ private:
     uint64_t* marks_;
     int32_t* slots_;
     std::vector<int32_t> sorted_;
-    bool lent_ = false;
 };
 
-// A file-wide array no mesh borrows from: its pages go back now.
-void giveBackFileArray(MeshArena& arena, FixedArray<float>& array) {
-    if (!array.owned()) arena.giveBack(array.data(), array.size() * sizeof(float));
-    array.release();
+// What no mesh borrows of a file-wide array goes back now: all of it, or the entries between
+// the runs meshes borrow (which go back as their meshes are built).
+void giveBackFileArray(MeshArena& arena, FixedArray<float>& array, size_t width, const LentRuns& lent) {
+    if (lent.runs.empty()) {
+        if (!array.owned()) arena.giveBack(array.data(), array.size() * sizeof(float));
+        array.release();
+        return;
+    }
+    size_t next = 0;
+    for (const auto& [first, count] : lent.runs) {
+        if (size_t(first) > next)
+            arena.giveBack(array.data() + next * width, (size_t(first) - next) * width * sizeof(float), true);
+        next = size_t(first) + size_t(count);
+    }
+    if (next * width < array.size())
+        arena.giveBack(array.data() + next * width, array.size() * sizeof(float) - next * width * sizeof(float));
 }
 
 // A file-wide array in a block of its own, so that the runs meshes borrow of it go back as they
@@ -629,34 +646,32 @@ bool finishMeshes(ObjImporter& importer) {
     // The only mesh may take the file-wide arrays over; they are released after this unless
     // meshes borrow runs of them.
     const bool mayTake = importer.meshes.size() == 1;
-    bool positionsLent = false, texCoordsLent = false;
+    LentRuns positionRuns, texCoordRuns;
     for (const auto& named : importer.meshes) {
         if (importer.aborted) return false;
         Mesh& m = named->mesh;
         int32_t count = 0;
         if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions, 3, mayTake,
-                               m.vertices, count)) {
+                               positionRuns, m.vertices, count)) {
             importer.setError(IDS_NO_MEMORY_VERTICES, count);
             return false;
         }
         m.vertexCount = count;
         m.everyVertexUsed = true;  // a mesh takes exactly the entries its corners name
-        positionsLent = renumbering.takeLent() || positionsLent;
         if (!importer.options.textureCoords) continue;
         if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,
-                               kTexCoordFloats, mayTake, m.texCoords, count)) {
+                               kTexCoordFloats, mayTake, texCoordRuns, m.texCoords, count)) {
             importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
             return false;
         }
         m.texCoordCount = count;
-        texCoordsLent = renumbering.takeLent() || texCoordsLent;
     }
     for (const auto& named : importer.meshes) {
         named->mesh.lenders[0] = &importer.positionArena;
         named->mesh.lenders[1] = &importer.texCoordArena;
     }
-    if (!positionsLent) giveBackFileArray(importer.positionArena, importer.positions);
-    if (!texCoordsLent) giveBackFileArray(importer.texCoordArena, importer.texCoordValues);
+    giveBackFileArray(importer.positionArena, importer.positions, 3, positionRuns);
+    giveBackFileArray(importer.texCoordArena, importer.texCoordValues, kTexCoordFloats, texCoordRuns);
     return true;
 }
 

@@ -189,6 +189,50 @@ TEST(MeshBuilder, BorrowedVerticesGoBackAsTheMeshesAreBuilt) {
     EXPECT_GE(run.importer.positionArena.adoptedBytes(), (kObjects - 1) * runBytes - 4096);
 }
 
+// Runs of the file's positions that objects borrow lie side by side, and one may overlap
+// another: each object's positions stay whole while the runs before them go back. The first
+// object's run ends four bytes before a page boundary; the third object names vertices of the
+// second one's run as well as its own.
+TEST(MeshBuilder, BorrowedRunsGoBackWithoutTouchingTheirNeighbours) {
+    test::hostScene().resetAll();
+    constexpr int kFirst = 87381;  // 1 MB less 4 bytes of positions
+    constexpr int kSecond = 100000, kThirdOwn = 50000, kShared = 50000;  // 2.8 MB: pages go back to the system
+    std::string file;
+    auto vertices = [&](int from, int count) {
+        for (int v = from; v < from + count; ++v) file += "v " + std::to_string(v + 1) + " 1 2\n";
+    };
+    auto faces = [&](int from, int count) {  // triangles over every vertex of the range (1-based in the file)
+        for (int v = 0; v < count; v += 3) {
+            const int first = from + std::min(v, count - 3) + 1;
+            file += "f " + std::to_string(first) + " " + std::to_string(first + 1) + " " + std::to_string(first + 2) + "\n";
+        }
+    };
+    file += "g first\n";
+    vertices(0, kFirst);
+    faces(0, kFirst);
+    file += "g second\n";
+    vertices(kFirst, kSecond);
+    faces(kFirst, kSecond);
+    file += "g third\n";
+    vertices(kFirst + kSecond, kThirdOwn);
+    faces(kFirst + kSecond - kShared, kShared + kThirdOwn);
+    test::MemoryImport run(file);
+    run.prescan();
+    for (const auto& object : run.importer.objects) object->selected = true;
+    runParse(run.importer, run.link);
+    ASSERT_FALSE(run.importer.aborted) << run.importer.errorText;
+    ASSERT_TRUE(buildMeshes(run.importer, run.link));
+    const std::pair<const char*, int> objects[] = {
+        {"first", 0}, {"second", kFirst}, {"third", kFirst + kSecond - kShared}};
+    for (const auto& [name, firstVertex] : objects) {
+        const auto* object = test::sceneObject(name);
+        ASSERT_NE(object, nullptr) << name;
+        const size_t count = object->positions.size() / 3;
+        for (size_t v = 0; v < count; ++v)
+            ASSERT_EQ(object->positions[v * 3], double(firstVertex + int(v) + 1)) << name << " vertex " << v;
+    }
+}
+
 void addTriangleMeshes(ObjImporter& imp, int count) {
     for (int i = 0; i < count; ++i) {
         imp.meshes.push_back(std::make_unique<NamedMesh>());
