@@ -108,9 +108,12 @@ public:
     MeshArena* arena = nullptr;
     MeshArena* columnArena = nullptr;
     // Where the runs of the file-wide positions and texture vertices that the mesh borrows come
-    // from, when set: arrays go back to whichever of these holds them. The runs of all meshes
-    // never overlap, so that one going back leaves the others whole.
+    // from, when set: arrays go back to whichever of these holds them. Where the runs of two
+    // meshes overlap, the first gives back only its share (the bytes before the second run), so
+    // that one going back leaves the others whole.
     MeshArena* lenders[2] = {};
+    size_t vertexReturnBytes = SIZE_MAX;
+    size_t texCoordReturnBytes = SIZE_MAX;
 
     bool resizeVertices(int32_t count);
     bool allocTexCoords(int32_t count);
@@ -148,8 +151,14 @@ public:
     // handed out before it are back too) and the array is empty.
     template <typename T>
     void giveBack(FixedArray<T>& array) {
-        if (MeshArena* from = array.owned() ? nullptr : arenaOf(array.data()))
-            from->giveBack(array.data(), array.size() * sizeof(T), from == lenders[0] || from == lenders[1]);
+        if (MeshArena* from = array.owned() ? nullptr : arenaOf(array.data())) {
+            // A borrowed run goes back exactly to the end of the mesh's share of it.
+            const bool lent = from == lenders[0] || from == lenders[1];
+            const size_t share = &array == static_cast<const void*>(&vertices)    ? vertexReturnBytes
+                                 : &array == static_cast<const void*>(&texCoords) ? texCoordReturnBytes
+                                                                                   : SIZE_MAX;
+            from->giveBack(array.data(), std::min(array.size() * sizeof(T), lent ? share : SIZE_MAX), lent);
+        }
         array.release();
     }
     // The same for a column; a uniform one has written nothing that needs to go back early.

@@ -510,11 +510,19 @@ struct Parser {
     }
 };
 
-// The runs of one file-wide array that meshes borrow, in the order they were lent: each starts
-// at or after the end of the one before, so no two overlap.
+// The runs of one file-wide array that meshes borrow, in the order they were lent, which is the
+// order the meshes are built in: each starts at or after the start of the one before and ends at
+// or after its end. Where two overlap, the first mesh gives back only what lies before the second
+// run, and the second the rest, so that nothing goes back while a mesh still reads it.
+struct LentRun {
+    int32_t first;
+    int32_t count;
+    size_t* returnBytes;  // the borrowing mesh's share to give back
+};
 struct LentRuns {
-    int32_t end = 0;  // entries before this may belong to a run lent already
-    std::vector<std::pair<int32_t, int32_t>> runs;  // first entry and count
+    int32_t first = 0;  // of the last run lent
+    int32_t end = 0;
+    std::vector<LentRun> runs;
 };
 
 // Gives a mesh exactly the file entries its corners name, numbered in file order, and rewrites
@@ -531,10 +539,11 @@ public:
     // outCount: the entries the mesh takes (also when they could not be had). With mayTake, a
     // mesh that uses every entry of the file takes the file's array itself: its entries and
     // numbers are then the file's, and nothing is copied or renumbered. A mesh that uses one
-    // unbroken run of entries after every run in lent borrows that run of the file's array,
-    // which must then outlive it; the run is added to lent.
+    // unbroken run of entries that may follow the runs in lent borrows that run of the file's
+    // array, which must then outlive it; the run is added to lent with returnBytes, where the
+    // mesh's share of it is set once every run is known.
     bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, size_t width, bool mayTake,
-               LentRuns& lent, FixedArray<float>& out, int32_t& outCount) {
+               LentRuns& lent, size_t& returnBytes, FixedArray<float>& out, int32_t& outCount) {
         size_t used = 0;
         int32_t lo = INT32_MAX, hi = -1;
         for (size_t c = 0; c < cornerCount; ++c) {
@@ -555,13 +564,14 @@ public:
             clearMarks(lo, hi);
             return true;
         }
-        if (size_t(hi - lo) + 1 == used && lo >= lent.end) {
+        if (size_t(hi - lo) + 1 == used && lo >= lent.first && hi + 1 >= lent.end) {
             // One unbroken run of entries, as an object that brings its own vertices has: the
             // numbers are the file's, less the first, and the entries are the file's own.
             out.borrow(values.data() + size_t(lo) * width, used * width);
             for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
             clearMarks(lo, hi);
-            lent.runs.emplace_back(lo, int32_t(used));
+            lent.runs.push_back({lo, int32_t(used), &returnBytes});
+            lent.first = lo;
             lent.end = hi + 1;
             return true;
         }
@@ -607,21 +617,26 @@ private:
 };
 
 // What no mesh borrows of a file-wide array goes back now: all of it, or the entries between
-// the runs meshes borrow (which go back as their meshes are built).
+// the runs meshes borrow. Each borrowing mesh learns its share, which goes back as it is built.
 void giveBackFileArray(MeshArena& arena, FixedArray<float>& array, size_t width, const LentRuns& lent) {
     if (lent.runs.empty()) {
         if (!array.owned()) arena.giveBack(array.data(), array.size() * sizeof(float));
         array.release();
         return;
     }
-    size_t next = 0;
-    for (const auto& [first, count] : lent.runs) {
-        if (size_t(first) > next)
-            arena.giveBack(array.data() + next * width, (size_t(first) - next) * width * sizeof(float), true);
-        next = size_t(first) + size_t(count);
+    const size_t entryBytes = width * sizeof(float);
+    size_t next = 0;  // the end of the runs so far
+    for (size_t i = 0; i < lent.runs.size(); ++i) {
+        const LentRun& run = lent.runs[i];
+        if (size_t(run.first) > next)
+            arena.giveBack(array.data() + next * width, (size_t(run.first) - next) * entryBytes, true);
+        const size_t end = size_t(run.first) + size_t(run.count);
+        const size_t shareEnd = i + 1 < lent.runs.size() ? std::min(end, size_t(lent.runs[i + 1].first)) : end;
+        *run.returnBytes = (shareEnd - size_t(run.first)) * entryBytes;
+        next = end;
     }
     if (next * width < array.size())
-        arena.giveBack(array.data() + next * width, array.size() * sizeof(float) - next * width * sizeof(float));
+        arena.giveBack(array.data() + next * width, array.size() * sizeof(float) - next * entryBytes);
 }
 
 // A file-wide array in a block of its own, so that the runs meshes borrow of it go back as they
@@ -652,7 +667,7 @@ bool finishMeshes(ObjImporter& importer) {
         Mesh& m = named->mesh;
         int32_t count = 0;
         if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions, 3, mayTake,
-                               positionRuns, m.vertices, count)) {
+                               positionRuns, m.vertexReturnBytes, m.vertices, count)) {
             importer.setError(IDS_NO_MEMORY_VERTICES, count);
             return false;
         }
@@ -660,7 +675,7 @@ bool finishMeshes(ObjImporter& importer) {
         m.everyVertexUsed = true;  // a mesh takes exactly the entries its corners name
         if (!importer.options.textureCoords) continue;
         if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,
-                               kTexCoordFloats, mayTake, texCoordRuns, m.texCoords, count)) {
+                               kTexCoordFloats, mayTake, texCoordRuns, m.texCoordReturnBytes, m.texCoords, count)) {
             importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
             return false;
         }

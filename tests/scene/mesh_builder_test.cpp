@@ -189,10 +189,11 @@ TEST(MeshBuilder, BorrowedVerticesGoBackAsTheMeshesAreBuilt) {
     EXPECT_GE(run.importer.positionArena.adoptedBytes(), (kObjects - 1) * runBytes - 4096);
 }
 
-// Runs of the file's positions that objects borrow lie side by side, and one may overlap
-// another: each object's positions stay whole while the runs before them go back. The first
-// object's run ends four bytes before a page boundary; the third object names vertices of the
-// second one's run as well as its own.
+// Runs of the file's positions that objects borrow lie side by side, and may overlap: each
+// object's positions stay whole while the runs before them go back. The first object's run ends
+// four bytes before a page boundary; the third names the last vertices of the second one's run as
+// well as its own (a run that overlaps, borrowed); the fourth names a few of the third's (a run
+// inside another, copied).
 TEST(MeshBuilder, BorrowedRunsGoBackWithoutTouchingTheirNeighbours) {
     test::hostScene().resetAll();
     constexpr int kFirst = 87381;  // 1 MB less 4 bytes of positions
@@ -216,14 +217,19 @@ TEST(MeshBuilder, BorrowedRunsGoBackWithoutTouchingTheirNeighbours) {
     file += "g third\n";
     vertices(kFirst + kSecond, kThirdOwn);
     faces(kFirst + kSecond - kShared, kShared + kThirdOwn);
+    file += "g fourth\n";
+    faces(kFirst + kSecond, 3000);
     test::MemoryImport run(file);
     run.prescan();
     for (const auto& object : run.importer.objects) object->selected = true;
     runParse(run.importer, run.link);
     ASSERT_FALSE(run.importer.aborted) << run.importer.errorText;
+    ASSERT_EQ(run.importer.meshes.size(), 4u);
+    for (int m = 0; m < 3; ++m) EXPECT_FALSE(run.importer.meshes[size_t(m)]->mesh.vertices.owned()) << m;
+    EXPECT_TRUE(run.importer.meshes[3]->mesh.vertices.owned());
     ASSERT_TRUE(buildMeshes(run.importer, run.link));
     const std::pair<const char*, int> objects[] = {
-        {"first", 0}, {"second", kFirst}, {"third", kFirst + kSecond - kShared}};
+        {"first", 0}, {"second", kFirst}, {"third", kFirst + kSecond - kShared}, {"fourth", kFirst + kSecond}};
     for (const auto& [name, firstVertex] : objects) {
         const auto* object = test::sceneObject(name);
         ASSERT_NE(object, nullptr) << name;
