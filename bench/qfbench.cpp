@@ -90,8 +90,9 @@ uint64_t importFile(const std::string& path) {
     selectObjects(importer, "*");
     importWorkerBody(importer, link);
     if (importer.aborted) std::fprintf(stderr, "import failed: %s\n", importer.errorText);
-    // What is written: the file-wide arrays, the vertices a mesh copied rather than borrowed, and
-    // the polygon columns that are not uniform.
+    // What is written: the file-wide arrays, the vertices a mesh copied rather than borrowed, the
+    // texture indices that do not follow the vertex indices, and the polygon columns that are not
+    // uniform.
     uint64_t bytes = uint64_t(importer.vertexTotal) * 12 + uint64_t(importer.texCoordTotal) * kTexCoordFloats * 4;
     auto copied = [&](const FixedArray<float>& values, const MeshArena& lender) {
         return lender.holds(values.data()) ? 0 : values.size() * 4;
@@ -100,7 +101,7 @@ uint64_t importFile(const std::string& path) {
     for (const auto& m : importer.meshes) {
         const Mesh& mesh = m->mesh;
         bytes += copied(mesh.vertices, importer.positionArena) + copied(mesh.texCoords, importer.texCoordArena);
-        bytes += (mesh.vertexIndices.size() + mesh.texCoordIndices.size()) * 4;
+        bytes += (mesh.vertexIndices.size() + (mesh.texCoordsFollowVertices ? 0 : mesh.texCoordIndices.size())) * 4;
         bytes += written(mesh.polygonSizes) + written(mesh.polygonMaterials) + written(mesh.polygonTexCoordCounts);
     }
     return bytes;

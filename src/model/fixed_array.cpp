@@ -82,6 +82,7 @@ void MeshArena::release() {
     }
     block_ = nullptr;
     size_ = used_ = returned_ = discarded_ = adopted_ = 0;
+    adoptable_ = true;
     laterReturns_.clear();
 }
 
@@ -91,7 +92,8 @@ void MeshArena::discardFront(size_t end) {
     // The scene about to grow takes the pages of a block of its own mapping (never a block of the
     // C heap), as long as it took every page before them.
     const bool ownMapping = size_ >= kSystemBlockBytes;
-    if (ownMapping && adopted_ == discarded_ && XSI::standin::adoptSceneMemory(from, bytes)) adopted_ = end;
+    if (ownMapping && adoptable_ && adopted_ == discarded_ && XSI::standin::adoptSceneMemory(from, bytes))
+        adopted_ = end;
     else discardPages(from, bytes);
     discarded_ = end;
 }

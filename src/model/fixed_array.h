@@ -112,6 +112,9 @@ public:
 
     // Bytes at the start of the block whose pages the scene's memory took over.
     size_t adoptedBytes() const { return adopted_; }
+    // Whether the scene's memory may take the pages that come back. A block that may never have
+    // been written says no: its pages would cost the scene as much as new ones, a page at a time.
+    void setAdoptable(bool adoptable) { adoptable_ = adoptable; }
 
 private:
     void release();
@@ -127,6 +130,7 @@ private:
     // The pages before adopted_ belong to the scene's memory now: they stay mapped when the block
     // goes.
     size_t adopted_ = 0;
+    bool adoptable_ = true;
     // Ranges (start to end) that came back while something before them was still out.
     std::map<size_t, size_t> laterReturns_;
 };

@@ -89,9 +89,7 @@ size_t entryBytes(int32_t count) { return MeshArena::roundUp(size_t(count < 0 ? 
 
 }  // namespace
 
-size_t Mesh::arenaBytes(const ObjectInfo& o, bool withTexCoords) {
-    return (withTexCoords ? 2 : 1) * entryBytes(o.indexCount);
-}
+size_t Mesh::arenaBytes(const ObjectInfo& o) { return entryBytes(o.indexCount); }
 
 size_t Mesh::columnArenaBytes(const ObjectInfo& o, bool withTexCoords) {
     return (withTexCoords ? 3 : 2) * entryBytes(o.polygonCount);
@@ -99,6 +97,7 @@ size_t Mesh::columnArenaBytes(const ObjectInfo& o, bool withTexCoords) {
 
 bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) {
     polygonCount = 0;
+    texCoordsFollowVertices = false;
     if (polygons < 0 || indices < 0) return false;
     const size_t p = size_t(polygons), n = size_t(indices);
     // The normal index arrays stay empty: normals are never imported, so nothing writes them.
@@ -107,7 +106,7 @@ bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) 
     polygonTexCoordCounts.restart();
     bool ok = allocateFrom(arena, vertexIndices, n) && allocateFrom(columnArena, polygonMaterials.entries, p) &&
               allocateFrom(columnArena, polygonSizes.entries, p) &&
-              (!withTexCoords || (allocateFrom(arena, texCoordIndices, n) &&
+              (!withTexCoords || (allocateFrom(texCoordIndexArena, texCoordIndices, n) &&
                                   allocateFrom(columnArena, polygonTexCoordCounts.entries, p)));
     if (!ok) {
         vertexIndices.release();
@@ -121,7 +120,15 @@ bool Mesh::allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords) 
     }
     polygonCount = polygons;
     vertexIndexFill = texCoordIndexFill = normalIndexFill = 0;
+    texCoordsFollowVertices = withTexCoords;
     return true;
+}
+
+void Mesh::stopFollowingVertices() {
+    if (!texCoordsFollowVertices) return;
+    texCoordsFollowVertices = false;
+    if (texCoordIndexArena && texCoordIndexArena->holds(texCoordIndices.data())) texCoordIndexArena->setAdoptable(true);
+    std::copy(vertexIndices.data(), vertexIndices.data() + texCoordIndexFill, texCoordIndices.data());
 }
 
 bool Mesh::usesMaterial(int32_t material) const {

@@ -102,11 +102,13 @@ class Mesh {
 public:
     virtual ~Mesh() = default;
 
-    // Where the arrays come from when set: one block shared by all meshes of the run, and one
-    // for the polygon columns, so that the pages of the columns that stay uniform are never
-    // touched (between the index arrays they would share pages with them).
+    // Where the arrays come from when set: one block shared by all meshes of the run for the
+    // vertex indices, and one each for arrays that are often never written: the polygon columns
+    // (unwritten while uniform) and the texture indices (unwritten while they follow the vertex
+    // indices). Their pages are then never touched; beside arrays that are written they would be.
     MeshArena* arena = nullptr;
     MeshArena* columnArena = nullptr;
+    MeshArena* texCoordIndexArena = nullptr;
     // Where the runs of the file-wide positions and texture vertices that the mesh borrows come
     // from, when set: arrays go back to whichever of these holds them. Where the runs of two
     // meshes overlap, the first gives back only its share (the bytes before the second run), so
@@ -119,9 +121,9 @@ public:
     bool allocTexCoords(int32_t count);
     // Without texture coordinates the texture index arrays stay empty.
     bool allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords = true);
-    // Bytes the index arrays and the polygon columns of an object's mesh take, for sizing the
-    // two MeshArenas.
-    static size_t arenaBytes(const ObjectInfo& object, bool withTexCoords);
+    // Bytes the vertex indices (and as many texture indices) and the polygon columns of an
+    // object's mesh take, for sizing the MeshArenas.
+    static size_t arenaBytes(const ObjectInfo& object);
     static size_t columnArenaBytes(const ObjectInfo& object, bool withTexCoords);
     // Callers keep p below polygonCount and the fills within the index arrays.
     // Inline: called once per face, mostly with three or four corners.
@@ -132,11 +134,37 @@ public:
         vertexIndexFill += n;
         polygonMaterials.set(p, material);
     }
+    // After setPolygonVertices for the same polygon: while texture indices follow the vertex
+    // indices, the ones that equal them are not written.
     void setPolygonTexCoords(int32_t p, int32_t n, const int32_t* indices) {
-        int32_t* to = texCoordIndices.data() + texCoordIndexFill;
-        for (int32_t k = 0; k < n; ++k) to[k] = indices[k];
+        if (texCoordsFollowVertices) {
+            keepTexCoordIndices(indices, n);
+        } else {
+            int32_t* to = texCoordIndices.data() + texCoordIndexFill;
+            for (int32_t k = 0; k < n; ++k) to[k] = indices[k];
+        }
         polygonTexCoordCounts.set(p, n);
         texCoordIndexFill += n;
+    }
+    // The next n texture indices, for a mesh whose texture indices follow its vertex indices:
+    // nothing is written while they equal the vertex indices at the same places; the first that
+    // differs writes out the ones before (and these) and ends the following. The fill is the
+    // caller's to move.
+    void keepTexCoordIndices(const int32_t* indices, int32_t n) {
+        const size_t at = size_t(texCoordIndexFill);
+        bool same = at + size_t(n) <= size_t(vertexIndexFill);
+        for (int32_t k = 0; same && k < n; ++k) same = indices[k] == vertexIndices[at + size_t(k)];
+        if (same) return;
+        stopFollowingVertices();
+        std::copy(indices, indices + n, texCoordIndices.data() + at);
+    }
+    // Writes out the texture indices stored so far, which equal the vertex indices at the same
+    // places, and stores each from now on.
+    void stopFollowingVertices();
+    // The texture index of corner i (below texCoordIndexFill) is entry i of this array.
+    FixedArray<int32_t>& texCoordIndexArray() { return texCoordsFollowVertices ? vertexIndices : texCoordIndices; }
+    const FixedArray<int32_t>& texCoordIndexArray() const {
+        return texCoordsFollowVertices ? vertexIndices : texCoordIndices;
     }
     bool usesMaterial(int32_t material) const;
     // The first count entries of one of the mesh's arrays will not be read again: the memory of
@@ -175,7 +203,7 @@ public:
 
     // The arena or lender that holds p, if any.
     MeshArena* arenaOf(const void* p) const {
-        for (MeshArena* a : {arena, columnArena, lenders[0], lenders[1]})
+        for (MeshArena* a : {arena, columnArena, texCoordIndexArena, lenders[0], lenders[1]})
             if (a && a->holds(p)) return a;
         return nullptr;
     }
@@ -200,6 +228,10 @@ public:
     FixedArray<int32_t> texCoordIndices;
     PolygonColumn polygonTexCoordCounts;
     int32_t texCoordIndexFill = 0;
+    // Set while every texture index stored equals the vertex index at the same place (as files
+    // write them that give each vertex its own texture vertex, `f 1/1 2/2 3/3`): texCoordIndices
+    // is then left unwritten and the vertex indices stand for it.
+    bool texCoordsFollowVertices = false;
 };
 
 struct NamedMesh {
@@ -274,6 +306,7 @@ public:
     // Declared before the meshes, so that they outlive the arrays they borrow from them.
     MeshArena meshArena;
     MeshArena columnArena;
+    MeshArena texCoordIndexArena;
     std::vector<std::unique_ptr<NamedMesh>> meshes;
     char lastMapFolder[kMapFolderSize] = {};
     std::vector<std::string> materialLibraries;

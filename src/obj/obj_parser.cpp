@@ -431,8 +431,8 @@ struct Parser {
         const int32_t p = object->polygonsStored;
         // More polygons or corners than counted would run past the arrays sized from the counts.
         if (!fitsCounts(corners, hasTex)) return fail(IDS_POLYGON_INDEX_ERROR);
-        if (hasTex) mesh->setPolygonTexCoords(p, corners, faceTexCoords.data());
         mesh->setPolygonVertices(p, corners, faceVertices.data(), materialIndex);
+        if (hasTex) mesh->setPolygonTexCoords(p, corners, faceTexCoords.data());
         finishPolygon(p);
         return true;
     }
@@ -450,7 +450,10 @@ struct Parser {
     // the whole face is good.
     bool storeCountedFace(int corners, bool hasTex, int32_t vertexLimit, int32_t texCoordLimit) {
         int32_t* vertexTo = mesh->vertexIndices.data() + mesh->vertexIndexFill;
-        int32_t* texTo = hasTex ? mesh->texCoordIndices.data() + mesh->texCoordIndexFill : nullptr;
+        // Texture indices that may equal the vertex indices are looked at before they are stored.
+        int32_t* texTo = !hasTex                          ? nullptr
+                         : mesh->texCoordsFollowVertices ? faceTexCoords.data()
+                                                         : mesh->texCoordIndices.data() + mesh->texCoordIndexFill;
         int32_t previousTex = 0;
         for (int k = 0; k < corners; ++k) {
             const int32_t global = globalIndex(cornerVertices[size_t(k)], true, verticesRead);
@@ -467,12 +470,13 @@ struct Parser {
             texTo[k] = globalTex;
         }
         const int32_t p = object->polygonsStored;
+        mesh->vertexIndexFill += corners;
         if (hasTex) {
+            if (mesh->texCoordsFollowVertices) mesh->keepTexCoordIndices(texTo, corners);
             mesh->polygonTexCoordCounts.set(p, corners);
             mesh->texCoordIndexFill += corners;
         }
         mesh->polygonSizes.set(p, corners);
-        mesh->vertexIndexFill += corners;
         mesh->polygonMaterials.set(p, materialIndex);
         finishPolygon(p);
         return true;
@@ -542,8 +546,11 @@ public:
     // unbroken run of entries that may follow the runs in lent borrows that run of the file's
     // array, which must then outlive it; the run is added to lent with returnBytes, where the
     // mesh's share of it is set once every run is known.
+    // With keepCorners the corners stay as they are: for entries of another array numbered by the
+    // same corners, which are renumbered after.
     bool apply(int32_t* corners, size_t cornerCount, FixedArray<float>& values, size_t width, bool mayTake,
-               LentRuns& lent, size_t& returnBytes, FixedArray<float>& out, int32_t& outCount) {
+               LentRuns& lent, size_t& returnBytes, FixedArray<float>& out, int32_t& outCount,
+               bool keepCorners = false) {
         size_t used = 0;
         int32_t lo = INT32_MAX, hi = -1;
         for (size_t c = 0; c < cornerCount; ++c) {
@@ -568,7 +575,8 @@ public:
             // One unbroken run of entries, as an object that brings its own vertices has: the
             // numbers are the file's, less the first, and the entries are the file's own.
             out.borrow(values.data() + size_t(lo) * width, used * width);
-            for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
+            if (!keepCorners)
+                for (size_t c = 0; c < cornerCount; ++c) corners[c] -= lo;
             clearMarks(lo, hi);
             lent.runs.push_back({lo, int32_t(used), &returnBytes});
             lent.first = lo;
@@ -596,11 +604,12 @@ public:
             std::sort(sorted_.begin(), sorted_.end());
         }
         if (!out.allocate(used * width)) return false;
-        int32_t next = 0;
-        for (int32_t g : sorted_) {
-            slots_[g] = ++next;
-            std::memcpy(out.data() + size_t(next - 1) * width, values.data() + size_t(g) * width, width * sizeof(float));
-        }
+        size_t next = 0;
+        for (int32_t g : sorted_)
+            std::memcpy(out.data() + next++ * width, values.data() + size_t(g) * width, width * sizeof(float));
+        if (keepCorners) return true;
+        int32_t number = 0;
+        for (int32_t g : sorted_) slots_[g] = ++number;
         for (size_t c = 0; c < cornerCount; ++c) corners[c] = slots_[corners[c]] - 1;
         for (int32_t g : sorted_) slots_[g] = 0;
         return true;
@@ -665,7 +674,23 @@ bool finishMeshes(ObjImporter& importer) {
     for (const auto& named : importer.meshes) {
         if (importer.aborted) return false;
         Mesh& m = named->mesh;
+        const bool tex = importer.options.textureCoords;
+        // Texture indices that stand for as many vertex indices name the same entries, numbered
+        // the same: their entries are taken before the vertex indices are renumbered. Fewer
+        // (polygons without texture references at the end) are written out and numbered alone.
+        if (m.texCoordIndexFill != m.vertexIndexFill) m.stopFollowingVertices();
+        const bool follows = tex && m.texCoordsFollowVertices;
         int32_t count = 0;
+        auto takeTexCoords = [&](int32_t* corners, bool keepCorners) {
+            if (renumbering.apply(corners, size_t(m.texCoordIndexFill), importer.texCoordValues, kTexCoordFloats,
+                                  mayTake, texCoordRuns, m.texCoordReturnBytes, m.texCoords, count, keepCorners)) {
+                m.texCoordCount = count;
+                return true;
+            }
+            importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
+            return false;
+        };
+        if (follows && !takeTexCoords(m.vertexIndices.data(), true)) return false;
         if (!renumbering.apply(m.vertexIndices.data(), size_t(m.vertexIndexFill), importer.positions, 3, mayTake,
                                positionRuns, m.vertexReturnBytes, m.vertices, count)) {
             importer.setError(IDS_NO_MEMORY_VERTICES, count);
@@ -673,13 +698,7 @@ bool finishMeshes(ObjImporter& importer) {
         }
         m.vertexCount = count;
         m.everyVertexUsed = true;  // a mesh takes exactly the entries its corners name
-        if (!importer.options.textureCoords) continue;
-        if (!renumbering.apply(m.texCoordIndices.data(), size_t(m.texCoordIndexFill), importer.texCoordValues,
-                               kTexCoordFloats, mayTake, texCoordRuns, m.texCoordReturnBytes, m.texCoords, count)) {
-            importer.setError(IDS_NO_MEMORY_TEXCOORDS, count);
-            return false;
-        }
-        m.texCoordCount = count;
+        if (tex && !follows && !takeTexCoords(m.texCoordIndices.data(), false)) return false;
     }
     for (const auto& named : importer.meshes) {
         named->mesh.lenders[0] = &importer.positionArena;
@@ -700,27 +719,30 @@ bool isUsablePosition(const float* position) {
     return true;
 }
 
-// One block for the index arrays of every mesh and one for their polygon columns; when one cannot
-// be had, each mesh allocates those arrays itself and a shortage is reported for the object that
-// meets it.
+// One block each for the vertex indices, the polygon columns and the texture indices of every
+// mesh; when one cannot be had, each mesh allocates those arrays itself and a shortage is reported
+// for the object that meets it.
 static void reserveMeshArena(ObjImporter& importer) {
     const bool tex = importer.options.textureCoords;
-    size_t total = 0, columns = 0;
+    size_t indices = 0, columns = 0;
     if (importer.combinedObject) {
-        total = Mesh::arenaBytes(*importer.combinedObject, tex);
+        indices = Mesh::arenaBytes(*importer.combinedObject);
         columns = Mesh::columnArenaBytes(*importer.combinedObject, tex);
     } else {
         for (const auto& o : importer.objects)
             if (o->selected) {
-                total += Mesh::arenaBytes(*o, tex);
+                indices += Mesh::arenaBytes(*o);
                 columns += Mesh::columnArenaBytes(*o, tex);
             }
     }
-    const bool indices = importer.meshArena.reserve(total);
-    const bool polygons = importer.columnArena.reserve(columns);
+    const bool vertexBlock = importer.meshArena.reserve(indices);
+    const bool columnBlock = importer.columnArena.reserve(columns);
+    const bool textureBlock = tex && importer.texCoordIndexArena.reserve(indices);
+    importer.texCoordIndexArena.setAdoptable(false);  // until a mesh writes its texture indices
     for (const auto& named : importer.meshes) {
-        if (indices) named->mesh.arena = &importer.meshArena;
-        if (polygons) named->mesh.columnArena = &importer.columnArena;
+        if (vertexBlock) named->mesh.arena = &importer.meshArena;
+        if (columnBlock) named->mesh.columnArena = &importer.columnArena;
+        if (textureBlock) named->mesh.texCoordIndexArena = &importer.texCoordIndexArena;
     }
 }
 

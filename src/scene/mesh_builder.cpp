@@ -87,8 +87,8 @@ void addPolygons(XSI::CMeshBuilder& builder, Mesh& mesh, PartBuffers& parts) {
         // A polygon that claims more corners than were stored names no vertex for the rest.
         std::fill(parts.indices.begin() + std::ptrdiff_t(stored - first), parts.indices.end(), XSI::LONG(-1));
         builder.AddPolygons(XSI::LONG(parts.sizes.size()), parts.sizes.data(), parts.indices.data());
-        // The host holds these corners now.
-        mesh.giveBackFront(mesh.vertexIndices, stored);
+        // The host holds these corners now (unless they stand for the texture indices too).
+        if (!mesh.texCoordsFollowVertices) mesh.giveBackFront(mesh.vertexIndices, stored);
     } while (p < mesh.polygonCount);
 }
 
@@ -135,7 +135,7 @@ void setNodeValues(XSI::ClusterProperty& uv, Mesh& mesh, XSI::LONG nodeCount, in
         uv.SetValues(parts.values.data(), XSI::LONG(wanted), XSI::LONG(at));
         at += wanted;
         // What was read goes back while the host's values grow.
-        mesh.giveBackFront(mesh.texCoordIndices, reader.textureIndicesRead());
+        mesh.giveBackFront(mesh.texCoordIndexArray(), reader.textureIndicesRead());
         mesh.giveBackFront(mesh.polygonTexCoordCounts, size_t(reader.polygonsRead()));
         mesh.giveBackFront(mesh.polygonSizes, size_t(reader.polygonsRead()));
     } while (at < total);
@@ -192,9 +192,10 @@ size_t NodeValueReader::read(float* out, size_t corners) {
     const bool uniform = !sizes;
     if (uniform && uniformSize_ <= 0) return 0;
     const size_t fill = size_t(mesh_.texCoordIndexFill);
+    const int32_t* textureIndices = mesh_.texCoordIndexArray().data();
     const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
     auto valueOf = [&](size_t index, float* value) {
-        const uint32_t t = uint32_t(mesh_.texCoordIndices[index]);  // a negative one is out of range too
+        const uint32_t t = uint32_t(textureIndices[index]);  // a negative one is out of range too
         value[0] = t < coordCount ? mesh_.texCoords[size_t(t) * kTexCoordFloats] : 0.0f;
         value[1] = t < coordCount ? mesh_.texCoords[size_t(t) * kTexCoordFloats + 1] : 0.0f;
         value[2] = 0.0f;
@@ -207,7 +208,7 @@ size_t NodeValueReader::read(float* out, size_t corners) {
         const size_t count = std::min(corners, total - std::min(first, total));
         // Millions of corners: the checks of valueOf, made once for the stored indices.
         const size_t stored = texture_ < fill ? std::min(count, fill - texture_) : 0;
-        const int32_t* indices = mesh_.texCoordIndices.data() + texture_;
+        const int32_t* indices = textureIndices + texture_;
         const float* coords = mesh_.texCoords.data();
         for (size_t k = 0; k < stored; ++k) {
             float* value = out + k * 3;
@@ -293,7 +294,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
         setPositions(builder, mesh, parts);
         mesh.giveBack(mesh.vertices);
         addPolygons(builder, mesh, parts);
-        mesh.giveBack(mesh.vertexIndices);
+        if (!mesh.texCoordsFollowVertices) mesh.giveBack(mesh.vertexIndices);
         // The sizes are the texture counts too when every corner has its texture reference, and
         // neither is needed when all polygons have one size (a triangulated mesh): they go back
         // before the host's node and texture arrays take their room.
@@ -355,6 +356,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
         }
 
         mesh.giveBack(mesh.texCoords);
+        mesh.giveBack(mesh.texCoordIndexArray());
         mesh.giveBack(mesh.texCoordIndices);
         mesh.giveBack(mesh.polygonTexCoordCounts);
         mesh.giveBack(mesh.polygonSizes);

@@ -101,6 +101,35 @@ TEST(ImportModel, MeshArraysAreSizedOnceAndZeroed) {
     EXPECT_EQ(polys[0], 10);
 }
 
+// Texture indices are read through texCoordIndexArray: the vertex indices while every one stored
+// equals the vertex index at the same place, their own array once one differs, written out then
+// with the ones before. A polygon without texture references shifts the places, not the rule.
+TEST(ImportModel, TextureIndicesFollowTheVertexIndicesUntilOneDiffers) {
+    Mesh mesh;
+    ASSERT_TRUE(mesh.allocPolygons(4, 13));
+    const int32_t tri[] = {0, 1, 2}, next[] = {2, 3, 4}, quad[] = {4, 5, 6, 7};
+    mesh.setPolygonVertices(0, 3, tri, 0);
+    mesh.setPolygonTexCoords(0, 3, tri);
+    mesh.setPolygonVertices(1, 3, next, 0);  // no texture references
+    mesh.setPolygonVertices(2, 4, quad, 0);
+    const int32_t shifted[] = {2, 3, 4, 4};  // the vertex indices at places 3 to 6
+    mesh.setPolygonTexCoords(2, 4, shifted);
+    EXPECT_TRUE(mesh.texCoordsFollowVertices);
+    EXPECT_EQ(mesh.texCoordIndices[4], 0);  // nothing written
+    const int32_t other[] = {4, 5, 6};
+    mesh.setPolygonVertices(3, 3, other, 0);
+    mesh.setPolygonTexCoords(3, 3, other);  // places 7 to 9 hold 5, 6, 7
+    EXPECT_FALSE(mesh.texCoordsFollowVertices);
+    const FixedArray<int32_t>& tex = mesh.texCoordIndexArray();
+    EXPECT_EQ(tex.data(), mesh.texCoordIndices.data());
+    EXPECT_EQ(std::vector<int32_t>(tex.data(), tex.data() + mesh.texCoordIndexFill),
+              (std::vector<int32_t>{0, 1, 2, 2, 3, 4, 4, 4, 5, 6}));
+
+    Mesh untextured;
+    ASSERT_TRUE(untextured.allocPolygons(1, 3, false));
+    EXPECT_FALSE(untextured.texCoordsFollowVertices);
+}
+
 // A column reads as the array it stands for, written polygon by polygon (polygons never set, as
 // faces without texture references leave them, read 0), and writes its entries only once the
 // values differ.

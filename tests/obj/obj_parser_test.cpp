@@ -45,7 +45,7 @@ struct Import : test::MemoryImport {
 
 std::vector<int32_t> indices(const Mesh& m) { return {m.vertexIndices.data(), m.vertexIndices.data() + m.vertexIndexFill}; }
 std::vector<int32_t> texIndices(const Mesh& m) {
-    return {m.texCoordIndices.data(), m.texCoordIndices.data() + m.texCoordIndexFill};
+    return {m.texCoordIndexArray().data(), m.texCoordIndexArray().data() + m.texCoordIndexFill};
 }
 std::vector<float> position(const Mesh& m, int i) { return {m.vertices[size_t(i) * 3], m.vertices[size_t(i) * 3 + 1], m.vertices[size_t(i) * 3 + 2]}; }
 
@@ -176,6 +176,38 @@ TEST(ParseIndices, InvalidReferencesFail) {
         EXPECT_FALSE(imp.run()) << face;
         EXPECT_EQ(imp.error(), "invalid vertex index") << face;
     }
+}
+
+// Texture indices equal to the vertex indices (f 1/1 2/2 3/3) are not stored: the vertex indices
+// stand for them, numbered the same. A face that breaks the pattern, or polygons without texture
+// references at the end, write them out and number them alone.
+TEST(ParseTextures, IndicesEqualToTheVertexIndicesAreNotStored) {
+    const std::string uv = "vt 0 0\nvt 0.25 0\nvt 0.5 0\nvt 0.75 0\nvt 1 0\n";
+    Import same(std::string(kQuadA) + uv + "g a\nf 2/2 3/3 4/4\nf -3/-4 -1/-2 -2/-3\n");
+    ASSERT_TRUE(same.run()) << same.error();
+    const Mesh& a = same.mesh("a");
+    EXPECT_TRUE(a.texCoordsFollowVertices);
+    EXPECT_EQ(texIndices(a), (std::vector<int32_t>{0, 1, 2, 0, 2, 1}));
+    EXPECT_EQ(texIndices(a), indices(a));
+    EXPECT_EQ(a.texCoordCount, 3);
+    EXPECT_EQ(a.texCoords[kTexCoordFloats * 2], 0.75f);  // texture vertex 4, the mesh's third
+
+    Import differs(std::string(kQuadA) + uv + "g a\nf 1/1 2/2 3/3\nf 1/1 3/3 4/5\nf 1/1 2/2 3/3\n");
+    ASSERT_TRUE(differs.run()) << differs.error();
+    const Mesh& d = differs.mesh("a");
+    EXPECT_FALSE(d.texCoordsFollowVertices);
+    EXPECT_EQ(texIndices(d), (std::vector<int32_t>{0, 1, 2, 0, 2, 3, 0, 1, 2}));
+    EXPECT_EQ(indices(d), (std::vector<int32_t>{0, 1, 2, 0, 2, 3, 0, 1, 2}));
+    EXPECT_EQ(d.texCoords[kTexCoordFloats * 3], 1.0f);  // texture vertex 5
+
+    // Vertex 4 is used only by the last face, which has no texture references.
+    Import shorter(std::string(kQuadA) + uv + "g a\nf 1/1 2/2 3/3\nf 1 3 4\n");
+    ASSERT_TRUE(shorter.run()) << shorter.error();
+    const Mesh& s = shorter.mesh("a");
+    EXPECT_EQ(texIndices(s), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(s.texCoordCount, 3);
+    EXPECT_EQ(indices(s), (std::vector<int32_t>{0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(s.vertexCount, 4);
 }
 
 TEST(ParseTextures, ReferencesDefaultsAndFailures) {

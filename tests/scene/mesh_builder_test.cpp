@@ -66,8 +66,10 @@ TEST(MeshBuilder, TexturedPolygonsNeedNoSizes) {
 }
 
 // Meshes larger than one part of what is handed to the host, side by side in one arena: the host
-// gets every position, corner and texture value, at the part boundaries too, and the second mesh
-// is whole after the first gave its arrays back. A vertex no polygon uses stays at the origin.
+// gets every position, corner and texture value, at the part boundaries too, and each mesh is
+// whole after the ones before gave their arrays back. A vertex no polygon uses stays at the
+// origin. The third mesh's texture indices are its vertex indices, which then stand for them
+// until its texture values are set.
 TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
     test::hostScene().resetAll();
     ObjImporter imp;
@@ -76,23 +78,26 @@ TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
     ObjectInfo counts;
     counts.polygonCount = kPolygons;
     counts.indexCount = kCorners;
-    ASSERT_TRUE(imp.meshArena.reserve(2 * Mesh::arenaBytes(counts, true)));
+    ASSERT_TRUE(imp.meshArena.reserve(6 * Mesh::arenaBytes(counts)));
     struct Expected {
         std::vector<double> positions;
         std::vector<int32_t> indices;
         std::vector<float> values;
     };
-    std::vector<Expected> expected(2);
-    for (int m = 0; m < 2; ++m) {
+    std::vector<Expected> expected(3);
+    for (int m = 0; m < 3; ++m) {
         imp.meshes.push_back(std::make_unique<NamedMesh>());
         std::snprintf(imp.meshes.back()->name, kMeshNameSize, "big%d", m);
         Mesh& mesh = imp.meshes.back()->mesh;
         mesh.arena = &imp.meshArena;
         ASSERT_TRUE(mesh.resizeVertices(kVertices));
-        ASSERT_TRUE(mesh.allocTexCoords(3));
+        const bool follows = m == 2;
+        ASSERT_TRUE(mesh.allocTexCoords(follows ? kVertices : 3));
         ASSERT_TRUE(mesh.allocPolygons(kPolygons, kCorners));
         const float uv[] = {0.5f, 0.25f, 0.125f, 1, 1, 1};
         std::copy(uv, uv + 6, mesh.texCoords.data());
+        if (follows)
+            for (size_t t = 0; t < mesh.texCoords.size(); ++t) mesh.texCoords[t] = float(t) / 8;
         for (int32_t v = 0; v < kVertices; ++v)
             for (int k = 0; k < 3; ++k) mesh.vertices[size_t(v) * 3 + size_t(k)] = float(v * 3 + k + m);
         Expected& e = expected[size_t(m)];
@@ -102,25 +107,26 @@ TEST(MeshBuilder, LargeMeshesReachTheHostWhole) {
                 // Vertex 1 is never used.
                 corners[k] = (p * 5 + k * 7 + m) % kVertices;
                 if (corners[k] == 1) corners[k] = 0;
-                textures[k] = (p + k) % 3;
+                textures[k] = follows ? corners[k] : (p + k) % 3;
                 e.indices.push_back(corners[k]);
             }
             mesh.setPolygonVertices(p, 5, corners, -1);
             // The second mesh has textures on every polygon (all of five corners): its sizes and
             // texture counts go back early.
-            const bool textured = m == 1 || p % 3 != 0;
+            const bool textured = m != 0 || p % 3 != 0;
             if (textured) mesh.setPolygonTexCoords(p, 5, textures);
             for (int k = 0; k < 5; ++k) {
-                const float* t = uv + (textured ? textures[k] * kTexCoordFloats : 0);
+                const float* t = (follows ? mesh.texCoords.data() : uv) + (textured ? textures[k] * kTexCoordFloats : 0);
                 e.values.insert(e.values.end(), {textured ? t[0] : 0.0f, textured ? t[1] : 0.0f, 0.0f});
             }
         }
+        EXPECT_EQ(mesh.texCoordsFollowVertices, follows);
         for (int32_t v = 0; v < kVertices; ++v)
             for (int k = 0; k < 3; ++k) e.positions.push_back(v == 1 ? 0.0 : double(v * 3 + k + m));
     }
     test::RecordingLink link;
     ASSERT_TRUE(buildMeshes(imp, link));
-    for (int m = 0; m < 2; ++m) {
+    for (int m = 0; m < 3; ++m) {
         const auto* object = test::sceneObject("big" + std::to_string(m));
         ASSERT_NE(object, nullptr);
         EXPECT_EQ(object->positions, expected[size_t(m)].positions);
