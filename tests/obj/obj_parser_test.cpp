@@ -210,6 +210,29 @@ TEST(ParseTextures, IndicesEqualToTheVertexIndicesAreNotStored) {
     EXPECT_EQ(s.vertexCount, 4);
 }
 
+// Indices of every length the usual face route reads (leading zeros make long ones of small
+// values), relative ones too; ten digits and more take the general route.
+TEST(ParseIndices, DigitsOfEveryLengthReadTheSame) {
+    std::string faces = "g a\n";
+    std::vector<int32_t> vertices, textures;
+    for (int digits = 1; digits <= 11; ++digits) {
+        auto spelled = [digits](int value) {
+            std::string s = std::to_string(value);
+            return std::string(size_t(std::max(0, digits - int(s.size()))), '0') + s;
+        };
+        faces += "f " + spelled(1) + "/" + spelled(1) + " " + spelled(2) + "/" + spelled(4) + " -" + spelled(1) + "/-" +
+                 spelled(2) + "\n";
+        vertices.insert(vertices.end(), {0, 1, 2});  // vertices 1, 2 and 4, numbered in file order
+        textures.insert(textures.end(), {0, 2, 1});  // texture vertices 1, 4 and 3
+    }
+    for (size_t window : {size_t(64), kLineBufferSize}) {
+        Import imp(std::string(kQuadA) + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n" + faces, window);
+        ASSERT_TRUE(imp.run()) << imp.error();
+        EXPECT_EQ(indices(imp.mesh("a")), vertices) << window;
+        EXPECT_EQ(texIndices(imp.mesh("a")), textures) << window;
+    }
+}
+
 TEST(ParseTextures, ReferencesDefaultsAndFailures) {
     const std::string uv = "vt 0 0\nvt 1 0\nvt 1 1\n";
     Import zero(std::string(kQuadA) + uv + "g a\nf 1/0 2/0 3/0\n");
