@@ -121,8 +121,8 @@ public:
     bool allocTexCoords(int32_t count);
     // Without texture coordinates the texture index arrays stay empty.
     bool allocPolygons(int32_t polygons, int32_t indices, bool withTexCoords = true);
-    // Bytes the vertex indices (and as many texture indices) and the polygon columns of an
-    // object's mesh take, for sizing the MeshArenas.
+    // Bytes an object's mesh takes of the block of vertex indices (the block of texture indices
+    // takes as many) and of the block of polygon columns, for sizing the MeshArenas.
     static size_t arenaBytes(const ObjectInfo& object);
     static size_t columnArenaBytes(const ObjectInfo& object, bool withTexCoords);
     // Callers keep p below polygonCount and the fills within the index arrays.
