@@ -356,7 +356,7 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
         }
 
         mesh.giveBack(mesh.texCoords);
-        mesh.giveBack(mesh.texCoordIndexArray());
+        if (mesh.texCoordsFollowVertices) mesh.giveBack(mesh.vertexIndices);  // they stood for the texture indices
         mesh.giveBack(mesh.texCoordIndices);
         mesh.giveBack(mesh.polygonTexCoordCounts);
         mesh.giveBack(mesh.polygonSizes);
