@@ -180,24 +180,39 @@ void HostScene::deleteItem(int id) {
 }
 
 std::string HostScene::fullName(int id) const {
-    if (id < 0 || size_t(id) >= items_.size()) return "";
+    std::string name;
+    appendFullName(id, name);
+    return name;
+}
+
+void HostScene::appendFullName(int id, std::string& out) const {
+    if (id < 0 || size_t(id) >= items_.size()) return;
     const Item& it = items_[size_t(id)];
     switch (it.kind) {
     case ItemKind::MaterialLibrary:
-        return "Sources.Materials." + it.name;
+        out += "Sources.Materials.";
+        break;
     case ItemKind::ImageClip:
-        return "Clips." + it.name;
+        out += "Clips.";
+        break;
     case ItemKind::Cluster:
-        return fullName(it.parent) + ".polymsh.cls." + it.name;
+        appendFullName(it.parent, out);
+        out += ".polymsh.cls.";
+        break;
     case ItemKind::UVProperty:
-        return fullName(it.parent) + ".polymsh.cls.Texture_Coordinates_AUTO." + it.name;
+        appendFullName(it.parent, out);
+        out += ".polymsh.cls.Texture_Coordinates_AUTO.";
+        break;
     case ItemKind::Material:
     case ItemKind::Shader:
     case ItemKind::BumpGenerator:
-        return fullName(it.parent) + "." + it.name;
+        appendFullName(it.parent, out);
+        out += '.';
+        break;
     default:
-        return it.name;
+        break;
     }
+    out += it.name;
 }
 
 size_t HostScene::countChildren(int parent, ItemKind kind) const {
@@ -233,7 +248,7 @@ int HostScene::resolve(const std::string& path, std::string& rest) const {
     }
     // The longest start of the path, cut at a point, that names an item.
     for (size_t length = path.size();;) {
-        auto found = byFullName_.find(path.substr(0, length));
+        auto found = byFullName_.find(std::string_view(path).substr(0, length));
         if (found != byFullName_.end()) {
             rest = length < path.size() ? path.substr(length + 1) : "";
             return found->second;

@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -89,6 +90,8 @@ public:
     const Item& item(int id) const { return items_.at(static_cast<size_t>(id)); }
     bool valid(int id) const { return id >= 0 && size_t(id) < items_.size() && !items_[size_t(id)].deleted; }
     std::string fullName(int id) const;
+    // The same, appended to out: one buffer for the whole name instead of one per level.
+    void appendFullName(int id, std::string& out) const;
     std::vector<int> children(int parent, ItemKind kind) const;
     size_t countChildren(int parent, ItemKind kind) const;  // children(...).size(), without the list
     // The item whose full name is the longest start of path, with the rest of the path.
@@ -154,7 +157,12 @@ private:
     // Full names to items (the first item, by id, of a name two items share); built on first use
     // and kept up to date after that. When names are shared, taking one away may uncover another:
     // the index is then built again.
-    mutable std::unordered_map<std::string, int> byFullName_;
+    // Looked up by views of a path's starts, so that trying each start copies nothing.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    mutable std::unordered_map<std::string, int, NameHash, std::equal_to<>> byFullName_;
     // By key of numberedName: every number up to this one is taken.
     std::unordered_map<std::string, int> numbersTaken_;
     mutable bool fullNamesValid_ = false;

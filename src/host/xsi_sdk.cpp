@@ -244,8 +244,9 @@ CStatus X3DObject::AddPolygonMesh(const CString& wanted, X3DObject& out, CMeshBu
     if (parent < 0) return CStatus::InvalidArgument;
     // The host keeps names unique among siblings by numbering a repeated one.
     std::string rest;
+    const std::string wantedName = name(wanted);
     const std::string objectName =
-        scene().numberedName("object:" + name(wanted), name(wanted), [&rest](const std::string& candidate) {
+        scene().numberedName("object:" + wantedName, wantedName, [&rest](const std::string& candidate) {
             return scene().resolve(candidate, rest) >= 0 && rest.empty();
         });
     const int object = scene().add(ItemKind::Object, objectName, parent);
