@@ -154,14 +154,14 @@ private:
 
     ChunkedArray<Item> items_;  // in the scene's memory: tens of thousands of items grow it
     std::vector<std::vector<int>> childrenOf_;  // by parent id; entry 0 holds the items without one
-    // Full names to items (the first item, by id, of a name two items share); built on first use
-    // and kept up to date after that. When names are shared, taking one away may uncover another:
-    // the index is then built again.
-    // Looked up by views of a path's starts, so that trying each start copies nothing.
+    // Hashes names and views of a path's starts alike, so that trying each start copies nothing.
     struct NameHash {
         using is_transparent = void;
         size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
     };
+    // Full names to items (the first item, by id, of a name two items share); built on first use
+    // and kept up to date after that. When names are shared, taking one away may uncover another:
+    // the index is then built again.
     mutable std::unordered_map<std::string, int, NameHash, std::equal_to<>> byFullName_;
     // By key of numberedName: every number up to this one is taken.
     std::unordered_map<std::string, int> numbersTaken_;
