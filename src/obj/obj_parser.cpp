@@ -524,7 +524,7 @@ struct LentRun {
     size_t* returnBytes;  // the borrowing mesh's share to give back
 };
 struct LentRuns {
-    int32_t first = 0;  // of the last run lent
+    int32_t first = 0;  // the start and end of the last run lent
     int32_t end = 0;
     std::vector<LentRun> runs;
 };
@@ -671,10 +671,10 @@ bool finishMeshes(ObjImporter& importer) {
     // meshes borrow runs of them.
     const bool mayTake = importer.meshes.size() == 1;
     LentRuns positionRuns, texCoordRuns;
+    const bool tex = importer.options.textureCoords;
     for (const auto& named : importer.meshes) {
         if (importer.aborted) return false;
         Mesh& m = named->mesh;
-        const bool tex = importer.options.textureCoords;
         // Texture indices that stand for as many vertex indices name the same entries, numbered
         // the same: their entries are taken before the vertex indices are renumbered. Fewer
         // (polygons without texture references at the end) are written out and numbered alone.
