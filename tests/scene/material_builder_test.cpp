@@ -139,6 +139,32 @@ TEST_F(LibraryFixture, ForceBlackAmbientAndUnusedRecords) {
     EXPECT_FALSE(imp.materials[1]->used);
 }
 
+// A material counts as used when any polygon of a chosen mesh names it, whether the mesh keeps one
+// material for all its polygons or one per polygon.
+TEST(MarkUsedMaterials, EveryMaterialAPolygonNames) {
+    ObjImporter imp;
+    for (const char* name : {"m0", "m1", "m2", "m3", "m4"}) {
+        imp.materials.push_back(std::make_unique<MtlMaterial>());
+        imp.materials.back()->name = name;
+    }
+    const int32_t tri[] = {0, 1, 2};
+    auto addMesh = [&](const char* name, std::initializer_list<int32_t> materials) {
+        imp.appendObject(name).selected = true;
+        imp.meshes.push_back(std::make_unique<NamedMesh>());
+        copyBounded(imp.meshes.back()->name, name);
+        Mesh& mesh = imp.meshes.back()->mesh;
+        mesh.allocPolygons(int32_t(materials.size()), int32_t(3 * materials.size()));
+        int32_t p = 0;
+        for (int32_t m : materials) mesh.setPolygonVertices(p++, 3, tri, m);
+    };
+    addMesh("same", {2, 2, 2});
+    addMesh("mixed", {1, 1, 3});
+    markUsedMaterials(imp);
+    std::vector<bool> used;
+    for (const auto& m : imp.materials) used.push_back(m->used);
+    EXPECT_EQ(used, (std::vector<bool>{false, true, true, true, false}));
+}
+
 TEST_F(LibraryFixture, SceneMaterialIsClearedOnlyWhenThere) {
     clearSceneMaterial();
     EXPECT_TRUE(test::hasCommand("DisconnectAndDeleteShaders"));
