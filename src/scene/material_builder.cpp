@@ -185,11 +185,11 @@ void markUsedMaterials(ObjImporter& importer) {
     for (const auto& named : importer.meshes) {
         if (!importer.options.importAsClusters && !selected.count(foldedName(named->name))) continue;
         const Mesh& mesh = named->mesh;
+        if (mesh.polygonCount <= 0) continue;
         const PolygonColumn& column = mesh.polygonMaterials;
         auto markUsed = [&](int32_t m) {
             if (m >= 0 && size_t(m) < count) importer.materials[size_t(m)]->used = true;
         };
-        if (mesh.polygonCount <= 0) continue;
         if (column.uniform()) {
             // One material for every polygon set; polygons never set read 0.
             markUsed(column[0]);
