@@ -1,6 +1,7 @@
 // Reading speed of the importer's passes on large generated OBJ files, side by side with
-// tinyobjloader and with the fastest plain line scan of the same file (the practical limit of any
-// line-based reader). Each run of a job is a process of its own, so that its peak memory is its
+// tinyobjloader, with the fastest plain line scan of the same file (the practical limit of any
+// line-based reader) and with one pass that converts every number by std::from_chars (what the
+// fastest one-pass readers cost at least). Each run of a job is a process of its own, so that its peak memory is its
 // own; the best of N runs counts, with the processor time it took and the median of the runs
 // beside it, and the highest peak of them all. The whole import is also
 // measured with a busy loop on another core, as when another program keeps the second core busy.
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -64,6 +66,62 @@ uint64_t lineScan(const std::string& path) {
     }
     std::fclose(f);
     return lines;
+}
+
+// The least any one-pass reader built on std::from_chars can cost: every line found, and every
+// number of the v, vt, vn and f lines converted with std::from_chars and summed, nothing kept.
+// Returns how many numbers it converted.
+uint64_t fromCharsFloor(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    static std::vector<char> block(1 << 20);
+    uint64_t numbers = 0;
+    double valueSum = 0;
+    long long indexSum = 0;
+    auto isGap = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '/'; };
+    size_t kept = 0;
+    for (;;) {
+        const size_t n = std::fread(block.data() + kept, 1, block.size() - kept, f);
+        const bool atEnd = n == 0;
+        const char* p = block.data();
+        const char* end = p + kept + n;
+        while (p < end) {
+            const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+            if (!lineEnd) {
+                if (!atEnd && p != block.data()) break;  // the rest of the line is in the next block
+                lineEnd = end;
+            }
+            while (p < lineEnd && (*p == ' ' || *p == '\t')) ++p;
+            const bool face = p < lineEnd && *p == 'f';
+            if (p < lineEnd && (*p == 'v' || face)) {
+                ++p;
+                if (p < lineEnd && (*p == 't' || *p == 'n')) ++p;
+                while (p < lineEnd) {
+                    while (p < lineEnd && isGap(*p)) ++p;
+                    if (p == lineEnd) break;
+                    std::from_chars_result r{};
+                    if (face) {
+                        long long index = 0;
+                        r = std::from_chars(p, lineEnd, index);
+                        indexSum += index;
+                    } else {
+                        double value = 0;
+                        r = std::from_chars(p, lineEnd, value);
+                        valueSum += value;
+                    }
+                    if (r.ec != std::errc()) break;
+                    ++numbers;
+                    p = r.ptr;
+                }
+            }
+            p = lineEnd + 1;
+        }
+        if (atEnd) break;
+        kept = p < end ? size_t(end - p) : 0;
+        std::memmove(block.data(), p, kept);
+    }
+    std::fclose(f);
+    return numbers + (valueSum + double(indexSum) == 0.5 ? 1 : 0);  // keeps the sums alive
 }
 
 int prescanFile(const std::string& path) {
@@ -375,6 +433,8 @@ int main(int argc, char** argv) {
 #endif
         Measurement scan = measure([&] { return lineScan(path); }, runs);
         report("whole-file line scan (memchr)", scan, bytes, tinySeconds);
+        Measurement floor = measure([&] { return fromCharsFloor(path); }, runs);
+        report("every number by from_chars, 1 pass", floor, bytes, tinySeconds);
         Measurement pre = measure([&] { return uint64_t(prescanFile(path)); }, runs);
         report("pre-scan", pre, bytes, tinySeconds);
         Measurement parse = measure([&] { return importFile(path); }, runs);
@@ -392,6 +452,8 @@ int main(int argc, char** argv) {
                     whole.seconds / parse.seconds);
         if (busy) std::printf(", busy %.2fx", loaded.seconds / parse.seconds);
         std::printf("; peak memory import / parse: %.2fx\n", double(whole.peakKb) / double(std::max(1L, parse.peakKb)));
+        std::printf("  parse / std::from_chars pass: %.2fx best, %.2fx medians\n", parse.seconds / floor.seconds,
+                    parse.medianSeconds / floor.medianSeconds);
         std::printf("  medians: import / parse %.2fx", whole.medianSeconds / parse.medianSeconds);
         if (busy) std::printf(", busy %.2fx", loaded.medianSeconds / parse.medianSeconds);
 #if defined(QF_HAVE_TINYOBJLOADER)
