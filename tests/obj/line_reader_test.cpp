@@ -248,16 +248,19 @@ TEST(SplitTokens, KeepsOneLessThanTheListHolds) {
 // the tokenizer gives, wherever the line starts in memory and however long it is.
 TEST(SplitTokens, CountingAgreesWithSplitting) {
     std::mt19937 rng{99};
-    const char alphabet[] = {' ', ' ', '\t', 'f', '1', '/', '2', '"', '\0', '\n', '\r'};
+    // Plain face lines, then tabs as well, then quotes and terminators inside the line too.
+    const char alphabet[] = {' ', ' ', 'f', '1', '/', '2', '\t', '"', '\0', '\n', '\r'};
+    const size_t alphabetSizes[] = {6, 7, sizeof alphabet};
     std::vector<TokenSpan> spans(64);
     for (int round = 0; round < 20000; ++round) {
         std::string text(size_t(rng() % 8), 'x');  // moves the line's start against 16-byte blocks
         const size_t offset = text.size();
         const size_t length = rng() % 80;
-        for (size_t i = 0; i < length; ++i) text += alphabet[rng() % (round % 3 ? 7 : sizeof alphabet)];
+        for (size_t i = 0; i < length; ++i) text += alphabet[rng() % alphabetSizes[round % 3]];
         text += '\0';
-        // Bytes behind the terminator that may be read but belong to no line.
-        const size_t behind = rng() % 24;
+        // Bytes behind the terminator that may be read but belong to no line, at times more than
+        // a whole block.
+        const size_t behind = rng() % (round % 2 ? 24 : 72);
         for (size_t i = 0; i < behind; ++i) text += alphabet[rng() % sizeof alphabet];
         const char* line = text.c_str() + offset;
         for (int capacity : {64, 20, 5, 2}) {
