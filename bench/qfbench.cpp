@@ -1,10 +1,11 @@
 // Reading speed of the importer's passes on large generated OBJ files, side by side with
-// tinyobjloader, with the fastest plain line scan of the same file (the practical limit of any
-// line-based reader) and with one pass that converts every number by std::from_chars (what the
-// fastest one-pass readers cost at least). Each run of a job is a process of its own, so that its peak memory is its
-// own; the best of N runs counts, with the processor time it took and the median of the runs
-// beside it, and the highest peak of them all. The whole import is also
-// measured with a busy loop on another core, as when another program keeps the second core busy.
+// tinyobjloader, with fast_obj (one of the fastest one-pass readers, where the build has it), with
+// the fastest plain line scan of the same file (the practical limit of any line-based reader) and
+// with one pass that converts every number by std::from_chars (what a one-pass reader built on it
+// costs at least). Each run of a job is a process of its own, so that its peak memory is its own;
+// the best of N runs counts, with the processor time it took and the median of the runs beside
+// it, and the highest peak of them all. The whole import is also measured with a busy loop on
+// another core, as when another program keeps the second core busy.
 //
 //   qfbench [--dir DIR] [--regenerate] [--runs N] [--only NAME] [--no-busy]
 //   qfbench --scene-json [--dir DIR] [--runs N]     how fast import --scene writes the grid's scene
@@ -42,6 +43,9 @@
 
 #if defined(QF_HAVE_TINYOBJLOADER)
 #include <tiny_obj_loader.h>
+#endif
+#if defined(QF_HAVE_FAST_OBJ)
+#include <fast_obj.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -185,6 +189,20 @@ void tinyobjLoad(const std::string& path) {
     std::string warn, err;
     if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path.c_str(), nullptr, false))
         std::fprintf(stderr, "tinyobjloader: %s\n", err.c_str());
+}
+#endif
+
+#if defined(QF_HAVE_FAST_OBJ)
+// Returns the faces read.
+uint64_t fastObjLoad(const std::string& path) {
+    fastObjMesh* mesh = fast_obj_read(path.c_str());
+    if (!mesh) {
+        std::fprintf(stderr, "fast_obj: cannot read %s\n", path.c_str());
+        return 0;
+    }
+    const uint64_t faces = mesh->face_count;
+    fast_obj_destroy(mesh);
+    return faces;
 }
 #endif
 
@@ -431,6 +449,10 @@ int main(int argc, char** argv) {
         report("tinyobjloader LoadObj", tiny, bytes);
         tinySeconds = tiny.seconds;
 #endif
+#if defined(QF_HAVE_FAST_OBJ)
+        Measurement fastObj = measure([&] { return fastObjLoad(path); }, runs);
+        report("fast_obj (one pass)", fastObj, bytes, tinySeconds);
+#endif
         Measurement scan = measure([&] { return lineScan(path); }, runs);
         report("whole-file line scan (memchr)", scan, bytes, tinySeconds);
         Measurement floor = measure([&] { return fromCharsFloor(path); }, runs);
@@ -452,8 +474,13 @@ int main(int argc, char** argv) {
                     whole.seconds / parse.seconds);
         if (busy) std::printf(", busy %.2fx", loaded.seconds / parse.seconds);
         std::printf("; peak memory import / parse: %.2fx\n", double(whole.peakKb) / double(std::max(1L, parse.peakKb)));
-        std::printf("  parse / std::from_chars pass: %.2fx best, %.2fx medians\n", parse.seconds / floor.seconds,
+        std::printf("  parse / std::from_chars pass: %.2fx best, %.2fx medians", parse.seconds / floor.seconds,
                     parse.medianSeconds / floor.medianSeconds);
+#if defined(QF_HAVE_FAST_OBJ)
+        std::printf("; parse / fast_obj: %.2fx best, %.2fx medians", parse.seconds / fastObj.seconds,
+                    parse.medianSeconds / fastObj.medianSeconds);
+#endif
+        std::printf("\n");
         std::printf("  medians: import / parse %.2fx", whole.medianSeconds / parse.medianSeconds);
         if (busy) std::printf(", busy %.2fx", loaded.medianSeconds / parse.medianSeconds);
 #if defined(QF_HAVE_TINYOBJLOADER)
