@@ -455,8 +455,8 @@ int main(int argc, char** argv) {
 #endif
         Measurement scan = measure([&] { return lineScan(path); }, runs);
         report("whole-file line scan (memchr)", scan, bytes, tinySeconds);
-        Measurement floor = measure([&] { return fromCharsFloor(path); }, runs);
-        report("every number by from_chars, 1 pass", floor, bytes, tinySeconds);
+        Measurement numberPass = measure([&] { return fromCharsFloor(path); }, runs);
+        report("every number by from_chars, 1 pass", numberPass, bytes, tinySeconds);
         Measurement pre = measure([&] { return uint64_t(prescanFile(path)); }, runs);
         report("pre-scan", pre, bytes, tinySeconds);
         Measurement parse = measure([&] { return importFile(path); }, runs);
@@ -474,8 +474,8 @@ int main(int argc, char** argv) {
                     whole.seconds / parse.seconds);
         if (busy) std::printf(", busy %.2fx", loaded.seconds / parse.seconds);
         std::printf("; peak memory import / parse: %.2fx\n", double(whole.peakKb) / double(std::max(1L, parse.peakKb)));
-        std::printf("  parse / std::from_chars pass: %.2fx best, %.2fx medians", parse.seconds / floor.seconds,
-                    parse.medianSeconds / floor.medianSeconds);
+        std::printf("  parse / std::from_chars pass: %.2fx best, %.2fx medians", parse.seconds / numberPass.seconds,
+                    parse.medianSeconds / numberPass.medianSeconds);
 #if defined(QF_HAVE_FAST_OBJ)
         std::printf("; parse / fast_obj: %.2fx best, %.2fx medians", parse.seconds / fastObj.seconds,
                     parse.medianSeconds / fastObj.medianSeconds);
