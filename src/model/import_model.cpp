@@ -182,6 +182,11 @@ ObjectInfo* ObjImporter::findObject(const char* name, size_t likelyPlace) const 
     return findObject(name);
 }
 
+bool ObjImporter::hasDuplicateNames() const {
+    indexObjects();
+    return duplicateNames_;
+}
+
 ObjectInfo& ObjImporter::appendObject(const char* name) {
     objects.push_back(std::make_unique<ObjectInfo>());
     copyBounded(objects.back()->name, name);

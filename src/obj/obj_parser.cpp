@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 #include <unordered_map>
@@ -34,44 +35,48 @@ constexpr int kMaxFaceCorners = kObjTokenCapacity - 2;
 class MeshLookup {
 public:
     explicit MeshLookup(const ObjImporter& importer) : importer_(importer) {
-        std::unordered_map<std::string, Mesh*> byName;
-        for (const auto& m : importer.meshes) byName.emplace(m->name, &m->mesh);
-        meshes_.assign(importer.objects.size(), nullptr);
-        for (size_t i = 0; i < importer.objects.size(); ++i) {
-            const ObjectInfo* object = importer.objects[i].get();
-            places_.emplace(object, i);
-            auto found = byName.find(object->name);
-            if (found == byName.end()) continue;
-            meshes_[i] = found->second;
-            owners_.emplace(found->second, object);
+        const size_t objectCount = importer.objects.size();
+        meshes_.assign(objectCount, nullptr);
+        owners_.assign(importer.meshes.size(), nullptr);
+        if (!mapInRecordOrder()) {
+            std::unordered_map<std::string, size_t> byName;
+            for (size_t m = 0; m < importer.meshes.size(); ++m) byName.emplace(importer.meshes[m]->name, m);
+            for (size_t i = 0; i < objectCount; ++i) {
+                const ObjectInfo* object = importer.objects[i].get();
+                auto found = byName.find(object->name);
+                if (found == byName.end()) continue;
+                meshes_[i] = &importer.meshes[found->second]->mesh;
+                if (!owners_[found->second]) owners_[found->second] = object;
+            }
+            if (importer.combinedObject) {
+                auto found = byName.find(importer.combinedObject->name);
+                if (found != byName.end()) combinedMesh_ = &importer.meshes[found->second]->mesh;
+            }
         }
-        if (importer.combinedObject) {
-            auto found = byName.find(importer.combinedObject->name);
-            if (found != byName.end()) combinedMesh_ = found->second;
-        }
+        places_.reserve(objectCount);
+        for (size_t i = 0; i < objectCount; ++i) places_.push_back({importer.objects[i].get(), i});
+        std::sort(places_.begin(), places_.end(), [](const Place& a, const Place& b) { return std::less<>()(a.object, b.object); });
     }
     // The record a mesh was made for: the first of its name, as a lookup by the name finds it.
-    const ObjectInfo* ownerOf(const Mesh* mesh) const {
-        auto found = owners_.find(mesh);
-        return found == owners_.end() ? nullptr : found->second;
+    const ObjectInfo* ownerOf(size_t meshIndex) const {
+        return meshIndex < owners_.size() ? owners_[meshIndex] : nullptr;
     }
     Mesh* meshOf(const ObjectInfo* object) const {
         if (!object) return nullptr;
         if (object == importer_.combinedObject.get()) return combinedMesh_;
-        auto found = places_.find(object);
-        return found == places_.end() ? nullptr : meshes_[found->second];
+        const size_t place = placeOf(object);
+        return place < meshes_.size() ? meshes_[place] : nullptr;
     }
     // The record of a name, as ObjImporter::findObject finds it; its mesh in mesh.
     ObjectInfo* findRecord(const char* name, Mesh*& mesh) {
         ObjectInfo* found = importer_.findObject(name, next_);
         size_t place = next_;
         if (!found || place >= importer_.objects.size() || importer_.objects[place].get() != found) {
-            auto known = found ? places_.find(found) : places_.end();
-            if (known == places_.end()) {
+            place = found ? placeOf(found) : importer_.objects.size();
+            if (place >= importer_.objects.size()) {
                 mesh = nullptr;
                 return found;
             }
-            place = known->second;
         }
         next_ = place + 1;
         mesh = meshes_[place];
@@ -79,10 +84,45 @@ public:
     }
 
 private:
+    struct Place {
+        const ObjectInfo* object;
+        size_t index;
+    };
+
+    // Without clusters and with a name for every record, the meshes were made one per chosen
+    // record in the records' order, each bearing its record's name: each record's mesh is found
+    // by walking both lists, without a name index of tens of thousands of entries. False, with
+    // nothing set, where that does not hold.
+    bool mapInRecordOrder() {
+        const ObjImporter& importer = importer_;
+        if (importer.combinedObject || importer.hasDuplicateNames()) return false;
+        size_t m = 0;
+        for (const auto& object : importer.objects) {
+            if (!object->selected) continue;
+            if (m == importer.meshes.size() || std::strcmp(importer.meshes[m]->name, object->name) != 0) return false;
+            ++m;
+        }
+        if (m != importer.meshes.size()) return false;
+        m = 0;
+        for (size_t i = 0; i < importer.objects.size(); ++i) {
+            if (!importer.objects[i]->selected) continue;
+            meshes_[i] = &importer.meshes[m]->mesh;
+            owners_[m++] = importer.objects[i].get();
+        }
+        return true;
+    }
+    // The record's place in importer.objects; past the end for a record not among them.
+    size_t placeOf(const ObjectInfo* object) const {
+        auto found = std::lower_bound(places_.begin(), places_.end(), object, [](const Place& p, const ObjectInfo* o) {
+            return std::less<>()(p.object, o);
+        });
+        return found != places_.end() && found->object == object ? found->index : importer_.objects.size();
+    }
+
     const ObjImporter& importer_;
-    std::vector<Mesh*> meshes_;  // by the record's place in importer.objects
-    std::unordered_map<const ObjectInfo*, size_t> places_;
-    std::unordered_map<const Mesh*, const ObjectInfo*> owners_;
+    std::vector<Mesh*> meshes_;                // by the record's place in importer.objects
+    std::vector<const ObjectInfo*> owners_;    // by the mesh's place in importer.meshes
+    std::vector<Place> places_;                // by the record's address
     Mesh* combinedMesh_ = nullptr;
     size_t next_ = 0;  // the place of the record a g statement most likely names
 };
@@ -491,9 +531,9 @@ struct Parser {
     // A mesh whose record received fewer polygons than counted (the file changed between the
     // passes) keeps only the polygons that were stored, so no unfilled entry reaches the builder.
     void trimUnfilledPolygons() {
-        for (const auto& named : importer.meshes) {
-            const ObjectInfo* owner = clusters ? importer.combinedObject.get() : lookup.ownerOf(&named->mesh);
-            Mesh& m = named->mesh;
+        for (size_t i = 0; i < importer.meshes.size(); ++i) {
+            const ObjectInfo* owner = clusters ? importer.combinedObject.get() : lookup.ownerOf(i);
+            Mesh& m = importer.meshes[i]->mesh;
             if (owner && m.polygonCount > owner->polygonsStored) m.polygonCount = owner->polygonsStored;
         }
     }
