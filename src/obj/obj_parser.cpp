@@ -29,9 +29,9 @@ constexpr int kFaceCapacity = kObjTokenCapacity;
 constexpr int kMaxFaceCorners = kObjTokenCapacity - 2;
 
 // The mesh of each record (the first mesh of the record's name) and the record of each mesh, found
-// by pointer, so that neither a g statement nor the end of the pass looks a name up again. A g
-// statement mostly names the record after the last one named (the records are in the order the
-// pre-scan met their names): that one is tried first, by its name alone.
+// by place or address, so that neither a g statement nor the end of the pass looks a name up
+// again. A g statement mostly names the record after the last one named (the records are in the
+// order the pre-scan met their names): that one is tried first, by its name alone.
 class MeshLookup {
 public:
     explicit MeshLookup(const ObjImporter& importer) : importer_(importer) {
@@ -55,7 +55,8 @@ public:
         }
         places_.reserve(objectCount);
         for (size_t i = 0; i < objectCount; ++i) places_.push_back({importer.objects[i].get(), i});
-        std::sort(places_.begin(), places_.end(), [](const Place& a, const Place& b) { return std::less<>()(a.object, b.object); });
+        std::sort(places_.begin(), places_.end(),
+                  [](const Place& a, const Place& b) { return std::less<>()(a.object, b.object); });
     }
     // The record a mesh was made for: the first of its name, as a lookup by the name finds it.
     const ObjectInfo* ownerOf(size_t meshIndex) const {
@@ -99,7 +100,8 @@ private:
         size_t m = 0;
         for (const auto& object : importer.objects) {
             if (!object->selected) continue;
-            if (m == importer.meshes.size() || std::strcmp(importer.meshes[m]->name, object->name) != 0) return false;
+            if (m == importer.meshes.size() || std::strcmp(importer.meshes[m]->name, object->name) != 0)
+                return false;
             ++m;
         }
         if (m != importer.meshes.size()) return false;
