@@ -260,7 +260,7 @@ public:
     // renameObject, so that lookups by name stay fast on files of many thousand groups.
     ObjectInfo& appendObject(const char* name);
     void renameObject(ObjectInfo& object, const char* name);
-    // False when every record bears a name of its own.
+    // True when two records may share a name; false only when every record bears a name of its own.
     bool hasDuplicateNames() const;
     int countSelectedObjects() const;
     int32_t materialIndexOf(const char* name) const;
