@@ -115,7 +115,7 @@ int HostScene::add(ItemKind kind, const std::string& name, int parent) {
     const size_t slot = size_t(parent + 1);
     if (childrenOf_.size() <= size_t(id + 1)) childrenOf_.resize(size_t(id + 2));
     childrenOf_[slot].push_back(id);
-    if (fullNamesValid_ && !byFullName_.emplace(fullName(id), id).second) fullNamesShared_ = true;
+    if (fullNamesValid_ && !byFullName_.emplace(fullNameInPlace(id), id).second) fullNamesShared_ = true;
     return id;
 }
 
@@ -135,9 +135,9 @@ std::vector<int> HostScene::subtree(int id) const {
 void HostScene::unindexFullNames(const std::vector<int>& ids) {
     if (!fullNamesValid_) return;
     for (int id : ids) {
-        const auto found = byFullName_.find(fullName(id));
-        if (found == byFullName_.end() || found->second != id) continue;
-        byFullName_.erase(found);
+        const std::string& name = fullNameInPlace(id);
+        if (byFullName_.find(name) != id) continue;
+        byFullName_.erase(name);
         if (fullNamesShared_) fullNamesValid_ = false;  // another item of that name may show now
     }
 }
@@ -146,10 +146,10 @@ void HostScene::indexFullNames(const std::vector<int>& ids) {
     if (!fullNamesValid_) return;
     for (int id : ids) {
         if (items_[size_t(id)].deleted) continue;
-        const auto [at, inserted] = byFullName_.emplace(fullName(id), id);
+        const auto [kept, inserted] = byFullName_.emplace(fullNameInPlace(id), id);
         if (inserted) continue;
         fullNamesShared_ = true;
-        if (at->second > id) at->second = id;
+        if (kept > id) kept = id;
     }
 }
 
@@ -183,6 +183,12 @@ std::string HostScene::fullName(int id) const {
     std::string name;
     appendFullName(id, name);
     return name;
+}
+
+const std::string& HostScene::fullNameInPlace(int id) const {
+    fullNameText_.clear();
+    appendFullName(id, fullNameText_);
+    return fullNameText_;
 }
 
 void HostScene::appendFullName(int id, std::string& out) const {
@@ -243,15 +249,16 @@ int HostScene::resolve(const std::string& path, std::string& rest) const {
         byFullName_.clear();
         fullNamesShared_ = false;
         for (size_t i = 0; i < items_.size(); ++i)
-            if (!items_[i].deleted && !byFullName_.emplace(fullName(int(i)), int(i)).second) fullNamesShared_ = true;
+            if (!items_[i].deleted && !byFullName_.emplace(fullNameInPlace(int(i)), int(i)).second)
+                fullNamesShared_ = true;
         fullNamesValid_ = true;
     }
     // The longest start of the path, cut at a point, that names an item.
     for (size_t length = path.size();;) {
-        auto found = byFullName_.find(std::string_view(path).substr(0, length));
-        if (found != byFullName_.end()) {
+        const int found = byFullName_.find(std::string_view(path).substr(0, length));
+        if (found >= 0) {
             rest = length < path.size() ? path.substr(length + 1) : "";
-            return found->second;
+            return found;
         }
         const size_t dot = path.rfind('.', length - 1);
         if (length == 0 || dot == std::string::npos || dot == 0) break;

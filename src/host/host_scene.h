@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/name_index.h"
 #include "host/scene_memory.h"
 #include "host/xsi_sdk.h"
 
@@ -150,19 +151,17 @@ private:
     // The item and everything below it, by the children lists.
     std::vector<int> subtree(int id) const;
     void unindexFullNames(const std::vector<int>& ids);
+    // The full name, written into fullNameText_: no allocation per item indexed.
+    const std::string& fullNameInPlace(int id) const;
     void indexFullNames(const std::vector<int>& ids);
 
     ChunkedArray<Item> items_;  // in the scene's memory: tens of thousands of items grow it
     std::vector<std::vector<int>> childrenOf_;  // by parent id; entry 0 holds the items without one
-    // Hashes names and views of a path's starts alike, so that trying each start copies nothing.
-    struct NameHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
-    };
     // Full names to items (the first item, by id, of a name two items share); built on first use
     // and kept up to date after that. When names are shared, taking one away may uncover another:
     // the index is then built again.
-    mutable std::unordered_map<std::string, int, NameHash, std::equal_to<>> byFullName_;
+    mutable NameIndex byFullName_;
+    mutable std::string fullNameText_;  // room for the full name being indexed
     // By key of numberedName: every number up to this one is taken.
     std::unordered_map<std::string, int> numbersTaken_;
     mutable bool fullNamesValid_ = false;
