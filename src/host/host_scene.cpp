@@ -72,8 +72,11 @@ std::vector<std::vector<long>> Item::polygonList() const {
 }
 
 HostScene& HostScene::instance() {
-    static HostScene scene;
-    return scene;
+    // Lives as long as the process, as the host's scene does: it is never destroyed, so that
+    // taking a scene of tens of thousands of items apart costs nothing at exit, and nothing it
+    // holds (its scene memory) can be gone before it.
+    static HostScene* const scene = new HostScene;
+    return *scene;
 }
 
 HostScene::HostScene() { resetAll(); }
