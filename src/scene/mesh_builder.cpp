@@ -181,6 +181,19 @@ int32_t texturedPolygonSize(const Mesh& mesh) {
     return std::max(shared, 0);
 }
 
+// The values of corners whose texture indices are stored in a row: (u, v, 0), and (0, 0, 0) for
+// an index out of range.
+static void writeNodeValues(const int32_t* indices, size_t corners, const float* coords, uint32_t coordCount,
+                            float* out) {
+    for (size_t k = 0; k < corners; ++k, out += 3) {
+        const uint32_t t = uint32_t(indices[k]);  // a negative one is out of range too
+        const bool known = t < coordCount;
+        out[0] = known ? coords[size_t(t) * kTexCoordFloats] : 0.0f;
+        out[1] = known ? coords[size_t(t) * kTexCoordFloats + 1] : 0.0f;
+        out[2] = 0.0f;
+    }
+}
+
 NodeValueReader::NodeValueReader(const Mesh& mesh, int32_t uniformSize) : mesh_(mesh), uniformSize_(uniformSize) {}
 
 size_t NodeValueReader::read(float* out, size_t corners) {
@@ -208,16 +221,7 @@ size_t NodeValueReader::read(float* out, size_t corners) {
         const size_t count = std::min(corners, total - std::min(first, total));
         // Millions of corners: the checks of valueOf, made once for the stored indices.
         const size_t stored = texture_ < fill ? std::min(count, fill - texture_) : 0;
-        const int32_t* indices = textureIndices + texture_;
-        const float* coords = mesh_.texCoords.data();
-        for (size_t k = 0; k < stored; ++k) {
-            float* value = out + k * 3;
-            const uint32_t t = uint32_t(indices[k]);
-            const bool known = t < coordCount;
-            value[0] = known ? coords[size_t(t) * kTexCoordFloats] : 0.0f;
-            value[1] = known ? coords[size_t(t) * kTexCoordFloats + 1] : 0.0f;
-            value[2] = 0.0f;
-        }
+        writeNodeValues(textureIndices + texture_, stored, mesh_.texCoords.data(), coordCount, out);
         std::fill(out + stored * 3, out + count * 3, 0.0f);
         texture_ = std::min(texture_ + count, fill);
         polygon_ = int32_t((first + count) / size);
@@ -231,6 +235,10 @@ size_t NodeValueReader::read(float* out, size_t corners) {
         float* value = out + written * 3;
         if (!counts || (*counts)[size_t(polygon_)] == 0) {
             std::fill(value, value + take * 3, 0.0f);
+        } else if (take <= fill - std::min(texture_, fill)) {
+            // Every corner taken has its index stored: the checks of valueOf, made once for them.
+            writeNodeValues(textureIndices + texture_, take, mesh_.texCoords.data(), coordCount, value);
+            texture_ += take;
         } else {
             // Texture indices are stored only for the polygons that have them: walk both in step.
             for (size_t k = 0; k < take; ++k, value += 3) {

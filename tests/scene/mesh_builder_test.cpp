@@ -36,6 +36,36 @@ TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
     }
 }
 
+// Values come out the same whether a part holds whole textured polygons or ends inside one: an
+// index out of range gives (0, 0, 0), and so do the corners past the last stored index.
+TEST(MeshBuilder, NodeValuesOfMixedPolygonsAndMissingIndices) {
+    Mesh mesh;
+    mesh.allocTexCoords(2);
+    const float uv[] = {0.25f, 0.5f, 0.75f, 1};
+    std::copy(uv, uv + 4, mesh.texCoords.data());
+    mesh.allocPolygons(3, 11);
+    const int32_t quad[] = {0, 1, 2, 3}, tex[] = {1, 7, -1, 0};
+    mesh.setPolygonVertices(0, 4, quad, 0);
+    mesh.setPolygonTexCoords(0, 4, tex);
+    mesh.setPolygonVertices(1, 3, quad, 0);
+    mesh.setPolygonTexCoords(1, 3, tex);
+    mesh.setPolygonVertices(2, 4, quad, 0);
+    mesh.setPolygonTexCoords(2, 4, tex);
+    mesh.texCoordIndexFill = 9;  // the last polygon's last two indices were never stored
+    const std::vector<float> a{0.75f, 1, 0}, b{0.25f, 0.5f, 0}, zero{0, 0, 0};
+    std::vector<float> expected;
+    for (const auto* value : {&a, &zero, &zero, &b, &a, &zero, &zero, &a, &zero, &zero, &zero})
+        expected.insert(expected.end(), value->begin(), value->end());
+    for (size_t part = 1; part <= 12; ++part) {
+        NodeValueReader reader(mesh);
+        std::vector<float> read(expected.size() + 3 * part, -1.0f);
+        size_t at = 0;
+        while (size_t n = reader.read(&read[at * 3], part)) at += n;
+        read.resize(at * 3);
+        EXPECT_EQ(read, expected) << "parts of " << part;
+    }
+}
+
 // A mesh whose every corner has a texture reference needs its sizes no longer: the texture
 // counts give the same values, and when all polygons have one size neither array is needed.
 TEST(MeshBuilder, TexturedPolygonsNeedNoSizes) {
