@@ -187,7 +187,8 @@ uint64_t importIntoScene(const std::string& path, const std::string& configPath)
         bytes += item.positions.size() * sizeof(double) +
                  (item.polygonSizes.size() + item.polygonIndices.size()) * sizeof(int32_t);
         for (const auto& cluster : item.clusters) bytes += cluster.polygons.size() * sizeof(int32_t);
-        for (int uv : scene.children(object, ItemKind::UVProperty)) bytes += scene.item(uv).values.size() * sizeof(float);
+        for (int uv : scene.children(object, ItemKind::UVProperty))
+            bytes += scene.item(uv).values.size() * sizeof(float);
     }
     return bytes;
 }
@@ -486,7 +487,8 @@ int main(int argc, char** argv) {
         if (busy) std::printf(", busy %.2fx", loaded.seconds / parse.seconds);
         const double parsePeak = double(std::max(1L, parse.peakKb)) * 1024;
         std::printf("; peak memory import / parse: %.2fx, the scene's mesh arrays alone (%.1f MB) %.2fx\n",
-                    double(whole.peakKb) * 1024 / parsePeak, double(whole.value) / 1e6, double(whole.value) / parsePeak);
+                    double(whole.peakKb) * 1024 / parsePeak, double(whole.value) / 1e6,
+                    double(whole.value) / parsePeak);
         std::printf("  parse / std::from_chars pass: %.2fx best, %.2fx medians", parse.seconds / numberPass.seconds,
                     parse.medianSeconds / numberPass.medianSeconds);
 #if defined(QF_HAVE_FAST_OBJ)

@@ -36,7 +36,8 @@ std::pair<int&, bool> NameIndex::emplace(std::string_view name, int id) {
     if (id < 0) throw std::invalid_argument("NameIndex: ids are not negative");
     if (name.size() > std::numeric_limits<uint32_t>::max()) throw std::length_error("NameIndex: name too long");
     // At most half full, so that a probe ends after a slot or two.
-    if (slots_.empty() || (count_ + 1) * 2 > slots_.size()) rebuild(slots_.empty() ? kFirstCapacity : slots_.size() * 2);
+    if (slots_.empty()) rebuild(kFirstCapacity);
+    else if ((count_ + 1) * 2 > slots_.size()) rebuild(slots_.size() * 2);
     const size_t hash = hashOf(name);
     Slot& slot = slots_[probe(name, hash)];
     if (slot.id >= 0) return {slot.id, false};

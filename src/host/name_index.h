@@ -18,7 +18,8 @@ public:
     // The id of name, or -1.
     int find(std::string_view name) const;
     // Adds name with id unless name is there already. Returns the id kept for name (id itself,
-    // or the earlier one, which the caller may change) and whether name was added.
+    // or the earlier one, which the caller may change until the index next changes) and whether
+    // name was added.
     std::pair<int&, bool> emplace(std::string_view name, int id);
     // Takes name out; false when it was not there.
     bool erase(std::string_view name);

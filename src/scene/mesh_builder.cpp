@@ -207,19 +207,13 @@ size_t NodeValueReader::read(float* out, size_t corners) {
     const size_t fill = size_t(mesh_.texCoordIndexFill);
     const int32_t* textureIndices = mesh_.texCoordIndexArray().data();
     const uint32_t coordCount = uint32_t(std::max(mesh_.texCoordCount, 0));
-    auto valueOf = [&](size_t index, float* value) {
-        const uint32_t t = uint32_t(textureIndices[index]);  // a negative one is out of range too
-        value[0] = t < coordCount ? mesh_.texCoords[size_t(t) * kTexCoordFloats] : 0.0f;
-        value[1] = t < coordCount ? mesh_.texCoords[size_t(t) * kTexCoordFloats + 1] : 0.0f;
-        value[2] = 0.0f;
-    };
     if (uniform) {
         // One texture index per corner, in corner order: no polygon to walk.
         const size_t size = size_t(uniformSize_);
         const size_t total = size_t(mesh_.polygonCount) * size;
         const size_t first = size_t(polygon_) * size + size_t(cornerInPolygon_);
         const size_t count = std::min(corners, total - std::min(first, total));
-        // Millions of corners: the checks of valueOf, made once for the stored indices.
+        // Millions of corners: whether an index is stored, asked once for all of them.
         const size_t stored = texture_ < fill ? std::min(count, fill - texture_) : 0;
         writeNodeValues(textureIndices + texture_, stored, mesh_.texCoords.data(), coordCount, out);
         std::fill(out + stored * 3, out + count * 3, 0.0f);
@@ -235,16 +229,12 @@ size_t NodeValueReader::read(float* out, size_t corners) {
         float* value = out + written * 3;
         if (!counts || (*counts)[size_t(polygon_)] == 0) {
             std::fill(value, value + take * 3, 0.0f);
-        } else if (take <= fill - std::min(texture_, fill)) {
-            // Every corner taken has its index stored: the checks of valueOf, made once for them.
-            writeNodeValues(textureIndices + texture_, take, mesh_.texCoords.data(), coordCount, value);
-            texture_ += take;
         } else {
-            // Texture indices are stored only for the polygons that have them: walk both in step.
-            for (size_t k = 0; k < take; ++k, value += 3) {
-                if (texture_ < fill) valueOf(texture_++, value);
-                else value[0] = value[1] = value[2] = 0.0f;
-            }
+            // Texture indices are stored only for the polygons that have them, and may end early.
+            const size_t stored = std::min(take, fill - std::min(texture_, fill));
+            writeNodeValues(textureIndices + texture_, stored, mesh_.texCoords.data(), coordCount, value);
+            std::fill(value + stored * 3, value + take * 3, 0.0f);
+            texture_ += stored;
         }
         written += take;
         cornerInPolygon_ += int32_t(take);
