@@ -10,12 +10,17 @@
 namespace qf {
 namespace {
 
-TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
-    Mesh mesh;
+// The texture coordinates (0.25, 0.5) and (0.75, 1), and room for the polygons.
+void prepareMesh(Mesh& mesh, int32_t polygons, int32_t corners) {
     mesh.allocTexCoords(2);
     const float uv[] = {0.25f, 0.5f, 0.75f, 1};
     std::copy(uv, uv + 4, mesh.texCoords.data());
-    mesh.allocPolygons(2, 6);
+    mesh.allocPolygons(polygons, corners);
+}
+
+TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
+    Mesh mesh;
+    prepareMesh(mesh, 2, 6);
     const int32_t tri[] = {0, 1, 2}, tex[] = {1, 0, 1};
     mesh.setPolygonVertices(0, 3, tri, 0);  // no texture references
     mesh.setPolygonVertices(1, 3, tri, 0);
@@ -40,10 +45,7 @@ TEST(MeshBuilder, NodeValuesFollowThePolygonsThatHaveTextures) {
 // index out of range gives (0, 0, 0), and so do the corners past the last stored index.
 TEST(MeshBuilder, NodeValuesOfMixedPolygonsAndMissingIndices) {
     Mesh mesh;
-    mesh.allocTexCoords(2);
-    const float uv[] = {0.25f, 0.5f, 0.75f, 1};
-    std::copy(uv, uv + 4, mesh.texCoords.data());
-    mesh.allocPolygons(3, 11);
+    prepareMesh(mesh, 3, 11);
     const int32_t quad[] = {0, 1, 2, 3}, tex[] = {1, 7, -1, 0};
     mesh.setPolygonVertices(0, 4, quad, 0);
     mesh.setPolygonTexCoords(0, 4, tex);
@@ -69,13 +71,10 @@ TEST(MeshBuilder, NodeValuesOfMixedPolygonsAndMissingIndices) {
 // A mesh whose every corner has a texture reference needs its sizes no longer: the texture
 // counts give the same values, and when all polygons have one size neither array is needed.
 TEST(MeshBuilder, TexturedPolygonsNeedNoSizes) {
-    const float uv[] = {0.25f, 0.5f, 0.75f, 1};
     const int32_t quad[] = {0, 1, 2, 3}, tex[] = {1, 0, 1, 0};
     for (const int32_t secondSize : {4, 3}) {
         Mesh mesh;
-        mesh.allocTexCoords(2);
-        std::copy(uv, uv + 4, mesh.texCoords.data());
-        mesh.allocPolygons(2, 3 + secondSize);
+        prepareMesh(mesh, 2, 3 + secondSize);
         mesh.setPolygonVertices(0, 3, quad, 0);
         mesh.setPolygonTexCoords(0, 3, tex);
         mesh.setPolygonVertices(1, secondSize, quad, 0);
