@@ -1,7 +1,6 @@
 #include "scene/material_builder.h"
 
 #include <cstring>
-#include <unordered_set>
 
 #include "materials/paths.h"
 #include "model/fixed_text.h"
@@ -177,13 +176,10 @@ bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]) {
 }
 
 void markUsedMaterials(ObjImporter& importer) {
-    // Names of the selected objects ignoring case, so that each mesh is looked up once.
-    std::unordered_set<std::string> selected;
-    for (const auto& o : importer.objects)
-        if (o->selected) selected.insert(foldedName(o->name));
+    // Every mesh is read from selected objects only: one mesh per selected object, or one mesh
+    // of the selected objects' polygons.
     const size_t count = importer.materials.size();
     for (const auto& named : importer.meshes) {
-        if (!importer.options.importAsClusters && !selected.count(foldedName(named->name))) continue;
         const Mesh& mesh = named->mesh;
         if (mesh.polygonCount <= 0) continue;
         const PolygonColumn& column = mesh.polygonMaterials;
