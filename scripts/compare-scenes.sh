@@ -33,6 +33,7 @@ option_sets=(
   "--flip-zy --scale 2.5 --no-center-pivots"
   "--no-texcoords --no-materials"
   "--select part1* --clusters"
+  "--select part1*"
 )
 
 files=0
