@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
-#include <unordered_set>
 #include <variant>
 
 #include "host/scene_json.h"
@@ -97,6 +96,7 @@ void HostScene::reset() {
     items_.clear();
     childrenOf_.clear();
     numbersTaken_.clear();
+    childNames_.clear();
     fullNamesValid_ = false;
     fullNamesShared_ = false;
     pending_.clear();
@@ -119,6 +119,7 @@ int HostScene::add(ItemKind kind, const std::string& name, int parent) {
     if (childrenOf_.size() <= size_t(id + 1)) childrenOf_.resize(size_t(id + 2));
     childrenOf_[slot].push_back(id);
     if (fullNamesValid_ && !byFullName_.emplace(fullNameInPlace(id), id).second) fullNamesShared_ = true;
+    countChildName(parent, name, 1);
     return id;
 }
 
@@ -160,7 +161,12 @@ void HostScene::renameItem(int id, const std::string& name) {
     numbersTaken_.clear();  // a number may be free again
     const std::vector<int> ids = subtree(id);
     unindexFullNames(ids);
-    items_.at(size_t(id)).name = name;
+    Item& renamed = items_.at(size_t(id));
+    if (!renamed.deleted) {
+        countChildName(renamed.parent, renamed.name, -1);
+        countChildName(renamed.parent, name, 1);
+    }
+    renamed.name = name;
     indexFullNames(ids);
 }
 
@@ -168,7 +174,12 @@ void HostScene::moveItem(int id, int parent) {
     numbersTaken_.clear();  // a number may be free again
     const std::vector<int> ids = subtree(id);
     unindexFullNames(ids);
-    items_.at(size_t(id)).parent = parent;
+    Item& moved = items_.at(size_t(id));
+    if (!moved.deleted) {
+        countChildName(moved.parent, moved.name, -1);
+        countChildName(parent, moved.name, 1);
+    }
+    moved.parent = parent;
     if (childrenOf_.size() <= size_t(parent + 1)) childrenOf_.resize(size_t(parent + 2));
     childrenOf_[size_t(parent + 1)].push_back(id);
     indexFullNames(ids);
@@ -178,7 +189,9 @@ void HostScene::deleteItem(int id) {
     numbersTaken_.clear();  // a number may be free again
     const std::vector<int> ids = subtree(id);
     unindexFullNames(ids);
-    items_.at(size_t(id)).deleted = true;
+    Item& deleted = items_.at(size_t(id));
+    if (!deleted.deleted) countChildName(deleted.parent, deleted.name, -1);
+    deleted.deleted = true;
     indexFullNames(ids);
 }
 
@@ -284,15 +297,47 @@ std::string HostScene::numberedName(const std::string& key, const std::string& w
     }
 }
 
-std::string HostScene::uniqueName(const std::string& wanted, int parent) const {
-    std::unordered_set<std::string> names;
-    if (size_t(parent + 1) < childrenOf_.size())
-        for (int id : childrenOf_[size_t(parent + 1)])
-            if (!items_[size_t(id)].deleted && items_[size_t(id)].parent == parent) names.insert(items_[size_t(id)].name);
-    auto taken = [&](const std::string& name) { return names.count(name) != 0; };
-    if (!taken(wanted)) return wanted;
-    for (int n = 1;; ++n)
-        if (!taken(wanted + std::to_string(n))) return wanted + std::to_string(n);
+HostScene::ChildNames& HostScene::childNamesOf(int parent) {
+    auto [entry, first] = childNames_.try_emplace(parent);
+    const size_t slot = size_t(parent + 1);
+    if (first && slot < childrenOf_.size()) {
+        // An item moved away and back is listed twice under its parent: count it once.
+        std::vector<int> ids = childrenOf_[slot];
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        for (int id : ids)
+            if (!items_[size_t(id)].deleted && items_[size_t(id)].parent == parent) ++entry->second.count[items_[size_t(id)].name];
+    }
+    return entry->second;
+}
+
+void HostScene::countChildName(int parent, const std::string& name, int delta) {
+    const auto watched = childNames_.find(parent);
+    if (watched == childNames_.end()) return;
+    ChildNames& names = watched->second;
+    if (delta > 0) {
+        ++names.count[name];
+        return;
+    }
+    const auto found = names.count.find(name);
+    if (found == names.count.end()) return;
+    if (--found->second == 0) {
+        names.count.erase(found);
+        names.numberedUpTo.clear();
+    }
+}
+
+std::string HostScene::uniqueName(const std::string& wanted, int parent) {
+    ChildNames& names = childNamesOf(parent);
+    if (names.count.find(wanted) == names.count.end()) return wanted;
+    int& takenUpTo = names.numberedUpTo[wanted];
+    for (int n = takenUpTo + 1;; ++n) {
+        std::string name = wanted + std::to_string(n);
+        if (names.count.find(name) == names.count.end()) {
+            takenUpTo = n - 1;  // n itself is taken only once the caller adds the child
+            return name;
+        }
+    }
 }
 
 void HostScene::setParameter(int id, const std::string& path, const std::string& value) {

@@ -147,7 +147,13 @@ public:
 
 private:
     HostScene();
-    std::string uniqueName(const std::string& wanted, int parent) const;
+    // wanted, or the first of wanted1, wanted2, ... that no other child of parent bears.
+    std::string uniqueName(const std::string& wanted, int parent);
+    // The names of the parent's children, counted once when first asked about.
+    struct ChildNames;
+    ChildNames& childNamesOf(int parent);
+    // Follows a child of parent taking (delta 1) or giving up (delta -1) a name.
+    void countChildName(int parent, const std::string& name, int delta);
     // The item and everything below it, by the children lists.
     std::vector<int> subtree(int id) const;
     void unindexFullNames(const std::vector<int>& ids);
@@ -164,6 +170,15 @@ private:
     mutable std::string fullNameText_;  // room for the full name being indexed
     // By key of numberedName: every number up to this one is taken.
     std::unordered_map<std::string, int> numbersTaken_;
+    // The names of the live children of each parent uniqueName was asked about, kept up to date
+    // from then on, so that tens of thousands of clips each look their name up once.
+    struct ChildNames {
+        std::unordered_map<std::string, int> count;  // how many children bear each name
+        // By wanted name: every numbered name up to this one is taken. Forgotten once a name is
+        // given up, as a number may be free again.
+        std::unordered_map<std::string, int> numberedUpTo;
+    };
+    std::unordered_map<int, ChildNames> childNames_;
     mutable bool fullNamesValid_ = false;
     mutable bool fullNamesShared_ = false;
     int root_ = -1, library_ = -1, project_ = -1, sceneItem_ = -1, container_ = -1;

@@ -86,6 +86,52 @@ TEST(HostSceneNames, RepeatedObjectNamesTakeTheLowestFreeNumber) {
     EXPECT_EQ(ToAscii(addCube().GetName()), "cube2002");
 }
 
+// Clips and pasted generators are named among their siblings as objects are: the lowest free
+// number, which a deleted, renamed or moved sibling frees, and no sibling named behind the scene's
+// back is taken twice.
+TEST(HostSceneNames, ClipsAndGeneratorsTakeTheLowestFreeNumberAmongTheirSiblings) {
+    HostScene& scene = HostScene::instance();
+    scene.resetAll();
+    auto run = [](const char* command, std::initializer_list<CValue> values) {
+        CValueArray args;
+        for (const CValue& v : values) args.Add(v);
+        CValue out;
+        Application().ExecuteCommand(AsciiString(command), args, out);
+        return out;
+    };
+    auto nameOf = [&scene](const CValue& ref) { return scene.item(CRef(ref).item()).name; };
+    std::vector<std::string> clips;
+    for (int n = 0; n < 3000; ++n)
+        clips.push_back(nameOf(run("SICreateImageClip", {AsciiString("tex/wood.tga"), AsciiString("wood")})));
+    EXPECT_EQ(clips[0], "wood");
+    EXPECT_EQ(clips[1], "wood1");
+    EXPECT_EQ(clips[2999], "wood2999");
+    scene.add(ItemKind::ImageClip, "wood3000", -1);
+    EXPECT_EQ(nameOf(run("SICreateImageClip", {AsciiString("tex/wood.tga"), AsciiString("wood")})), "wood3001");
+
+    const int library = scene.materialLibrary();
+    const int oak = scene.add(ItemKind::Material, "oak", library);
+    const int pine = scene.add(ItemKind::Material, "pine", library);
+    auto paste = [&](const char* material) {
+        run("CopyPaste", {CValue(), AsciiString("Presets\\Bump.Preset"),
+                          AsciiString((std::string("Sources.Materials.DefaultLib.") + material).c_str())});
+        const std::vector<int> generators = scene.children(material == std::string("oak") ? oak : pine,
+                                                            ItemKind::BumpGenerator);
+        return scene.item(generators.back()).name;
+    };
+    EXPECT_EQ(paste("oak"), "Bump");
+    EXPECT_EQ(paste("oak"), "Bump1");
+    EXPECT_EQ(paste("oak"), "Bump2");
+    EXPECT_EQ(paste("pine"), "Bump");  // another material's generators are no siblings
+    run("DisconnectAndDeleteShaders", {AsciiString("Sources.Materials.DefaultLib.oak.Bump1")});
+    EXPECT_EQ(paste("oak"), "Bump1");
+    scene.renameItem(scene.children(oak, ItemKind::BumpGenerator)[0], "Relief");
+    EXPECT_EQ(paste("oak"), "Bump");
+    scene.moveItem(scene.children(oak, ItemKind::BumpGenerator)[1], pine);  // oak's Bump2 goes
+    EXPECT_EQ(paste("oak"), "Bump2");
+    EXPECT_EQ(paste("pine"), "Bump1");
+}
+
 // Past the recorded calls a command's text is made only when the list is read: it must read as it
 // would have when the command ran, references by the names they had then.
 TEST(HostSceneCommands, TextsMadeLaterReadAsWhenTheCommandRan) {
