@@ -56,6 +56,10 @@ struct MapLookupState {
     std::unordered_map<std::string, Holder> holders;
     // Files of the folders a map was last found in, by folded name.
     std::unordered_map<std::string, std::unordered_map<std::string, std::string>> lastFolderFiles;
+    // The folders beside the libraries that lookups listed for other spellings: each is listed
+    // once, not once for every map whose name differs in case from its file. Listed again when
+    // the user chose a folder to look on, who may have put files in place meanwhile.
+    FolderListings mtlFolderListings;
     // The folder the map's own path was tried in, for the warning.
     std::string mtlFolderTried;
     std::unordered_map<const MtlMap*, MapLookupResult> results;
@@ -197,7 +201,7 @@ bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize], std::str
     stateOf(importer).mtlFolderTried = folder;
     const std::string joined = std::string(folder) + fileName;
     std::string found;
-    if (!findIgnoringCase(joined, found)) {
+    if (!findIgnoringCase(joined, found, &stateOf(importer).mtlFolderListings)) {
         if (refused && inputPathKind(joined) == InputPathKind::NotAFile) *refused = joined;
         return false;
     }
@@ -245,6 +249,7 @@ bool askForMap(ObjImporter& importer, const MtlMap& map, char (&path)[kPathSize]
         ui.redrawAfterQuestion();
         XSI::Application().GetDesktop().RedrawUI();
         if (answer == 0) return false;
+        stateOf(importer).mtlFolderListings.folders.clear();
         copyBounded(path, map.fileName);
         if (resolveInMtlFolder(importer, path) || searchMapFolders(importer, path)) return true;
         if (!importer.askForMissingMaps) return false;

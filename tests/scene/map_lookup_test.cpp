@@ -188,5 +188,30 @@ TEST_F(LookupFixture, TheQuestionIsAskedAgainUntilTheMapTurnsUpOrTheUserGivesUp)
     EXPECT_EQ(ui.asked, 3);
 }
 
+// Folders beside the library are listed once for the maps of a run, but listed anew once the user
+// chose a folder to look on: a file put in place meanwhile, spelled in another case, is found.
+TEST_F(LookupFixture, AFilePutInPlaceWhileTheUserIsAskedIsFoundInAnyCase) {
+    struct PutsTheFileInPlace final : MapSearchUi {
+        test::TempDir* dir;
+        int asked = 0;
+        int askForMap(ObjImporter& importer) override {
+            if (asked++ > 0) return 0;
+            dir->write("lib/tex/wood.tga", "");
+            useChosenSearchFolder(importer, dir->path("empty").c_str());
+            return 1;
+        }
+    } ui;
+    ui.dir = &dir;
+    dir.write("lib/tex/other.tga", "");
+    dir.write("empty/.keep", "");
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    EXPECT_EQ(found("Tex\\Other.TGA"), at("lib/tex/other.tga"));  // lib and lib/tex are listed here
+    copyBounded(map.fileName, "Tex\\Wood.TGA");
+    char path[kPathSize];
+    EXPECT_TRUE(findMap(imp, map, path, ui));
+    EXPECT_EQ(test::slashed(path), at("lib/tex/wood.tga"));
+    EXPECT_EQ(ui.asked, 1);
+}
+
 }  // namespace
 }  // namespace qf
