@@ -12,6 +12,7 @@ struct ScrollBarWindow {
     ScrollState state;
     POINT dragPoint;
     HWND up, down, thumb;
+    int thumbPlacedAt = -1;  // the top the thumb was last moved to
 };
 
 int barHeight(HWND bar) {
@@ -27,12 +28,16 @@ int thumbTop(const ScrollBarWindow& s, HWND bar) {
     return r.top;
 }
 
-void placeThumb(const ScrollBarWindow& s, int top) {
+// Every line a list box takes sets the bar's range; the thumb mostly stays where it is, and moving
+// a window costs the window system a round trip even when it does not move.
+void placeThumb(ScrollBarWindow& s, int top) {
+    if (top == s.thumbPlacedAt) return;
     SetWindowPos(s.thumb, nullptr, 0, top, kScrollBarWidth, kThumbHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    s.thumbPlacedAt = top;
 }
 
 // Tells the parent and moves the thumb, as every movement of the bar does.
-void report(HWND bar, const ScrollBarWindow& s, const ScrollReport& r) {
+void report(HWND bar, ScrollBarWindow& s, const ScrollReport& r) {
     if (r.notify)
         PostMessageA(GetParent(bar), WM_VSCROLL, MAKEWPARAM(static_cast<WORD>(r.code), static_cast<WORD>(r.position)),
                      reinterpret_cast<LPARAM>(bar));
