@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -36,9 +37,13 @@ struct HostApp {
     HWND objects = nullptr, materials = nullptr, clips = nullptr, log = nullptr;
     size_t nextAnswer = 0, nextPick = 0;
     std::function<void(HWND)> started;
+    // A close asked for while a command runs, done once it has returned.
+    bool closeAfterCommand = false;
 };
 
 HostApp* g_app = nullptr;
+// Read by drivers on other threads.
+std::atomic<int> g_commandsRunning{0};
 
 std::string besideHost(const char* name) {
     char path[MAX_PATH] = {};
@@ -277,9 +282,12 @@ void writeSceneIfAsked(HostApp& app) {
 }
 
 void pick(HostApp& app, size_t entry) {
+    ++g_commandsRunning;
     app.plugins.pick(entry);
+    --g_commandsRunning;
     refresh(app);
     writeSceneIfAsked(app);
+    if (g_commandsRunning == 0 && app.closeAfterCommand) PostMessageA(app.window, WM_CLOSE, 0, 0);
 }
 
 void saveSceneAs(HostApp& app) {
@@ -335,6 +343,12 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 0;
     case WM_CLOSE:
+        // The command's dialogs dispatch the host window's messages too: a close that comes
+        // meanwhile must not unload the plug-in from under its running code.
+        if (g_commandsRunning > 0) {
+            app->closeAfterCommand = true;
+            return 0;
+        }
         writeSceneIfAsked(*app);
         app->plugins.unloadAll();
         refresh(*app);
@@ -366,6 +380,8 @@ bool registerClasses() {
 }
 
 }  // namespace
+
+bool CommandRunning() { return g_commandsRunning > 0; }
 
 int RunHost(const HostOptions& options, const std::function<void(HWND)>& started) {
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_LISTVIEW_CLASSES};

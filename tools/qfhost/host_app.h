@@ -14,4 +14,7 @@ namespace qfhost {
 // picks of the command line.
 int RunHost(const HostOptions& options, const std::function<void(HWND)>& started = {});
 
+// Whether a plug-in's command runs on the host's window thread: its dialogs may still come.
+bool CommandRunning();
+
 }  // namespace qfhost

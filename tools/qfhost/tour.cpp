@@ -4,6 +4,7 @@
 
 #include "host/host_scene.h"
 #include "qfhost/driver.h"
+#include "qfhost/host_app.h"
 #include "resources/control_ids.h"
 
 namespace qfhost {
@@ -163,7 +164,10 @@ bool Walk::question(HWND dialog, bool useChooser) {
 }
 
 void Walk::warnings() {
-    HWND dialog = waitForDialog(IDC_WARNING_LIST, 5000);
+    // The dialog comes once its list is filled, which takes a while for tens of thousands of
+    // warnings; a run without warnings ends without one.
+    HWND dialog = nullptr;
+    waitUntil([&] { return (dialog = findDialog(IDC_WARNING_LIST)) != nullptr || !CommandRunning(); }, kPatience * 8);
     if (!dialog) return;
     checkOwnedByHost(dialog, "warnings");
     HWND list = GetDlgItem(GetDlgItem(dialog, IDC_WARNING_LIST), kInnerList);

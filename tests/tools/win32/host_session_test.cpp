@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/host_scene.h"
 #include "host/host_ui.h"
+#include "qfhost/driver.h"
 #include "qfhost/host_app.h"
+#include "resources/control_ids.h"
 #include "tools/win32/host_test_files.h"
 
 namespace qfhost {
@@ -89,6 +93,44 @@ TEST(HostSession, CancelledFileBrowserLeavesSceneAndOptionsAloneAndUnloadingIsLo
     EXPECT_FALSE(exists(tempFolder("qfhost-cancel") + "\\qf_objimp.cfg"));
     EXPECT_TRUE(exists(scene));
     EXPECT_EQ(HostUi::instance().hookSuspensions, 0);
+}
+
+// The host's window is closed while the plug-in's options dialog is up, as a driver or the
+// system may ask: the dialog's loop dispatches the close, and the host must wait for the command
+// to return before it unloads the plug-in.
+TEST(HostSession, ACloseDuringACommandWaitsUntilTheCommandHasReturned) {
+    HostScene::instance().resetAll();
+    HostUi::instance().reset();
+    const std::string dll = installPlugin("qfhost-close");
+    const std::string obj = tempFolder("qfhost-close") + "\\triangle.obj";
+    std::ofstream(obj) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    HostOptions options;
+    options.plugins = {dll};
+    options.scripted = true;
+    options.answers = {obj};
+    options.picks = {"qf::ObjImport"};
+    bool dialogSeen = false, hostKeptOpen = false, commandRanOn = false;
+    std::thread driverThread;
+    ASSERT_EQ(RunHost(options,
+                      [&](HWND host) {
+                          driverThread = std::thread([&, host] {
+                              HWND dialog = driver::waitForDialog(IDC_IMPORT);
+                              dialogSeen = dialog != nullptr;
+                              if (!dialog) return;
+                              PostMessageA(host, WM_CLOSE, 0, 0);
+                              Sleep(300);
+                              hostKeptOpen = IsWindow(host) && IsWindow(dialog);
+                              commandRanOn = CommandRunning();
+                              driver::pressItem(dialog, IDCANCEL);
+                          });
+                      }),
+              0);
+    driverThread.join();
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(hostKeptOpen);
+    EXPECT_TRUE(commandRanOn);
+    EXPECT_FALSE(CommandRunning());
+    EXPECT_EQ(logTexts(), (std::vector<std::string>{"qfObjImport:qf::ObjImportOnObjImport", "qfObjImp has been unloaded."}));
 }
 
 }  // namespace
