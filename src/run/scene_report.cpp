@@ -1,6 +1,8 @@
 #include "run/scene_report.h"
 
 #include <charconv>
+#include <string_view>
+#include <unordered_map>
 
 #include "obj/input_source.h"
 #include "scene/map_lookup.h"
@@ -77,14 +79,14 @@ void recordSourceNames(const ObjImporter& importer, const HostScene& scene, XSI:
 }
 
 void recordMaps(const ObjImporter& importer, const HostScene& scene, XSI::standin::SceneRunRecord& run) {
-    const std::vector<int> materials = scene.children(scene.materialLibrary(), ItemKind::Material);
+    // The library's last material of each name: one lookup per record, not a walk of the library.
+    std::unordered_map<std::string_view, int> materialNamed;
+    for (int m : scene.children(scene.materialLibrary(), ItemKind::Material)) materialNamed[scene.item(m).name] = m;
     for (const auto& record : importer.materials) {
         if (!record->used) continue;
-        int id = -1;
-        for (int m : materials)
-            if (scene.item(m).name == record->name) id = m;
-        if (id < 0) continue;
-        auto& maps = run.materialMaps[id];
+        const auto named = materialNamed.find(record->name);
+        if (named == materialNamed.end()) continue;
+        auto& maps = run.materialMaps[named->second];
         for (const auto& map : record->maps) {
             const MapLookupResult* lookup = mapLookupResult(importer, *map);
             if (!lookup) continue;

@@ -243,10 +243,11 @@ private:
     // The glTF material of the host material of that full name, made on first use.
     int materialNamed(const std::string& fullName) {
         if (auto known = materials_.find(fullName); known != materials_.end()) return known->second;
-        int id = -1;
-        for (int m : scene_.children(scene_.materialLibrary(), ItemKind::Material))
-            if (scene_.fullName(m) == fullName) id = m;
-        const int index = id < 0 ? -1 : addMaterial(id);
+        if (materialIds_.empty())  // the library's last material of each full name
+            for (int m : scene_.children(scene_.materialLibrary(), ItemKind::Material))
+                materialIds_[scene_.fullName(m)] = m;
+        const auto named = materialIds_.find(fullName);
+        const int index = named == materialIds_.end() ? -1 : addMaterial(named->second);
         materials_[fullName] = index;
         return index;
     }
@@ -373,7 +374,8 @@ private:
     const GltfTarget& target_;
     std::vector<std::string>& notes_;
     tinygltf::Model model_;
-    std::map<std::string, int> materials_;
+    std::map<std::string, int> materials_;  // by host full name: the glTF material, or -1
+    std::unordered_map<std::string, int> materialIds_;  // by host full name: the material's item
     std::map<std::string, int> textures_;
 };
 
