@@ -305,8 +305,10 @@ HostScene::ChildNames& HostScene::childNamesOf(int parent) {
         std::vector<int> ids = childrenOf_[slot];
         std::sort(ids.begin(), ids.end());
         ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        for (int id : ids)
-            if (!items_[size_t(id)].deleted && items_[size_t(id)].parent == parent) ++entry->second.count[items_[size_t(id)].name];
+        for (int id : ids) {
+            const Item& child = items_[size_t(id)];
+            if (!child.deleted && child.parent == parent) ++entry->second.count[child.name];
+        }
     }
     return entry->second;
 }
