@@ -4,10 +4,13 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <memory>
 
 namespace qf::bench {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -157,6 +160,43 @@ bool writeManyMaterialsFile(const std::string& path, uint64_t targetBytes) {
         lib.line("newmtl paint%ld\nKd 0.5 0.5 0.5\n", i);
     });
     return std::ferror(w.f) == 0 && std::ferror(lib.f) == 0;
+}
+
+namespace {
+
+// Materials as writeManyMaterialsFile writes them, each with a diffuse map; place makes the map's
+// file where it is wanted and gives the name the library writes.
+template <typename Place>
+bool writeMappedMaterialsFile(const std::string& path, uint64_t targetBytes, Place place) {
+    const std::string library = path.substr(0, path.find_last_of('.')) + ".mtl";
+    Writer w(path), lib(library);
+    if (!w.f || !lib.f) return false;
+    const std::string libraryName = library.substr(library.find_last_of('/') + 1);
+    w.line("mtllib %s\n%sg a\n", libraryName.c_str(), kTriangle);
+    bool placed = true;
+    fill(w, targetBytes, [&](long i) {
+        w.line("usemtl paint%ld\nf 1 2 3\n", i);
+        lib.line("newmtl paint%ld\nmap_Kd %s\n", i, place(i, placed).c_str());
+    });
+    return placed && std::ferror(w.f) == 0 && std::ferror(lib.f) == 0;
+}
+
+}  // namespace
+
+bool writeMissingMapsFile(const std::string& path, uint64_t targetBytes) {
+    return writeMappedMaterialsFile(path, targetBytes,
+                                    [](long i, bool&) { return "nowhere/paint" + std::to_string(i) + ".tga"; });
+}
+
+bool writeOtherCaseMapsFile(const std::string& path, uint64_t targetBytes) {
+    const fs::path maps = fs::path(path).parent_path() / "maps";
+    std::error_code ec;
+    fs::create_directories(maps, ec);
+    return !ec && writeMappedMaterialsFile(path, targetBytes, [&](long i, bool& placed) {
+               const std::string name = std::to_string(i) + ".tga";
+               placed = placed && Writer((maps / ("paint" + name)).string()).f != nullptr;
+               return "Maps\\Paint" + name;
+           });
 }
 
 bool writeLibrariesFile(const std::string& path, uint64_t targetBytes) {

@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
         {"faces naming an earlier block", bench::writeEarlierBlockFile, 1},
         {"distinct missing usemtl names", bench::writeMissingMaterialsFile, 1},
         {"distinct materials, all defined", bench::writeManyMaterialsFile, 0.25},
+        {"materials whose maps are nowhere", bench::writeMissingMapsFile, 0.1},
+        {"maps spelled in another case", bench::writeOtherCaseMapsFile, 0.02},
         {"distinct missing mtllib names", bench::writeLibrariesFile, 1},
         {"groups of one face each", bench::writeOneFaceGroupsFile, 1},
         {"groups of one host name", bench::writeSameHostNameGroupsFile, 1},
@@ -110,6 +112,7 @@ int main(int argc, char** argv) {
                         c.cpuSeconds / bytes, c.peakMb, (c.peakMb - base.peakMb) / bytes, c.ok ? "" : "  (failed)");
             fs::remove(path);
             fs::remove(dir + "/shape.mtl");
+            fs::remove_all(dir + "/maps");
         }
     }
     return 0;
