@@ -149,53 +149,44 @@ bool writeMissingMaterialsFile(const std::string& path, uint64_t targetBytes) {
     return std::ferror(w.f) == 0;
 }
 
-bool writeManyMaterialsFile(const std::string& path, uint64_t targetBytes) {
-    const std::string library = path.substr(0, path.find_last_of('.')) + ".mtl";
-    Writer w(path), lib(library);
-    if (!w.f || !lib.f) return false;
-    const std::string libraryName = library.substr(library.find_last_of('/') + 1);
-    w.line("mtllib %s\n%sg a\n", libraryName.c_str(), kTriangle);
-    fill(w, targetBytes, [&](long i) {
-        w.line("usemtl paint%ld\nf 1 2 3\n", i);
-        lib.line("newmtl paint%ld\nKd 0.5 0.5 0.5\n", i);
-    });
-    return std::ferror(w.f) == 0 && std::ferror(lib.f) == 0;
-}
-
 namespace {
 
-// Materials as writeManyMaterialsFile writes them, each with a diffuse map; place makes the map's
-// file where it is wanted and gives the name the library writes.
-template <typename Place>
-bool writeMappedMaterialsFile(const std::string& path, uint64_t targetBytes, Place place) {
+// One face after each usemtl of a distinct material, all defined in a library beside the file;
+// describe gives the statement that follows each newmtl (and may note that it failed).
+template <typename Describe>
+bool writeMaterialsFile(const std::string& path, uint64_t targetBytes, Describe describe) {
     const std::string library = path.substr(0, path.find_last_of('.')) + ".mtl";
     Writer w(path), lib(library);
     if (!w.f || !lib.f) return false;
     const std::string libraryName = library.substr(library.find_last_of('/') + 1);
     w.line("mtllib %s\n%sg a\n", libraryName.c_str(), kTriangle);
-    bool placed = true;
+    bool described = true;
     fill(w, targetBytes, [&](long i) {
         w.line("usemtl paint%ld\nf 1 2 3\n", i);
-        lib.line("newmtl paint%ld\nmap_Kd %s\n", i, place(i, placed).c_str());
+        lib.line("newmtl paint%ld\n%s\n", i, describe(i, described).c_str());
     });
-    return placed && std::ferror(w.f) == 0 && std::ferror(lib.f) == 0;
+    return described && std::ferror(w.f) == 0 && std::ferror(lib.f) == 0;
 }
 
 }  // namespace
 
+bool writeManyMaterialsFile(const std::string& path, uint64_t targetBytes) {
+    return writeMaterialsFile(path, targetBytes, [](long, bool&) { return std::string("Kd 0.5 0.5 0.5"); });
+}
+
 bool writeMissingMapsFile(const std::string& path, uint64_t targetBytes) {
-    return writeMappedMaterialsFile(path, targetBytes,
-                                    [](long i, bool&) { return "nowhere/paint" + std::to_string(i) + ".tga"; });
+    return writeMaterialsFile(path, targetBytes,
+                              [](long i, bool&) { return "map_Kd nowhere/paint" + std::to_string(i) + ".tga"; });
 }
 
 bool writeOtherCaseMapsFile(const std::string& path, uint64_t targetBytes) {
     const fs::path maps = fs::path(path).parent_path() / "maps";
     std::error_code ec;
     fs::create_directories(maps, ec);
-    return !ec && writeMappedMaterialsFile(path, targetBytes, [&](long i, bool& placed) {
+    return !ec && writeMaterialsFile(path, targetBytes, [&](long i, bool& placed) {
                const std::string name = std::to_string(i) + ".tga";
                placed = placed && Writer((maps / ("paint" + name)).string()).f != nullptr;
-               return "Maps\\Paint" + name;
+               return "map_Kd Maps\\Paint" + name;
            });
 }
 
