@@ -14,6 +14,9 @@ struct ListBoxWindow {
     HWND bar;
     int visibleRows;
     int rowHeight;
+    // While the owner has turned redrawing off to fill the list, the bar is brought up to date
+    // once, when redrawing is turned on again, instead of with every line.
+    bool redrawOff;
 };
 
 // The standard list's own procedure, shared by every inner list.
@@ -93,6 +96,7 @@ LRESULT listBoxMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case LB_ADDSTRING: {
         SendMessageA(s->list, message, wParam, lParam);
+        if (s->redrawOff) return 1;
         const int count = lineCount(*s);
         if (count - s->visibleRows >= 0) setRange(*s, scrollRangeFor(count, s->visibleRows));
         return 1;
@@ -104,6 +108,14 @@ LRESULT listBoxMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         resync(*s);
         return r;
     }
+    case WM_SETREDRAW:
+        s->redrawOff = wParam == FALSE;
+        SendMessageA(s->list, message, wParam, lParam);
+        if (!s->redrawOff) {
+            resync(*s);
+            InvalidateRect(s->list, nullptr, TRUE);
+        }
+        return 0;
     case WM_MOUSEWHEEL: {
         const int top = topIndex(*s);
         const int newTop = topAfterWheel(top, GET_WHEEL_DELTA_WPARAM(wParam));

@@ -51,8 +51,10 @@ HRGN layOut(HWND dialog, WarningsDialog& d) {
 void open(HWND dialog, WarningsDialog& d) {
     CenterOnOwnerMonitor(dialog, GetWindow(dialog, GW_OWNER));
     HWND list = GetDlgItem(dialog, IDC_WARNING_LIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (const std::string& warning : d.importer.warnings)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(warning.c_str()));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     RECT client;
     GetClientRect(dialog, &client);
     d.width = client.right;

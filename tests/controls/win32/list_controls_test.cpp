@@ -215,6 +215,32 @@ TEST_F(ListBoxTest, ShrinkingKeepsTheRangeToTheLastPage) {
     EXPECT_EQ(thumbTopOf(bar), 13);
 }
 
+TEST_F(ListBoxTest, LinesAddedWithRedrawingOffAreReachableOnceItIsOn) {
+    // How a dialog fills a long list: redrawing off, the lines, redrawing on.
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    for (int i = 100; i < 150; ++i) {
+        const std::string line = "line " + std::to_string(i);
+        EXPECT_EQ(SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str())), 1);
+    }
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    pump();
+    EXPECT_TRUE(IsWindowVisible(box) && IsWindowVisible(list));
+    EXPECT_EQ(SendMessageA(box, LB_GETCOUNT, 0, 0), 150);
+    // The bar's range takes every line: dragged to its end, it shows the last page.
+    SendMessageA(bar, SCBM_SETPOS, 500, 0);
+    pump();
+    EXPECT_EQ(barPosition(), 140);
+    EXPECT_EQ(top(), 140);
+    RECT barRect;
+    GetClientRect(bar, &barRect);
+    EXPECT_EQ(thumbTopOf(bar), thumbTopFor(barRect.bottom, 140, 140));
+    // Lines added afterwards widen the range at once again.
+    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("line 150"));
+    SendMessageA(bar, SCBM_SETPOS, 500, 0);
+    pump();
+    EXPECT_EQ(barPosition(), 141);
+}
+
 TEST_F(ListBoxTest, FrameAndFieldColours) {
     RedrawWindow(parent.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC dc = GetWindowDC(box);
