@@ -20,7 +20,8 @@ HeaderItemLook headerItemLook(bool buttons, bool pressed, bool pointerInItem) {
     return {16, 15, false};
 }
 
-size_t sortedInsertIndex(size_t rowCount, const std::function<int(size_t)>& compareWithRow) {
+size_t sortedInsertIndex(size_t rowCount, const std::function<int(size_t)>& compareWithRow, bool endFirst) {
+    if (endFirst && rowCount > 0 && compareWithRow(rowCount - 1) >= 0) return rowCount;
     size_t low = 0, high = rowCount;
     while (low < high) {
         const size_t mid = low + (high - low) / 2;

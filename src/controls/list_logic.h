@@ -26,6 +26,8 @@ HeaderItemLook headerItemLook(bool buttons, bool pressed, bool pointerInItem);
 
 // Index at which a row goes in a list sorted ascending by compareWithRow(i) (< 0 when the new row
 // sorts before row i): after every row it does not sort before, so equal rows keep their order.
-size_t sortedInsertIndex(size_t rowCount, const std::function<int(size_t)>& compareWithRow);
+// endFirst compares with the last row before halving: one comparison for a row that goes at the
+// end, one more for any other. Worth it while rows come in their order, as many files list them.
+size_t sortedInsertIndex(size_t rowCount, const std::function<int(size_t)>& compareWithRow, bool endFirst = false);
 
 }  // namespace qf

@@ -41,5 +41,32 @@ TEST(ListLogic, SortedPlacementKeepsEqualRowsInTheirOrder) {
     EXPECT_EQ(rows, (std::vector<std::string>{"a2", "b0", "b3", "c1"}));
 }
 
+TEST(ListLogic, RowsComingInOrderAreEachComparedOnceWithTheLast) {
+    // The list asks the window for every row it compares: rows already in order, as many files
+    // list their objects, cost one question each instead of one per halving, once the caller has
+    // seen a row go at the end.
+    std::vector<int> rows;
+    int compared = 0;
+    bool atEnd = false;
+    for (int key : {1, 2, 2, 5, 9, 10, 11, 12}) {
+        const size_t at = sortedInsertIndex(rows.size(), [&](size_t i) {
+            ++compared;
+            return key - rows[i];
+        }, atEnd);
+        atEnd = !rows.empty() && at == rows.size();
+        rows.insert(rows.begin() + long(at), key);
+    }
+    EXPECT_EQ(rows, (std::vector<int>{1, 2, 2, 5, 9, 10, 11, 12}));
+    EXPECT_EQ(compared, 1 + 6);  // halving once, then the last row only
+    // A row that belongs before the last still finds its place, after both rows it equals.
+    compared = 0;
+    const size_t at = sortedInsertIndex(rows.size(), [&](size_t i) {
+        ++compared;
+        return 2 - rows[i];
+    }, true);
+    EXPECT_EQ(at, 3u);
+    EXPECT_LE(compared, 1 + 4);
+}
+
 }  // namespace
 }  // namespace qf

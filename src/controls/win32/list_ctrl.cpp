@@ -24,6 +24,7 @@ struct ListCtrlState {
     POINT dragPoint{};  // screen coordinates
     int dragTopIndex = 0;
     int rowHeight = 0;
+    bool lastSortedAtEnd = false;  // the last row placed by its text went at the end
 };
 
 // The header's look while the left button is down on it; one list control is on screen at a time.
@@ -195,7 +196,7 @@ bool createInnerList(HWND w, ListCtrlState& s) {
 }
 
 // A row of a sorted host goes where its text belongs, found by halving the list.
-LRESULT insertItem(HWND w, const ListCtrlState& s, LPARAM lParam) {
+LRESULT insertItem(HWND w, ListCtrlState& s, LPARAM lParam) {
     const auto* item = reinterpret_cast<const LVITEMA*>(lParam);
     const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
     if (!item || !(style & kSortStyles) || !(item->mask & LVIF_TEXT) || !item->pszText ||
@@ -212,7 +213,8 @@ LRESULT insertItem(HWND w, const ListCtrlState& s, LPARAM lParam) {
         SendMessageA(s.list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&probe));
         const int order = lstrcmpiA(item->pszText, text);
         return descending ? -order : order;
-    });
+    }, s.lastSortedAtEnd);
+    s.lastSortedAtEnd = count > 0 && index == count;
     LVITEMA placed = *item;
     placed.iItem = int(index);
     return SendMessageA(s.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&placed));
