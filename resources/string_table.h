@@ -44,9 +44,10 @@
 #define IDS_NOT_A_FILE           153
 #define IDS_FACES_CUT            154
 #define IDS_OPTION_OUT_OF_RANGE  155
+#define IDS_CANNOT_OPEN_FILE     156
 
 #define IDS_FIRST 116
-#define IDS_LAST  155
+#define IDS_LAST  156
 
 /* X(id, text). QF_QUOTE stands for a double quote inside a text: the resource compiler and the C
    compiler escape it differently. */
@@ -90,6 +91,7 @@
   X(IDS_MESH_REFUSED, "mesh " QF_QUOTE "%s" QF_QUOTE " was not built: %s") \
   X(IDS_NOT_A_FILE, "not a regular file (a device or a pipe): " QF_QUOTE "%s" QF_QUOTE) \
   X(IDS_FACES_CUT, "%s face(s) cut to their first %s corners, the first at line %s") \
-  X(IDS_OPTION_OUT_OF_RANGE, "Option %s %g in the options file is out of range: %g is used")
+  X(IDS_OPTION_OUT_OF_RANGE, "Option %s %g in the options file is out of range: %g is used") \
+  X(IDS_CANNOT_OPEN_FILE, "cannot open " QF_QUOTE "%s" QF_QUOTE)
 
 #endif

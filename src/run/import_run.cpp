@@ -80,11 +80,12 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
     importer.progressTotal = fileSize(objPath);
     std::unique_ptr<FileSource> file = FileSource::open(objPath);
     if (!file) {
-        // A device or a pipe is never read: it could block the open or never end.
-        if (inputPathKind(objPath) == InputPathKind::NotAFile) {
-            formatBounded(importer.errorText, sizeof importer.errorText, loadText(IDS_NOT_A_FILE), objPath);
-            ui.messageBox(importer, importer.errorText);
-        }
+        // A device or a pipe is never read: it could block the open or never end. A file gone or
+        // locked since it was chosen cannot be read either; either way the user learns why
+        // nothing was imported.
+        const int text = inputPathKind(objPath) == InputPathKind::NotAFile ? IDS_NOT_A_FILE : IDS_CANNOT_OPEN_FILE;
+        formatBounded(importer.errorText, sizeof importer.errorText, loadText(text), objPath);
+        ui.messageBox(importer, importer.errorText);
         return 0;
     }
     importer.objFile = file.get();

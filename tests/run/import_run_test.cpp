@@ -211,6 +211,21 @@ TEST_F(RunFixture, APipeIsRefusedBeforeItIsOpened) {
 }
 #endif
 
+// A file that went away after it was chosen (or that a folder stands in for) ends the run with a
+// message rather than silently.
+TEST_F(RunFixture, AFileThatCannotBeOpenedSaysSo) {
+    run("gone.obj");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(err, "cannot open \"" + dir.path("gone.obj") + "\"\n");
+    err.clear();
+    dir.write("folder.obj/inside.obj", "v 0 0 0\n");
+    run("folder.obj");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(err, "cannot open \"" + dir.path("folder.obj") + "\"\n");
+    EXPECT_TRUE(test::sceneObjectNames().empty());
+    EXPECT_TRUE(hostScene().commands().empty());
+}
+
 TEST_F(RunFixture, MissingMapsAreSoughtInTheOfferedFoldersAndTheLastOneIsSaved) {
     dir.write("m.obj", "mtllib m.mtl\nusemtl a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     dir.write("m.mtl", "newmtl a\nmap_Kd deep.png\nmap_Ka other.png\n");
