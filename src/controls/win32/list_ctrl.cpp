@@ -195,7 +195,8 @@ bool createInnerList(HWND w, ListCtrlState& s) {
     return true;
 }
 
-// A row of a sorted host goes where its text belongs, found by halving the list.
+// A row of a sorted host goes where its text belongs, found by halving the list (or at its end
+// at once while rows come in their order).
 LRESULT insertItem(HWND w, ListCtrlState& s, LPARAM lParam) {
     const auto* item = reinterpret_cast<const LVITEMA*>(lParam);
     const LONG_PTR style = GetWindowLongPtrA(w, GWL_STYLE);
