@@ -78,8 +78,22 @@ bool scrollRepeatGoesOn(ScrollState& s, bool arrowHeld) {
 
 int visibleRowsFor(int listHeight, int rowHeight) { return std::max(listHeight, 0) / std::max(rowHeight, 1); }
 
+int linesBeyondView(int lineCount, int visibleRows) { return std::max(lineCount - std::max(visibleRows, 0), 0); }
+
 int scrollRangeFor(int lineCount, int visibleRows) {
-    return std::clamp(lineCount - std::max(visibleRows, 0), 0, kScrollPositionMax);
+    return std::min(linesBeyondView(lineCount, visibleRows), kScrollPositionMax);
+}
+
+int barPositionForTop(int top, int linesBeyond) {
+    if (linesBeyond <= kScrollPositionMax) return top;
+    return int(int64_t(std::clamp(top, 0, linesBeyond)) * kScrollPositionMax / linesBeyond);
+}
+
+int topForBarPosition(int position, int linesBeyond) {
+    if (linesBeyond <= kScrollPositionMax) return position;
+    // Rounded up: the first line whose position (rounded down) is this one.
+    const int64_t p = std::clamp(position, 0, kScrollPositionMax);
+    return int((p * linesBeyond + kScrollPositionMax - 1) / kScrollPositionMax);
 }
 
 int topAfterWheel(int top, int wheelDelta) { return std::max(top - wheelDelta / 120, 0); }

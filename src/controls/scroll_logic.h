@@ -62,8 +62,16 @@ bool scrollRepeatGoesOn(ScrollState& s, bool arrowHeld);
 // The list box beside its bar.
 // Whole rows that fit in a list of that client height (rows of height 0 count as one pixel).
 int visibleRowsFor(int listHeight, int rowHeight);
-// The bar's range for a number of lines: the top index that shows the last page.
+// The top index that shows the last page of a number of lines.
+int linesBeyondView(int lineCount, int visibleRows);
+// The bar's range for a number of lines: linesBeyondView, at most kScrollPositionMax.
 int scrollRangeFor(int lineCount, int visibleRows);
+// A list of more lines beyond its view than a position can say spreads them over the bar's
+// positions: the bar's position for a top line, and the top line for a position, such that a
+// position taken to its line and back is the same position, and the last one shows the last page.
+// Lists within the bar's range map one to one.
+int barPositionForTop(int top, int linesBeyond);
+int topForBarPosition(int position, int linesBeyond);
 // The top line after a wheel turn of delta (120 a notch, forward scrolls up), never above line 0.
 int topAfterWheel(int top, int wheelDelta);
 

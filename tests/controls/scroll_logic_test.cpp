@@ -121,5 +121,27 @@ TEST(ListBoxScrolling, RangeRowsAndWheel) {
     EXPECT_EQ(topAfterWheel(5, 60), 5);  // less than a notch
 }
 
+TEST(ListBoxScrolling, LongListsSpreadTheirLinesOverTheBarsPositions) {
+    // Within the bar's range, positions are lines.
+    EXPECT_EQ(barPositionForTop(1234, 65535), 1234);
+    EXPECT_EQ(topForBarPosition(1234, 65535), 1234);
+    EXPECT_EQ(linesBeyondView(200000, 10), 199990);
+    // Beyond it, every position leads to a line that leads back to it, and the ends meet.
+    for (const int beyond : {65536, 99990, 199990, 2000000000}) {
+        EXPECT_EQ(topForBarPosition(0, beyond), 0);
+        EXPECT_EQ(topForBarPosition(kScrollPositionMax, beyond), beyond);
+        EXPECT_EQ(barPositionForTop(beyond, beyond), kScrollPositionMax);
+        for (int position = 0; position <= kScrollPositionMax; position += 97)
+            ASSERT_EQ(barPositionForTop(topForBarPosition(position, beyond), beyond), position) << beyond;
+        // Line after line, the position stays or moves on by one: none is skipped.
+        int previous = 0;
+        for (int top = 1; top <= beyond && top < 300000; ++top) {
+            const int position = barPositionForTop(top, beyond);
+            ASSERT_TRUE(position == previous || position == previous + 1) << top;
+            previous = position;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qf

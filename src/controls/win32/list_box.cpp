@@ -1,5 +1,7 @@
 #include "controls/win32/list_box.h"
 
+#include <algorithm>
+
 #include "controls/scroll_logic.h"
 #include "controls/skin_metrics.h"
 #include "controls/win32/scroll_bar.h"
@@ -37,10 +39,38 @@ void layout(const ListBoxWindow& s, int width, int height) {
 int lineCount(const ListBoxWindow& s) { return static_cast<int>(SendMessageA(s.list, LB_GETCOUNT, 0, 0)); }
 int topIndex(const ListBoxWindow& s) { return static_cast<int>(SendMessageA(s.list, LB_GETTOPINDEX, 0, 0)); }
 
+int linesBeyond(const ListBoxWindow& s) { return linesBeyondView(lineCount(s), s.visibleRows); }
+
 void setRange(const ListBoxWindow& s, int range) {
     SendMessageA(s.bar, SCBM_SETRANGE, MAKEWPARAM(range, s.visibleRows), 0);
 }
-void followTop(const ListBoxWindow& s) { SendMessageA(s.bar, SCBM_SETPOS, static_cast<WPARAM>(topIndex(s)), 0); }
+void followTop(const ListBoxWindow& s) {
+    SendMessageA(s.bar, SCBM_SETPOS, static_cast<WPARAM>(barPositionForTop(topIndex(s), linesBeyond(s))), 0);
+}
+
+// The bar was moved (or told where the list stands: it reports that too, later). Its position
+// now, not the one in the report, decides, so that reports overtaken by later moves do nothing.
+// A list longer than the bar's positions still moves by a line for an arrow and by a page for a
+// press on the track, not by that many positions.
+void barMoved(const ListBoxWindow& s, ScrollCode code) {
+    const int beyond = linesBeyond(s);
+    const int position = static_cast<int>(SendMessageA(s.bar, SCBM_GETPOS, 0, 0));
+    const int top = topIndex(s);
+    if (position == barPositionForTop(top, beyond)) return;
+    int newTop = topForBarPosition(position, beyond);
+    if (beyond > kScrollPositionMax) {
+        switch (code) {
+        case ScrollCode::LineUp: newTop = top - 1; break;
+        case ScrollCode::LineDown: newTop = top + 1; break;
+        case ScrollCode::PageUp: newTop = top - s.visibleRows; break;
+        case ScrollCode::PageDown: newTop = top + s.visibleRows; break;
+        case ScrollCode::ThumbTrack: break;
+        }
+        newTop = std::clamp(newTop, 0, beyond);
+    }
+    SendMessageA(s.list, LB_SETTOPINDEX, static_cast<WPARAM>(newTop), 0);
+    if (barPositionForTop(newTop, beyond) != position) followTop(s);
+}
 
 void resync(const ListBoxWindow& s) {
     setRange(s, scrollRangeFor(lineCount(s), s.visibleRows));
@@ -124,7 +154,7 @@ LRESULT listBoxMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_VSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == s->bar) SendMessageA(s->list, LB_SETTOPINDEX, HIWORD(wParam), 0);
+        if (reinterpret_cast<HWND>(lParam) == s->bar) barMoved(*s, static_cast<ScrollCode>(LOWORD(wParam)));
         return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == kInnerListId && HIWORD(wParam) == LBN_SELCHANGE) followTop(*s);

@@ -241,6 +241,50 @@ TEST_F(ListBoxTest, LinesAddedWithRedrawingOffAreReachableOnceItIsOn) {
     EXPECT_EQ(barPosition(), 141);
 }
 
+TEST_F(ListBoxTest, ALongListIsReachedToItsEndWithTheBar) {
+    // More lines beyond the view than the bar has positions: they spread over its positions.
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    for (int i = 100; i < 80010; ++i) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("line"));
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    pump();
+    const int beyond = 80000;
+    // The bar taken to its end shows the last page.
+    SendMessageA(bar, SCBM_SETPOS, kScrollPositionMax, 0);
+    pump();
+    EXPECT_EQ(top(), beyond);
+    EXPECT_EQ(barPosition(), kScrollPositionMax);
+    SendMessageA(bar, SCBM_SETPOS, 32768, 0);
+    pump();
+    const int middle = topForBarPosition(32768, beyond);
+    EXPECT_EQ(top(), middle);
+    EXPECT_EQ(barPosition(), 32768);
+    // An arrow moves by a line, a press on the track by a page, as in a short list.
+    HWND down = GetDlgItem(bar, kScrollDownId);
+    SendMessageA(down, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(down, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    pump();
+    EXPECT_EQ(top(), middle + 1);
+    EXPECT_EQ(barPosition(), barPositionForTop(middle + 1, beyond));
+    RECT barRect;
+    GetClientRect(bar, &barRect);
+    SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, barRect.bottom - 15));
+    SendMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(5, barRect.bottom - 15));
+    pump();
+    EXPECT_EQ(top(), middle + 11);
+    EXPECT_EQ(barPosition(), barPositionForTop(middle + 11, beyond));
+    // The keyboard and the wheel take the bar along.
+    SetFocus(box);
+    SendMessageA(list, WM_KEYDOWN, VK_DOWN, 0);  // the first key selects a line
+    SendMessageA(list, WM_KEYDOWN, VK_END, 0);
+    pump();
+    EXPECT_EQ(top(), beyond);
+    EXPECT_EQ(barPosition(), kScrollPositionMax);
+    SendMessageA(list, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    pump();
+    EXPECT_EQ(top(), beyond - 1);
+    EXPECT_EQ(barPosition(), barPositionForTop(beyond - 1, beyond));
+}
+
 TEST_F(ListBoxTest, FrameAndFieldColours) {
     RedrawWindow(parent.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC dc = GetWindowDC(box);
