@@ -128,7 +128,10 @@ LRESULT listBoxMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageA(s->list, message, wParam, lParam);
         if (s->redrawOff) return 1;
         const int count = lineCount(*s);
-        if (count - s->visibleRows >= 0) setRange(*s, scrollRangeFor(count, s->visibleRows));
+        if (count - s->visibleRows < 0) return 1;
+        setRange(*s, scrollRangeFor(count, s->visibleRows));
+        // Spread over the bar's positions, the lines shown now have another position.
+        if (linesBeyondView(count, s->visibleRows) > kScrollPositionMax) followTop(*s);
         return 1;
     }
     case LB_INSERTSTRING:

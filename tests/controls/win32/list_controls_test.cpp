@@ -283,6 +283,11 @@ TEST_F(ListBoxTest, ALongListIsReachedToItsEndWithTheBar) {
     pump();
     EXPECT_EQ(top(), beyond - 1);
     EXPECT_EQ(barPosition(), barPositionForTop(beyond - 1, beyond));
+    // A line added while the list is shown leaves its view where it is; the bar follows.
+    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one more"));
+    pump();
+    EXPECT_EQ(top(), beyond - 1);
+    EXPECT_EQ(barPosition(), barPositionForTop(beyond - 1, beyond + 1));
 }
 
 TEST_F(ListBoxTest, FrameAndFieldColours) {
