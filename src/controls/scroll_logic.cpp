@@ -96,6 +96,20 @@ int topForBarPosition(int position, int linesBeyond) {
     return int((p * linesBeyond + kScrollPositionMax - 1) / kScrollPositionMax);
 }
 
+int topAfterBarMove(int top, int barPosition, ScrollCode code, int linesBeyond, int visibleRows) {
+    if (barPosition == barPositionForTop(top, linesBeyond)) return top;
+    if (linesBeyond <= kScrollPositionMax) return topForBarPosition(barPosition, linesBeyond);
+    int64_t moved = topForBarPosition(barPosition, linesBeyond);
+    switch (code) {
+    case ScrollCode::LineUp: moved = int64_t(top) - 1; break;
+    case ScrollCode::LineDown: moved = int64_t(top) + 1; break;
+    case ScrollCode::PageUp: moved = int64_t(top) - visibleRows; break;
+    case ScrollCode::PageDown: moved = int64_t(top) + visibleRows; break;
+    case ScrollCode::ThumbTrack: break;
+    }
+    return int(std::clamp<int64_t>(moved, 0, linesBeyond));
+}
+
 int topAfterWheel(int top, int wheelDelta) { return std::max(top - wheelDelta / 120, 0); }
 
 }  // namespace qf

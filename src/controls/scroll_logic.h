@@ -72,6 +72,11 @@ int scrollRangeFor(int lineCount, int visibleRows);
 // Lists within the bar's range map one to one.
 int barPositionForTop(int top, int linesBeyond);
 int topForBarPosition(int position, int linesBeyond);
+// The list's top line after its bar reported a move, given where the bar stands when the report
+// arrives (reports overtaken by later moves, and the bar's echo of positions the list set, thus
+// leave the top where it is). A list longer than the bar's positions moves by a line for an arrow
+// and by a page for a press on the track, not by that many positions.
+int topAfterBarMove(int top, int barPosition, ScrollCode code, int linesBeyond, int visibleRows);
 // The top line after a wheel turn of delta (120 a notch, forward scrolls up), never above line 0.
 int topAfterWheel(int top, int wheelDelta);
 

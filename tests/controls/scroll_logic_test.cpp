@@ -143,5 +143,24 @@ TEST(ListBoxScrolling, LongListsSpreadTheirLinesOverTheBarsPositions) {
     }
 }
 
+TEST(ListBoxScrolling, BarMovesTakeTheListAlong) {
+    // A short list goes where the bar stands, whatever the report said.
+    EXPECT_EQ(topAfterBarMove(5, 30, ScrollCode::ThumbTrack, 90, 10), 30);
+    EXPECT_EQ(topAfterBarMove(5, 6, ScrollCode::LineDown, 90, 10), 6);
+    // The bar standing where the list's top puts it: nothing to do, whichever report came.
+    EXPECT_EQ(topAfterBarMove(30, 30, ScrollCode::LineDown, 90, 10), 30);
+    const int beyond = 80000;
+    const int top = 40000, at = barPositionForTop(top, beyond);
+    EXPECT_EQ(topAfterBarMove(top, at, ScrollCode::PageUp, beyond, 10), top);
+    // A long list: the thumb by position, arrows by a line, the track by a page, within the ends.
+    EXPECT_EQ(topAfterBarMove(top, 32768, ScrollCode::ThumbTrack, beyond, 10), topForBarPosition(32768, beyond));
+    EXPECT_EQ(topAfterBarMove(top, at + 1, ScrollCode::LineDown, beyond, 10), top + 1);
+    EXPECT_EQ(topAfterBarMove(top, at - 1, ScrollCode::LineUp, beyond, 10), top - 1);
+    EXPECT_EQ(topAfterBarMove(top, at + 10, ScrollCode::PageDown, beyond, 10), top + 10);
+    EXPECT_EQ(topAfterBarMove(top, at - 10, ScrollCode::PageUp, beyond, 10), top - 10);
+    EXPECT_EQ(topAfterBarMove(beyond - 3, kScrollPositionMax, ScrollCode::PageDown, beyond, 10), beyond);
+    EXPECT_EQ(topAfterBarMove(3, 0, ScrollCode::PageUp, beyond, 10), 0);
+}
+
 }  // namespace
 }  // namespace qf

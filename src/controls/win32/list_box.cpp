@@ -1,7 +1,5 @@
 #include "controls/win32/list_box.h"
 
-#include <algorithm>
-
 #include "controls/scroll_logic.h"
 #include "controls/skin_metrics.h"
 #include "controls/win32/scroll_bar.h"
@@ -48,27 +46,13 @@ void followTop(const ListBoxWindow& s) {
     SendMessageA(s.bar, SCBM_SETPOS, static_cast<WPARAM>(barPositionForTop(topIndex(s), linesBeyond(s))), 0);
 }
 
-// The bar was moved (or told where the list stands: it reports that too, later). Its position
-// now, not the one in the report, decides, so that reports overtaken by later moves do nothing.
-// A list longer than the bar's positions still moves by a line for an arrow and by a page for a
-// press on the track, not by that many positions.
+// The bar was moved, or tells where the list box set it: the list follows as far as it must.
 void barMoved(const ListBoxWindow& s, ScrollCode code) {
     const int beyond = linesBeyond(s);
     const int position = static_cast<int>(SendMessageA(s.bar, SCBM_GETPOS, 0, 0));
     const int top = topIndex(s);
-    if (position == barPositionForTop(top, beyond)) return;
-    int newTop = topForBarPosition(position, beyond);
-    if (beyond > kScrollPositionMax) {
-        switch (code) {
-        case ScrollCode::LineUp: newTop = top - 1; break;
-        case ScrollCode::LineDown: newTop = top + 1; break;
-        case ScrollCode::PageUp: newTop = top - s.visibleRows; break;
-        case ScrollCode::PageDown: newTop = top + s.visibleRows; break;
-        case ScrollCode::ThumbTrack: break;
-        }
-        newTop = std::clamp(newTop, 0, beyond);
-    }
-    SendMessageA(s.list, LB_SETTOPINDEX, static_cast<WPARAM>(newTop), 0);
+    const int newTop = topAfterBarMove(top, position, code, beyond, s.visibleRows);
+    if (newTop != top) SendMessageA(s.list, LB_SETTOPINDEX, static_cast<WPARAM>(newTop), 0);
     if (barPositionForTop(newTop, beyond) != position) followTop(s);
 }
 
