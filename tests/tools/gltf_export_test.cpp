@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -233,6 +235,47 @@ TEST_F(GltfExport, GeneratedModelsWithConcaveFacesOpacityAndOtherFormatsAreValid
             EXPECT_EQ(m.normalTexture.index, -1);  // the bump map is missing
         }
     }
+}
+
+// The floats an accessor holds, its components one after the other.
+std::vector<float> floatsOf(const tinygltf::Model& model, int accessor) {
+    const tinygltf::Accessor& a = model.accessors.at(size_t(accessor));
+    const tinygltf::BufferView& view = model.bufferViews.at(size_t(a.bufferView));
+    const size_t count = a.count * size_t(tinygltf::GetNumComponentsInType(uint32_t(a.type)));
+    std::vector<float> out(count);
+    std::memcpy(out.data(), model.buffers.at(size_t(view.buffer)).data.data() + view.byteOffset + a.byteOffset,
+                count * sizeof(float));
+    return out;
+}
+
+// Each pair of position and texture coordinate is one glTF vertex, numbered in the order the
+// corners first use it, however many coordinates a position has.
+TEST_F(GltfExport, APositionUsedWithManyCoordinatesBecomesAVertexForEach) {
+    constexpr int kCoordinates = 300;
+    std::string text = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+    for (int k = 0; k < kCoordinates; ++k) text += "vt " + std::to_string(k) + "e-3 0.5\n";
+    for (int k = 1; k <= kCoordinates; ++k) {
+        const std::string t = std::to_string(k);
+        text += "f 1/" + t + " 2/" + t + " 3/" + t + " 4/" + t + "\n";
+    }
+    text += "f 1/1 2/1 3/1 4/1\nf 4/7 3/7 2/7 1/7\n";  // pairs used before: no new vertices
+    const std::string glb = dir.path("many.glb");
+    exportTo(dir.write("many.obj", text), glb);
+
+    const tinygltf::Model model = load(glb);
+    ASSERT_EQ(model.meshes.size(), 1u);
+    const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
+    const std::vector<float> points = floatsOf(model, primitive.attributes.at("POSITION"));
+    const std::vector<float> uvs = floatsOf(model, primitive.attributes.at("TEXCOORD_0"));
+    ASSERT_EQ(points.size(), size_t(4 * kCoordinates) * 3);
+    ASSERT_EQ(uvs.size(), size_t(4 * kCoordinates) * 2);
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (size_t v = 0; v < size_t(4 * kCoordinates); ++v) {
+        EXPECT_EQ(points[3 * v], corners[v % 4][0]) << "vertex " << v;
+        EXPECT_EQ(points[3 * v + 1], corners[v % 4][1]) << "vertex " << v;
+        EXPECT_EQ(uvs[2 * v], float(std::strtod((std::to_string(v / 4) + "e-3").c_str(), nullptr))) << "vertex " << v;
+    }
+    EXPECT_EQ(model.accessors[size_t(primitive.indices)].count, size_t(kCoordinates + 2) * 6);
 }
 
 }  // namespace

@@ -68,15 +68,63 @@ struct VertexKey {
         return position == o.position && std::memcmp(&u, &o.u, sizeof u) == 0 && std::memcmp(&v, &o.v, sizeof v) == 0;
     }
 };
-struct VertexKeyHash {
-    size_t operator()(const VertexKey& k) const {
+
+// The glTF vertex of each pair of position and texture coordinate, numbered in the order the
+// corners first use them. Most positions carry one coordinate: their first vertex is found by
+// position, in an array read in the mesh's own order, which keeps a mesh of millions of corners
+// within the cache. The vertices after the first of a position go into a table by the whole pair,
+// so that a position with thousands of coordinates costs no more per corner.
+class VertexNumbering {
+public:
+    explicit VertexNumbering(size_t positionCount) : firstOf_(positionCount, kNone) {}
+
+    // The vertex of the pair, and whether it was made by this call.
+    std::pair<uint32_t, bool> number(const VertexKey& key) {
+        uint32_t& first = firstOf_[key.position];
+        if (first == kNone) {
+            first = add(key);
+            return {first, true};
+        }
+        if (keys_[first] == key) return {first, false};
+        if ((others_ + 1) * 2 > slots_.size()) grow();
+        for (size_t i = hash(key) & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i] == kNone) {
+                ++others_;
+                return {slots_[i] = add(key), true};
+            }
+            if (keys_[slots_[i]] == key) return {slots_[i], false};
+        }
+    }
+
+private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    static size_t hash(const VertexKey& k) {
         uint32_t u, v;
         std::memcpy(&u, &k.u, 4);
         std::memcpy(&v, &k.v, 4);
-        uint64_t h = k.position * 0x9E3779B97F4A7C15ull;
-        h ^= (uint64_t(u) << 32 | v) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
-        return size_t(h);
+        uint64_t h = (k.position * 0x9E3779B97F4A7C15ull) ^ ((uint64_t(u) << 32 | v) * 0xC2B2AE3D27D4EB4Full);
+        return size_t(h ^ (h >> 29));
     }
+    uint32_t add(const VertexKey& key) {
+        keys_.push_back(key);
+        return uint32_t(keys_.size() - 1);
+    }
+    void grow() {
+        std::vector<uint32_t> old(std::max<size_t>(64, slots_.size() * 2), kNone);
+        old.swap(slots_);
+        for (uint32_t id : old) {
+            if (id == kNone) continue;
+            size_t i = hash(keys_[id]) & (slots_.size() - 1);
+            while (slots_[i] != kNone) i = (i + 1) & (slots_.size() - 1);
+            slots_[i] = id;
+        }
+    }
+
+    std::vector<uint32_t> firstOf_;  // by position: its first vertex
+    std::vector<VertexKey> keys_;    // by vertex
+    std::vector<uint32_t> slots_;    // the other vertices, by the hash of their pair
+    size_t others_ = 0;
 };
 
 class GltfBuilder {
@@ -154,7 +202,7 @@ private:
         // glTF keeps one texture coordinate per vertex: a position used with several coordinates
         // becomes several vertices.
         std::vector<float> points, uvs;
-        std::unordered_map<VertexKey, uint32_t, VertexKeyHash> vertexOf;
+        VertexNumbering vertexOf(positionCount);
         std::vector<uint32_t> cornerVertex(cornerCount);
         for (size_t c = 0; c < cornerCount; ++c) {
             const long p = o.polygonIndices[c];
@@ -164,12 +212,12 @@ private:
                 key.u = uvProperty->values[3 * c];
                 key.v = 1.0f - uvProperty->values[3 * c + 1];  // glTF's rows run from the top
             }
-            auto [slot, added] = vertexOf.try_emplace(key, uint32_t(vertexOf.size()));
+            const auto [vertex, added] = vertexOf.number(key);
             if (added) {
                 for (int k = 0; k < 3; ++k) points.push_back(float(o.positions[3 * size_t(p) + size_t(k)]));
                 if (uvProperty) uvs.insert(uvs.end(), {key.u, key.v});
             }
-            cornerVertex[c] = slot->second;
+            cornerVertex[c] = vertex;
         }
 
         std::map<int, std::vector<uint32_t>> indicesByMaterial;
