@@ -149,6 +149,14 @@ struct GltfExport : ::testing::Test {
         std::string report;
         EXPECT_EQ(runCommand(command, report), 0) << report;
     }
+    // A PNG image of one grey pixel.
+    void writeGreyPixel(const std::string& name) const {
+        RgbaImage pixel;
+        pixel.width = pixel.height = 1;
+        pixel.pixels.assign(4, 200);
+        const Bytes png = encodePng(pixel);
+        dir.write(name, std::string(png.begin(), png.end()));
+    }
     tinygltf::Model load(const std::string& file) {
         tinygltf::TinyGLTF loader;
         tinygltf::Model model;
@@ -234,6 +242,33 @@ TEST_F(GltfExport, GeneratedModelsWithConcaveFacesOpacityAndOtherFormatsAreValid
         } else if (m.name == "stone") {
             EXPECT_EQ(m.normalTexture.index, -1);  // the bump map is missing
         }
+    }
+}
+
+// Names in the host's single-byte code page (as older tools write OBJ files) come out as UTF-8,
+// names already in UTF-8 as they are, and the file is valid either way.
+TEST_F(GltfExport, NamesInACodePageBecomeUtf8) {
+    writeGreyPixel("t\xe9.png");
+    dir.write("names.mtl", "newmtl m\xe9tal\nmap_Kd t\xe9.png\n");
+    const std::string obj = dir.write("names.obj",
+                                      "mtllib names.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\n"
+                                      "g caf\xc3\xa9 2\nf 1 2 3\n"
+                                      "g caf\xe9\nusemtl m\xe9tal\nf 1/1 2/1 3/1\n");
+    const std::string gltf = dir.path("names.gltf"), glb = dir.path("names.glb");
+    exportTo(obj, gltf);
+    exportTo(obj, glb);
+    expectValid({gltf, glb});
+    // No URI can name the texture's file: it is carried inside.
+    EXPECT_NE(test::readFile(gltf).find("\"data:image/png;base64,"), std::string::npos);
+    for (const std::string& file : {gltf, glb}) {
+        const tinygltf::Model model = load(file);
+        ASSERT_EQ(model.nodes.size(), 2u) << file;
+        EXPECT_EQ(model.nodes[0].extras.Get("sourceName").Get<std::string>(), "caf\xc3\xa9 2");
+        EXPECT_EQ(model.nodes[1].extras.Get("sourceName").Get<std::string>(), "caf\xc3\xa9");
+        ASSERT_EQ(model.materials.size(), 1u);
+        EXPECT_EQ(model.materials[0].name, "m_tal");  // as the host named it
+        ASSERT_EQ(model.images.size(), 1u);
+        EXPECT_EQ(model.images[0].name, "t\xc3\xa9");
     }
 }
 

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <new>
+#include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 
 #include <tiny_gltf.h>
@@ -56,6 +59,58 @@ std::string uriOf(const std::string& relativePath) {
             out += '%';
             out += hex[c >> 4];
             out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+// Whether the text is well-formed UTF-8: the byte ranges of the Unicode standard's table of
+// well-formed sequences (no overlong forms, no surrogates, nothing past U+10FFFF).
+bool isUtf8(std::string_view text) {
+    auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+    for (size_t i = 0; i < text.size();) {
+        const unsigned lead = byte(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length = 0;
+        unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) return false;
+        for (size_t k = 2; k < length; ++k)
+            if ((byte(i + k) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// A name as glTF must hold it, in UTF-8. Names written in UTF-8 stay as they are; the others are
+// in the host's single-byte code page, and each of their bytes above 127 becomes the character of
+// that number, as the scene's JSON writes them.
+std::string utf8Name(std::string_view name) {
+    if (isUtf8(name)) return std::string(name);
+    std::string out;
+    out.reserve(name.size() * 2);
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += char(0xC0 | (byte >> 6));
+            out += char(0x80 | (byte & 0x3F));
         }
     }
     return out;
@@ -251,7 +306,7 @@ private:
         }
 
         tinygltf::Mesh mesh;
-        mesh.name = name;
+        mesh.name = utf8Name(name);
         const size_t vertexCount = points.size() / 3;
         std::vector<double> lo(3, std::numeric_limits<double>::infinity()), hi(3, -lo[0]);
         for (size_t v = 0; v < vertexCount; ++v)
@@ -280,10 +335,10 @@ private:
         model_.meshes.push_back(mesh);
 
         tinygltf::Node node;
-        node.name = name;
+        node.name = mesh.name;
         node.mesh = int(model_.meshes.size() - 1);
         if (auto source = run_.objectSourceNames.find(id); source != run_.objectSourceNames.end())
-            node.extras = tinygltf::Value(tinygltf::Value::Object{{"sourceName", tinygltf::Value(source->second)}});
+            node.extras = tinygltf::Value(tinygltf::Value::Object{{"sourceName", tinygltf::Value(utf8Name(source->second))}});
         model_.nodes.push_back(node);
         model_.scenes[0].nodes.push_back(int(model_.nodes.size() - 1));
     }
@@ -309,7 +364,8 @@ private:
 
     int addMaterial(int id) {
         tinygltf::Material m;
-        m.name = scene_.item(id).name;
+        const std::string& hostName = scene_.item(id).name;
+        m.name = utf8Name(hostName);
         m.doubleSided = true;  // OBJ files rarely agree on a winding; the host shows both sides
         const double alpha = 1.0 - (parameter(id, "transparency.red", 0) + parameter(id, "transparency.green", 0) +
                                     parameter(id, "transparency.blue", 0)) / 3.0;
@@ -329,7 +385,7 @@ private:
                 if (map.kind == "Diffuse") diffuse = &map;
                 else if (map.kind == "Opacity") opacity = &map;
                 else if (map.kind == "Bump") bump = &map;
-                else notes_.push_back("glTF: material " + m.name + ": glTF has no place for its " + map.kind +
+                else notes_.push_back("glTF: material " + hostName + ": glTF has no place for its " + map.kind +
                                       " map (" + map.file + "): left out");
             }
         int base = -1;
@@ -357,7 +413,7 @@ private:
     // An image of encoded bytes inside the file: in the buffer of a GLB, as a data URI otherwise.
     tinygltf::Image embedded(const Bytes& bytes, const char* mimeType, const std::string& name) {
         tinygltf::Image image;
-        image.name = name;
+        image.name = utf8Name(name);
         if (target_.binary) {
             image.bufferView = addView(bytes.data(), bytes.size(), 0);
             image.mimeType = mimeType;
@@ -393,9 +449,11 @@ private:
         if (target_.binary) return texture = addTexture(embedded(bytes, mimeTypeOf(format), name));
         std::error_code ec;
         const fs::path relative = fs::absolute(path, ec).lexically_relative(fs::absolute(target_.folder, ec));
-        if (ec || relative.empty()) return texture = addTexture(embedded(bytes, mimeTypeOf(format), name));
+        // A URI holds its path in UTF-8: a file name in another encoding is carried inside instead.
+        if (ec || relative.empty() || !isUtf8(relative.generic_string()))
+            return texture = addTexture(embedded(bytes, mimeTypeOf(format), name));
         tinygltf::Image image;
-        image.name = name;
+        image.name = utf8Name(name);
         image.uri = uriOf(relative.generic_string());
         return texture = addTexture(std::move(image));
     }
@@ -436,21 +494,30 @@ bool keepImageAsIs(const std::string*, const std::string*, const tinygltf::Image
 
 bool writeGltf(std::ostream& out, const ObjImporter& importer, const std::string& objPath, const GltfTarget& target,
                std::vector<std::string>& notes, std::string& error) {
-    GltfBuilder builder(importer, objPath, target, notes);
-    if (!builder.addObjects()) {
-        error = "cancelled";
-        return false;
+    // The model and its JSON are made by a library that throws: what it refuses ends this file,
+    // not the run.
+    try {
+        GltfBuilder builder(importer, objPath, target, notes);
+        if (!builder.addObjects()) {
+            error = "cancelled";
+            return false;
+        }
+        tinygltf::Model& model = builder.model();
+        if (model.buffers[0].data.empty()) model.buffers.clear();
+        if (model.scenes[0].nodes.empty()) notes.push_back("glTF: the scene holds no mesh");
+        tinygltf::TinyGLTF writer;
+        writer.SetImageWriter(keepImageAsIs, nullptr);
+        if (!writer.WriteGltfSceneToStream(&model, out, !target.binary, target.binary) || !out) {
+            error = "writing failed";
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory for the glTF file";
+    } catch (const std::exception& e) {
+        error = std::string("writing failed: ") + e.what();
     }
-    tinygltf::Model& model = builder.model();
-    if (model.buffers[0].data.empty()) model.buffers.clear();
-    if (model.scenes[0].nodes.empty()) notes.push_back("glTF: the scene holds no mesh");
-    tinygltf::TinyGLTF writer;
-    writer.SetImageWriter(keepImageAsIs, nullptr);
-    if (!writer.WriteGltfSceneToStream(&model, out, !target.binary, target.binary) || !out) {
-        error = "writing failed";
-        return false;
-    }
-    return true;
+    return false;
 }
 
 }  // namespace qf

@@ -415,14 +415,15 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     // Both files are written before either takes its name: a cancel or a failure leaves both
     // earlier files as they were.
     const std::string source = absolutePath(path);
-    bool complete = true;
+    std::string failure;  // the file that could not be made, and why
     if (args.scenePath) {
         FileStreamBuffer buffer(sceneFile.stream());
         std::ostream stream(&buffer);
-        complete = writeRunSceneJson(stream, importer, source, &importer.aborted);
+        if (!writeRunSceneJson(stream, importer, source, &importer.aborted))
+            failure = "cannot write '" + sceneFile.path() + "'";
     }
 #if defined(QF_HAVE_GLTF)
-    if (args.gltfPath && complete && !ui.cancelled()) {
+    if (args.gltfPath && failure.empty() && !ui.cancelled()) {
         FileStreamBuffer buffer(gltfFile.stream());
         std::ostream stream(&buffer);
         GltfTarget target;
@@ -430,7 +431,9 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         target.folder = fs::path(absolutePath(*args.gltfPath)).parent_path().string();
         target.cancel = &importer.aborted;
         std::vector<std::string> notes;
-        complete = writeGltf(stream, importer, source, target, notes, error) && stream.flush();
+        error.clear();
+        if (!writeGltf(stream, importer, source, target, notes, error) || !stream.flush())
+            failure = "cannot write '" + gltfFile.path() + "'" + (error.empty() ? "" : ": " + error);
         for (const std::string& note : notes) out << note << "\n";
     }
 #else
@@ -440,11 +443,15 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         err << "qfobjimp: import cancelled\n";
         return 130;
     }
+    if (!failure.empty()) {
+        err << "qfobjimp: " << failure << "\n";
+        return 1;
+    }
     std::vector<std::string> written;
     for (OutputFile* file : {&sceneFile, &gltfFile}) {
         if (!file->stream()) continue;
-        if (!complete || !file->commit(error)) {
-            err << "qfobjimp: " << (complete ? error : "cannot write '" + file->path() + "'") << "\n";
+        if (!file->commit(error)) {
+            err << "qfobjimp: " << error << "\n";
             return 1;
         }
         written.push_back(file->path());
