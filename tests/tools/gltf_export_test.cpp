@@ -283,6 +283,23 @@ std::vector<float> floatsOf(const tinygltf::Model& model, int accessor) {
     return out;
 }
 
+// glTF reads a texture through texture coordinates: a mesh without any, under a material with a
+// texture, gets (0, 0) at every vertex, as the host gives corners without a texture reference.
+TEST_F(GltfExport, AMeshWithoutCoordinatesUnderATexturedMaterialGetsZeros) {
+    writeGreyPixel("paint.png");
+    dir.write("plain.mtl", "newmtl paint\nmap_Kd paint.png\n");
+    const std::string obj =
+        dir.write("plain.obj", "mtllib plain.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\ng plain\nusemtl paint\nf 1 2 4 3\n");
+    const std::string glb = dir.path("plain.glb");
+    exportTo(obj, glb);
+    expectValid({glb});
+    const tinygltf::Model model = load(glb);
+    ASSERT_EQ(model.meshes.size(), 1u);
+    const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
+    ASSERT_EQ(primitive.attributes.count("TEXCOORD_0"), 1u);
+    EXPECT_EQ(floatsOf(model, primitive.attributes.at("TEXCOORD_0")), std::vector<float>(8, 0.0f));
+}
+
 // Each pair of position and texture coordinate is one glTF vertex, numbered in the order the
 // corners first use it, however many coordinates a position has.
 TEST_F(GltfExport, APositionUsedWithManyCoordinatesBecomesAVertexForEach) {

@@ -316,8 +316,17 @@ private:
             }
         const int position = addAccessor(addView(points.data(), points.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
                                           TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3, lo, hi);
+        // A material with a texture needs texture coordinates: a mesh without any gets (0, 0) at
+        // every vertex, as the host gives corners without a texture reference.
+        if (!uvProperty) {
+            for (const auto& [material, indices] : indicesByMaterial)
+                if (!indices.empty() && hasTexture(material)) {
+                    uvs.assign(vertexCount * 2, 0.0f);
+                    break;
+                }
+        }
         int texCoord = -1;
-        if (uvProperty)
+        if (!uvs.empty())
             texCoord = addAccessor(addView(uvs.data(), uvs.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
                                    TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
         for (const auto& [material, indices] : indicesByMaterial) {
@@ -341,6 +350,12 @@ private:
             node.extras = tinygltf::Value(tinygltf::Value::Object{{"sourceName", tinygltf::Value(utf8Name(source->second))}});
         model_.nodes.push_back(node);
         model_.scenes[0].nodes.push_back(int(model_.nodes.size() - 1));
+    }
+
+    bool hasTexture(int material) const {
+        if (material < 0 || size_t(material) >= model_.materials.size()) return false;
+        const tinygltf::Material& m = model_.materials[size_t(material)];
+        return m.pbrMetallicRoughness.baseColorTexture.index >= 0 || m.normalTexture.index >= 0;
     }
 
     // The glTF material of the host material of that full name, made on first use.
