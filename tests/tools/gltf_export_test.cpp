@@ -300,6 +300,17 @@ TEST_F(GltfExport, AMeshWithoutCoordinatesUnderATexturedMaterialGetsZeros) {
     EXPECT_EQ(floatsOf(model, primitive.attributes.at("TEXCOORD_0")), std::vector<float>(8, 0.0f));
 }
 
+// A run whose polygons all lack an area leaves glTF nothing to draw: the file holds no scene,
+// and is still valid.
+TEST_F(GltfExport, NothingToDrawMakesAFileWithoutAScene) {
+    const std::string obj = dir.write("flat.obj", "v 0 0 0\nv 1 0 0\ng flat\nf 1 2 1\n");
+    const std::string gltf = dir.path("flat.gltf");
+    const std::string output = exportTo(obj, gltf);
+    EXPECT_NE(output.find("glTF: the scene holds no mesh"), std::string::npos) << output;
+    expectValid({gltf});
+    EXPECT_TRUE(load(gltf).scenes.empty());
+}
+
 // Each pair of position and texture coordinate is one glTF vertex, numbered in the order the
 // corners first use it, however many coordinates a position has.
 TEST_F(GltfExport, APositionUsedWithManyCoordinatesBecomesAVertexForEach) {

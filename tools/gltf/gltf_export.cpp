@@ -519,7 +519,12 @@ bool writeGltf(std::ostream& out, const ObjImporter& importer, const std::string
         }
         tinygltf::Model& model = builder.model();
         if (model.buffers[0].data.empty()) model.buffers.clear();
-        if (model.scenes[0].nodes.empty()) notes.push_back("glTF: the scene holds no mesh");
+        if (model.scenes[0].nodes.empty()) {
+            // glTF has no empty scene (the library would write it as null): the file holds none.
+            notes.push_back("glTF: the scene holds no mesh");
+            model.scenes.clear();
+            model.defaultScene = -1;
+        }
         tinygltf::TinyGLTF writer;
         writer.SetImageWriter(keepImageAsIs, nullptr);
         if (!writer.WriteGltfSceneToStream(&model, out, !target.binary, target.binary) || !out) {
