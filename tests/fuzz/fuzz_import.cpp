@@ -4,7 +4,8 @@
 // goes through the options, the pre-scan, the selection, the readers and both scene builders into
 // the stand-in host's scene, which must come out well formed. The options file keeps no search
 // folder of its own (a run must not walk the disk; fuzz_options reads that field), so the first
-// 29 bytes of its section are its fixed part.
+// 29 bytes of its section are its fixed part. Where the glTF export is built, the scene is then
+// exported as .gltf or .glb (by the input's length): the export must make its file from any scene.
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,13 @@
 #include "run/config_file.h"
 #include "run/import_run.h"
 #include "run/workers.h"
+
+#if defined(QF_FUZZ_GLTF)
+#include <sstream>
+#include <vector>
+
+#include "gltf/gltf_export.h"
+#endif
 
 namespace {
 
@@ -127,6 +135,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         qf::runImport(importer, (tree.root / "model.obj").string().c_str(), (tree.root / "qfObjImp.dll").string().c_str(),
                       ui);
         if (!qf::inRange(importer.options.objectScale, qf::kObjectScaleMin, qf::kObjectScaleMax)) __builtin_trap();
+#if defined(QF_FUZZ_GLTF)
+        std::ostringstream out;
+        qf::GltfTarget target;
+        target.binary = size % 2 == 1;
+        target.folder = tree.root.string();
+        std::vector<std::string> notes;
+        std::string error;
+        if (!qf::writeGltf(out, importer, (tree.root / "model.obj").string(), target, notes, error)) __builtin_trap();
+#endif
     }
     // Every built mesh: finite points, corners within them, finite UVs for every corner.
     for (int id : scene.children(scene.root(), XSI::standin::ItemKind::Object)) {
