@@ -161,22 +161,21 @@ private:
     std::mt19937 rng_;
 };
 
-struct ImportedCorner {
-    Vec3 position;
-    Vec3 uv;
-};
-
-// The corners of every polygon of an object, as the scene holds them.
-std::vector<std::vector<ImportedCorner>> polygonsOf(const XSI::standin::Item& object) {
+// The corners of every polygon of the object of that name, as the scene holds them.
+std::vector<Polygon> polygonsOf(const std::string& name) {
     auto& scene = test::hostScene();
-    const auto uvIds = scene.children(int(&object - &scene.item(0)), XSI::standin::ItemKind::UVProperty);
+    int id = -1;
+    for (int child : scene.children(scene.root(), XSI::standin::ItemKind::Object))
+        if (scene.item(child).name == name) id = child;
+    const XSI::standin::Item& object = scene.item(id);
+    const auto uvIds = scene.children(id, XSI::standin::ItemKind::UVProperty);
     const float* uv = uvIds.empty() ? nullptr : scene.item(uvIds[0]).values.data();
-    std::vector<std::vector<ImportedCorner>> polygons;
+    std::vector<Polygon> polygons;
     size_t node = 0;
     for (const auto& indices : object.polygonList()) {
         auto& polygon = polygons.emplace_back();
         for (long v : indices) {
-            ImportedCorner c{};
+            Corner c{};
             for (size_t k = 0; k < 3; ++k) c.position[k] = float(object.positions.at(size_t(v) * 3 + k));
             if (uv)
                 for (size_t k = 0; k < 3; ++k) c.uv[k] = uv[node * 3 + k];
@@ -234,7 +233,7 @@ TEST(RandomFiles, EveryCornerComesOutWhereItsStatementsPutIt) {
         std::sort(order.begin(), order.end());
         ASSERT_EQ(names, order) << context;
         for (const std::string& mesh : order) {
-            const auto got = polygonsOf(*test::sceneObject(mesh));
+            const auto got = polygonsOf(mesh);
             const auto& want = byGroup[mesh];
             ASSERT_EQ(got.size(), want.size()) << context;
             for (size_t p = 0; p < got.size(); ++p) {
