@@ -165,6 +165,12 @@ struct ListBoxTest : ::testing::Test {
     }
     int top() const { return int(SendMessageA(list, LB_GETTOPINDEX, 0, 0)); }
     int barPosition() const { return int(SendMessageA(bar, SCBM_GETPOS, 0, 0)); }
+    // Where the thumb belongs on the list's bar for that range and position.
+    int thumbTopAt(int range, int position) const {
+        RECT barRect;
+        GetClientRect(bar, &barRect);
+        return thumbTopFor(barRect.bottom, range, position);
+    }
 };
 
 TEST_F(ListBoxTest, WheelMovesListAndThumbTogether) {
@@ -180,9 +186,7 @@ TEST_F(ListBoxTest, WheelMovesListAndThumbTogether) {
     pump();
     EXPECT_EQ(top(), 4);
     EXPECT_EQ(barPosition(), 4);
-    RECT barRect;
-    GetClientRect(bar, &barRect);
-    EXPECT_EQ(thumbTopOf(bar), thumbTopFor(barRect.bottom, 90, 4));
+    EXPECT_EQ(thumbTopOf(bar), thumbTopAt(90, 4));
     SendMessageA(list, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-360)), 0);
     pump();
     EXPECT_EQ(top(), 7);
@@ -231,9 +235,7 @@ TEST_F(ListBoxTest, LinesAddedWithRedrawingOffAreReachableOnceItIsOn) {
     pump();
     EXPECT_EQ(barPosition(), 140);
     EXPECT_EQ(top(), 140);
-    RECT barRect;
-    GetClientRect(bar, &barRect);
-    EXPECT_EQ(thumbTopOf(bar), thumbTopFor(barRect.bottom, 140, 140));
+    EXPECT_EQ(thumbTopOf(bar), thumbTopAt(140, 140));
     // Lines added afterwards widen the range at once again.
     SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("line 150"));
     SendMessageA(bar, SCBM_SETPOS, 500, 0);
