@@ -113,13 +113,13 @@ void JsonWriter::put(const char* text, size_t length) {
     }
 }
 
-void JsonWriter::writeString(std::string_view text) {
+void JsonWriter::writeString(std::string_view text, bool utf8) {
     put('"');
     const char* run = text.data();  // characters written as they are, put in one piece
     const char* const end = text.data() + text.size();
     for (const char* p = run; p < end; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
-        if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') continue;
+        if (((c >= 0x20 && c < 0x7f) || (utf8 && c >= 0x80)) && c != '"' && c != '\\') continue;
         put(run, size_t(p - run));
         run = p + 1;
         switch (c) {
@@ -178,6 +178,12 @@ JsonWriter& JsonWriter::key(std::string_view name) {
 JsonWriter& JsonWriter::value(std::string_view text) {
     separate();
     writeString(text);
+    needComma_ = true;
+    return *this;
+}
+JsonWriter& JsonWriter::utf8Value(std::string_view text) {
+    separate();
+    writeString(text, true);
     needComma_ = true;
     return *this;
 }

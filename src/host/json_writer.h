@@ -30,6 +30,8 @@ public:
     JsonWriter& key(std::string_view name);
     JsonWriter& value(std::string_view text);
     JsonWriter& value(const char* text) { return value(std::string_view(text)); }
+    // A text already in UTF-8 (as glTF holds its names): its bytes above 127 go out as they are.
+    JsonWriter& utf8Value(std::string_view text);
     JsonWriter& value(int64_t number);
     JsonWriter& value(int number) { return value(int64_t(number)); }
     JsonWriter& value(uint64_t number);
@@ -67,7 +69,8 @@ private:
         return block_.get() + used_;
     }
     void writeBlock();
-    void writeString(std::string_view text);
+    // Bytes above 127 are escaped one by one, or kept as they are when the text is UTF-8.
+    void writeString(std::string_view text, bool utf8 = false);
     // A number's text, formatted straight into the block with its separator.
     template <typename Format>
     JsonWriter& number(Format format);

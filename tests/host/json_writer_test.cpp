@@ -54,9 +54,12 @@ TEST(JsonWriter, SeparatesEscapesAndWritesNonFiniteAsNull) {
         json.beginObject();
         json.key("a\"b\\\n\x01\xe9").value(int64_t(-7));
         json.key("list").beginArray().value(0.5).value(std::nan("")).value(true).value("x").endArray();
+        // A text known to be UTF-8 keeps its bytes; only quotes, backslashes and controls escaped.
+        json.key("utf8").utf8Value("caf\xc3\xa9 \"\x7f\n");
         json.endObject();
     }
-    EXPECT_EQ(out.str(), "{\"a\\\"b\\\\\\n\\u0001\\u00e9\":-7,\"list\":[0.5,null,true,\"x\"]}");
+    EXPECT_EQ(out.str(), "{\"a\\\"b\\\\\\n\\u0001\\u00e9\":-7,\"list\":[0.5,null,true,\"x\"],"
+                         "\"utf8\":\"caf\xc3\xa9 \\\"\\u007f\\n\"}");
 }
 
 // A scene that cannot be written in full must not look written.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 
@@ -312,9 +313,11 @@ TEST_F(GltfExport, NothingToDrawMakesAFileWithoutAScene) {
 }
 
 // Each pair of position and texture coordinate is one glTF vertex, numbered in the order the
-// corners first use it, however many coordinates a position has.
+// corners first use it, however many coordinates a position has. The same in both forms: the
+// .gltf carries its buffer as base64 written in pieces, and views whose lengths are no multiple
+// of three make those pieces meet in the middle of a group of bytes.
 TEST_F(GltfExport, APositionUsedWithManyCoordinatesBecomesAVertexForEach) {
-    constexpr int kCoordinates = 300;
+    constexpr int kCoordinates = 301;
     std::string text = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
     for (int k = 0; k < kCoordinates; ++k) text += "vt " + std::to_string(k) + "e-3 0.5\n";
     for (int k = 1; k <= kCoordinates; ++k) {
@@ -322,23 +325,37 @@ TEST_F(GltfExport, APositionUsedWithManyCoordinatesBecomesAVertexForEach) {
         text += "f 1/" + t + " 2/" + t + " 3/" + t + " 4/" + t + "\n";
     }
     text += "f 1/1 2/1 3/1 4/1\nf 4/7 3/7 2/7 1/7\n";  // pairs used before: no new vertices
-    const std::string glb = dir.path("many.glb");
-    exportTo(dir.write("many.obj", text), glb);
+    const std::string obj = dir.write("many.obj", text);
+    const std::string glb = dir.path("many.glb"), gltf = dir.path("many.gltf");
+    exportTo(obj, glb);
+    exportTo(obj, gltf);
+    expectValid({glb, gltf});  // the bounds of the positions agree with the buffer's floats
 
-    const tinygltf::Model model = load(glb);
-    ASSERT_EQ(model.meshes.size(), 1u);
-    const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
-    const std::vector<float> points = floatsOf(model, primitive.attributes.at("POSITION"));
-    const std::vector<float> uvs = floatsOf(model, primitive.attributes.at("TEXCOORD_0"));
-    ASSERT_EQ(points.size(), size_t(4 * kCoordinates) * 3);
-    ASSERT_EQ(uvs.size(), size_t(4 * kCoordinates) * 2);
-    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (size_t v = 0; v < size_t(4 * kCoordinates); ++v) {
-        EXPECT_EQ(points[3 * v], corners[v % 4][0]) << "vertex " << v;
-        EXPECT_EQ(points[3 * v + 1], corners[v % 4][1]) << "vertex " << v;
-        EXPECT_EQ(uvs[2 * v], float(std::strtod((std::to_string(v / 4) + "e-3").c_str(), nullptr))) << "vertex " << v;
+    for (const std::string& file : {glb, gltf}) {
+        const tinygltf::Model model = load(file);
+        ASSERT_EQ(model.meshes.size(), 1u);
+        const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
+        const std::vector<float> points = floatsOf(model, primitive.attributes.at("POSITION"));
+        const std::vector<float> uvs = floatsOf(model, primitive.attributes.at("TEXCOORD_0"));
+        ASSERT_EQ(points.size(), size_t(4 * kCoordinates) * 3) << file;
+        ASSERT_EQ(uvs.size(), size_t(4 * kCoordinates) * 2) << file;
+        const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        for (size_t v = 0; v < size_t(4 * kCoordinates); ++v) {
+            EXPECT_EQ(points[3 * v], corners[v % 4][0]) << file << " vertex " << v;
+            EXPECT_EQ(points[3 * v + 1], corners[v % 4][1]) << file << " vertex " << v;
+            EXPECT_EQ(uvs[2 * v], float(std::strtod((std::to_string(v / 4) + "e-3").c_str(), nullptr)))
+                << file << " vertex " << v;
+            EXPECT_EQ(uvs[2 * v + 1], 0.5f) << file << " vertex " << v;
+        }
+        const tinygltf::Accessor& indices = model.accessors[size_t(primitive.indices)];
+        ASSERT_EQ(indices.count, size_t(kCoordinates + 2) * 6) << file;
+        const tinygltf::BufferView& view = model.bufferViews.at(size_t(indices.bufferView));
+        std::vector<uint32_t> triangles(indices.count);
+        std::memcpy(triangles.data(), model.buffers.at(0).data.data() + view.byteOffset, triangles.size() * 4);
+        // The last face, 4/7 3/7 2/7 1/7, in two triangles over the vertices its pairs made first.
+        const std::set<uint32_t> lastFace(triangles.end() - 6, triangles.end());
+        EXPECT_EQ(lastFace, (std::set<uint32_t>{24, 25, 26, 27})) << file;
     }
-    EXPECT_EQ(model.accessors[size_t(primitive.indices)].count, size_t(kCoordinates + 2) * 6);
 }
 
 }  // namespace

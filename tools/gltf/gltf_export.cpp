@@ -1,22 +1,23 @@
 #include "gltf/gltf_export.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <streambuf>
 #include <new>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 
-#include <tiny_gltf.h>
-
 #include "gltf/texture_images.h"
 #include "gltf/triangulate.h"
 #include "host/host_scene.h"
+#include "host/json_writer.h"
 #include "run/scene_report.h"
 
 #ifndef QF_VERSION
@@ -33,18 +34,22 @@ using XSI::standin::Item;
 using XSI::standin::ItemKind;
 using XSI::standin::SceneMapRecord;
 
+constexpr char kBase64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Base64 of n bytes (n at most 3; fewer only at the end, padded with '=').
+char* base64Group(const unsigned char* in, size_t n, char* out) {
+    const uint32_t v = uint32_t(in[0]) << 16 | (n > 1 ? uint32_t(in[1]) << 8 : 0) | (n > 2 ? uint32_t(in[2]) : 0);
+    out[0] = kBase64Digits[v >> 18 & 63];
+    out[1] = kBase64Digits[v >> 12 & 63];
+    out[2] = n > 1 ? kBase64Digits[v >> 6 & 63] : '=';
+    out[3] = n > 2 ? kBase64Digits[v & 63] : '=';
+    return out + 4;
+}
+
 std::string base64(const Bytes& bytes) {
-    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        const uint32_t n = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
-                           (i + 2 < bytes.size() ? uint32_t(bytes[i + 2]) : 0);
-        out += digits[n >> 18 & 63];
-        out += digits[n >> 12 & 63];
-        out += i + 1 < bytes.size() ? digits[n >> 6 & 63] : '=';
-        out += i + 2 < bytes.size() ? digits[n & 63] : '=';
-    }
+    std::string out((bytes.size() + 2) / 3 * 4, '=');
+    char* at = out.data();
+    for (size_t i = 0; i < bytes.size(); i += 3) at = base64Group(&bytes[i], std::min<size_t>(3, bytes.size() - i), at);
     return out;
 }
 
@@ -182,17 +187,67 @@ private:
     size_t others_ = 0;
 };
 
+// glTF's numbers for the kinds of data the export writes.
+constexpr int kFloatComponents = 5126;
+constexpr int kUnsignedIntComponents = 5125;
+constexpr int kVertexData = 34962;
+constexpr int kIndexData = 34963;
+constexpr int kTriangles = 4;
+
+// What the export gathers before it writes anything: plain records in glTF's own numbering, and
+// the buffer's bytes one view at a time, so that the buffer never has to move as it grows.
+struct BufferView {
+    Bytes bytes;
+    size_t offset = 0;  // in the buffer: each view starts on a multiple of four
+    int target = 0;     // 0: no target (an image's bytes)
+};
+struct Accessor {
+    int view = -1;
+    int componentType = 0;
+    size_t count = 0;
+    const char* type = "SCALAR";
+    bool bounded = false;  // positions carry their bounds
+    float min[3] = {}, max[3] = {};
+};
+struct Primitive {
+    int position = -1, texCoord = -1, indices = -1, material = -1;
+};
+// One mesh and the node that places it: glTF's mesh and node of the same number.
+struct MeshEntry {
+    std::string name;
+    std::vector<Primitive> primitives;
+    bool hasSourceName = false;
+    std::string sourceName;
+};
+struct MaterialEntry {
+    std::string name;
+    double baseColor[4] = {1, 1, 1, 1};
+    double roughness = 1;
+    int baseColorTexture = -1, normalTexture = -1;
+    bool blend = false;
+};
+// Referenced by uri, or carried in a buffer view with its MIME type.
+struct ImageEntry {
+    std::string name;
+    std::string uri;
+    int view = -1;
+    const char* mimeType = nullptr;
+};
+struct Document {
+    std::vector<BufferView> views;
+    size_t bufferLength = 0;
+    std::vector<Accessor> accessors;
+    std::vector<MeshEntry> meshes;
+    std::vector<MaterialEntry> materials;
+    std::vector<ImageEntry> images;
+    std::vector<int> textureSources;  // by texture: its image
+};
+
 class GltfBuilder {
 public:
     GltfBuilder(const ObjImporter& importer, const std::string& objPath, const GltfTarget& target,
                 std::vector<std::string>& notes)
-        : scene_(HostScene::instance()), run_(recordOfRun(importer, objPath)), target_(target), notes_(notes) {
-        model_.asset.version = "2.0";
-        model_.asset.generator = std::string("qfobjimp ") + QF_VERSION;
-        model_.buffers.emplace_back();
-        model_.scenes.emplace_back();
-        model_.defaultScene = 0;
-    }
+        : scene_(HostScene::instance()), run_(recordOfRun(importer, objPath)), target_(target), notes_(notes) {}
 
     bool addObjects() {
         for (int id : scene_.children(scene_.root(), ItemKind::Object)) {
@@ -202,35 +257,28 @@ public:
         return true;
     }
     bool cancelled() const { return target_.cancel && target_.cancel->load(); }
-    tinygltf::Model& model() { return model_; }
+    const Document& document() const { return doc_; }
 
 private:
-    Bytes& buffer() { return model_.buffers[0].data; }
-
     int addView(const void* data, size_t bytes, int target) {
-        while (buffer().size() % 4) buffer().push_back(0);
-        tinygltf::BufferView view;
-        view.buffer = 0;
-        view.byteOffset = buffer().size();
-        view.byteLength = bytes;
+        BufferView view;
+        view.offset = (doc_.bufferLength + 3) / 4 * 4;
         view.target = target;
         const auto* p = static_cast<const unsigned char*>(data);
-        buffer().insert(buffer().end(), p, p + bytes);
-        model_.bufferViews.push_back(view);
-        return int(model_.bufferViews.size() - 1);
+        view.bytes.assign(p, p + bytes);
+        doc_.bufferLength = view.offset + bytes;
+        doc_.views.push_back(std::move(view));
+        return int(doc_.views.size() - 1);
     }
 
-    int addAccessor(int view, int componentType, size_t count, int type, std::vector<double> min = {},
-                    std::vector<double> max = {}) {
-        tinygltf::Accessor a;
-        a.bufferView = view;
+    int addAccessor(int view, int componentType, size_t count, const char* type) {
+        Accessor a;
+        a.view = view;
         a.componentType = componentType;
         a.count = count;
         a.type = type;
-        a.minValues = std::move(min);
-        a.maxValues = std::move(max);
-        model_.accessors.push_back(a);
-        return int(model_.accessors.size() - 1);
+        doc_.accessors.push_back(a);
+        return int(doc_.accessors.size() - 1);
     }
 
     void addObject(int id) {
@@ -305,17 +353,20 @@ private:
             return;
         }
 
-        tinygltf::Mesh mesh;
+        MeshEntry mesh;
         mesh.name = utf8Name(name);
         const size_t vertexCount = points.size() / 3;
-        std::vector<double> lo(3, std::numeric_limits<double>::infinity()), hi(3, -lo[0]);
+        const int position =
+            addAccessor(addView(points.data(), points.size() * 4, kVertexData), kFloatComponents, vertexCount, "VEC3");
+        Accessor& bounds = doc_.accessors.back();
+        bounds.bounded = true;
+        std::fill_n(bounds.min, 3, std::numeric_limits<float>::infinity());
+        std::fill_n(bounds.max, 3, -std::numeric_limits<float>::infinity());
         for (size_t v = 0; v < vertexCount; ++v)
             for (size_t k = 0; k < 3; ++k) {
-                lo[k] = std::min(lo[k], double(points[3 * v + k]));
-                hi[k] = std::max(hi[k], double(points[3 * v + k]));
+                bounds.min[k] = std::min(bounds.min[k], points[3 * v + k]);
+                bounds.max[k] = std::max(bounds.max[k], points[3 * v + k]);
             }
-        const int position = addAccessor(addView(points.data(), points.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
-                                          TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3, lo, hi);
         // A material with a texture needs texture coordinates: a mesh without any gets (0, 0) at
         // every vertex, as the host gives corners without a texture reference.
         if (!uvProperty) {
@@ -327,35 +378,29 @@ private:
         }
         int texCoord = -1;
         if (!uvs.empty())
-            texCoord = addAccessor(addView(uvs.data(), uvs.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
-                                   TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
+            texCoord = addAccessor(addView(uvs.data(), uvs.size() * 4, kVertexData), kFloatComponents, vertexCount,
+                                   "VEC2");
         for (const auto& [material, indices] : indicesByMaterial) {
             if (indices.empty()) continue;
-            tinygltf::Primitive primitive;
-            primitive.attributes["POSITION"] = position;
-            if (texCoord >= 0) primitive.attributes["TEXCOORD_0"] = texCoord;
-            primitive.indices =
-                addAccessor(addView(indices.data(), indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER),
-                            TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, indices.size(), TINYGLTF_TYPE_SCALAR);
+            Primitive primitive;
+            primitive.position = position;
+            primitive.texCoord = texCoord;
+            primitive.indices = addAccessor(addView(indices.data(), indices.size() * 4, kIndexData),
+                                            kUnsignedIntComponents, indices.size(), "SCALAR");
             primitive.material = material;
-            primitive.mode = TINYGLTF_MODE_TRIANGLES;
             mesh.primitives.push_back(primitive);
         }
-        model_.meshes.push_back(mesh);
-
-        tinygltf::Node node;
-        node.name = mesh.name;
-        node.mesh = int(model_.meshes.size() - 1);
-        if (auto source = run_.objectSourceNames.find(id); source != run_.objectSourceNames.end())
-            node.extras = tinygltf::Value(tinygltf::Value::Object{{"sourceName", tinygltf::Value(utf8Name(source->second))}});
-        model_.nodes.push_back(node);
-        model_.scenes[0].nodes.push_back(int(model_.nodes.size() - 1));
+        if (auto source = run_.objectSourceNames.find(id); source != run_.objectSourceNames.end()) {
+            mesh.hasSourceName = true;
+            mesh.sourceName = utf8Name(source->second);
+        }
+        doc_.meshes.push_back(std::move(mesh));
     }
 
     bool hasTexture(int material) const {
-        if (material < 0 || size_t(material) >= model_.materials.size()) return false;
-        const tinygltf::Material& m = model_.materials[size_t(material)];
-        return m.pbrMetallicRoughness.baseColorTexture.index >= 0 || m.normalTexture.index >= 0;
+        if (material < 0 || size_t(material) >= doc_.materials.size()) return false;
+        const MaterialEntry& m = doc_.materials[size_t(material)];
+        return m.baseColorTexture >= 0 || m.normalTexture >= 0;
     }
 
     // The glTF material of the host material of that full name, made on first use.
@@ -378,18 +423,18 @@ private:
     }
 
     int addMaterial(int id) {
-        tinygltf::Material m;
+        MaterialEntry m;
         const std::string& hostName = scene_.item(id).name;
         m.name = utf8Name(hostName);
-        m.doubleSided = true;  // OBJ files rarely agree on a winding; the host shows both sides
         const double alpha = 1.0 - (parameter(id, "transparency.red", 0) + parameter(id, "transparency.green", 0) +
                                     parameter(id, "transparency.blue", 0)) / 3.0;
-        m.pbrMetallicRoughness.baseColorFactor = {parameter(id, "diffuse.red", 1), parameter(id, "diffuse.green", 1),
-                                                  parameter(id, "diffuse.blue", 1), std::clamp(alpha, 0.0, 1.0)};
-        m.pbrMetallicRoughness.metallicFactor = 0;
+        m.baseColor[0] = parameter(id, "diffuse.red", 1);
+        m.baseColor[1] = parameter(id, "diffuse.green", 1);
+        m.baseColor[2] = parameter(id, "diffuse.blue", 1);
+        m.baseColor[3] = std::clamp(alpha, 0.0, 1.0);
         // A Phong exponent as a roughness: the usual match of Blinn-Phong and GGX highlights.
         const double shiny = std::max(0.0, parameter(id, "shiny", 0));
-        m.pbrMetallicRoughness.roughnessFactor = std::clamp(std::sqrt(2.0 / (shiny + 2.0)), 0.0, 1.0);
+        m.roughness = std::clamp(std::sqrt(2.0 / (shiny + 2.0)), 0.0, 1.0);
 
         const SceneMapRecord* diffuse = nullptr;
         const SceneMapRecord* opacity = nullptr;
@@ -407,30 +452,28 @@ private:
         if (opacity && !(diffuse && diffuse->path == opacity->path)) base = textureWithOpacity(diffuse, *opacity);
         else if (diffuse) base = textureOf(diffuse->path);
         if (base >= 0) {
-            m.pbrMetallicRoughness.baseColorTexture.index = base;
+            m.baseColorTexture = base;
             // A texture on the diffuse port takes the place of the colour.
-            if (diffuse) std::fill_n(m.pbrMetallicRoughness.baseColorFactor.begin(), 3, 1.0);
+            if (diffuse) std::fill_n(m.baseColor, 3, 1.0);
         }
-        if (alpha < 1.0 || opacity) m.alphaMode = "BLEND";
-        if (bump) m.normalTexture.index = textureOf(bump->path);
-        model_.materials.push_back(m);
-        return int(model_.materials.size() - 1);
+        m.blend = alpha < 1.0 || opacity;
+        if (bump) m.normalTexture = textureOf(bump->path);
+        doc_.materials.push_back(std::move(m));
+        return int(doc_.materials.size() - 1);
     }
 
-    int addTexture(tinygltf::Image image) {
-        model_.images.push_back(std::move(image));
-        tinygltf::Texture texture;
-        texture.source = int(model_.images.size() - 1);
-        model_.textures.push_back(texture);
-        return int(model_.textures.size() - 1);
+    int addTexture(ImageEntry image) {
+        doc_.images.push_back(std::move(image));
+        doc_.textureSources.push_back(int(doc_.images.size() - 1));
+        return int(doc_.textureSources.size() - 1);
     }
 
     // An image of encoded bytes inside the file: in the buffer of a GLB, as a data URI otherwise.
-    tinygltf::Image embedded(const Bytes& bytes, const char* mimeType, const std::string& name) {
-        tinygltf::Image image;
+    ImageEntry embedded(const Bytes& bytes, const char* mimeType, const std::string& name) {
+        ImageEntry image;
         image.name = utf8Name(name);
         if (target_.binary) {
-            image.bufferView = addView(bytes.data(), bytes.size(), 0);
+            image.view = addView(bytes.data(), bytes.size(), 0);
             image.mimeType = mimeType;
         } else {
             image.uri = std::string("data:") + mimeType + ";base64," + base64(bytes);
@@ -467,7 +510,7 @@ private:
         // A URI holds its path in UTF-8: a file name in another encoding is carried inside instead.
         if (ec || relative.empty() || !isUtf8(relative.generic_string()))
             return texture = addTexture(embedded(bytes, mimeTypeOf(format), name));
-        tinygltf::Image image;
+        ImageEntry image;
         image.name = utf8Name(name);
         image.uri = uriOf(relative.generic_string());
         return texture = addTexture(std::move(image));
@@ -494,14 +537,274 @@ private:
     const XSI::standin::SceneRunRecord run_;
     const GltfTarget& target_;
     std::vector<std::string>& notes_;
-    tinygltf::Model model_;
+    Document doc_;
     std::map<std::string, int> materials_;  // by host full name: the glTF material, or -1
     std::unordered_map<std::string, int> materialIds_;  // by host full name: the material's item
     std::map<std::string, int> textures_;
 };
 
-// Images are referenced or embedded as they are: nothing to write beside the file.
-bool keepImageAsIs(const std::string*, const std::string*, const tinygltf::Image*, bool, std::string*, void*) {
+// A number as the shortest text that reads back as the same double.
+void writeNumber(JsonWriter& json, double value) {
+    if (!std::isfinite(value)) {
+        json.value(value);  // null: JSON has no infinity
+        return;
+    }
+    char text[kNumberTextSize];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    json.numberOrText(std::string_view(text, size_t(end - text)));
+}
+
+void writeIndex(JsonWriter& json, const char* key, int index) {
+    if (index >= 0) json.key(key).value(index);
+}
+
+void writeTextureReference(JsonWriter& json, const char* key, int texture) {
+    if (texture >= 0) json.key(key).beginObject().key("index").value(texture).endObject();
+}
+
+// The buffer's bytes as base64, written a piece at a time: a buffer of hundreds of megabytes is
+// never held a second time as text.
+class Base64Writer {
+public:
+    explicit Base64Writer(JsonWriter& json) : json_(json) {}
+
+    void add(const unsigned char* bytes, size_t n) {
+        while (n > 0 && held_ > 0 && held_ < 3) {
+            pending_[held_++] = *bytes++;
+            --n;
+        }
+        if (held_ == 3) {
+            put(pending_, 3);
+            held_ = 0;
+        }
+        for (; n >= 3; bytes += 3, n -= 3) put(bytes, 3);
+        for (; n > 0; --n) pending_[held_++] = *bytes++;
+    }
+    void finish() {
+        if (held_) put(pending_, held_);
+        held_ = 0;
+        json_.raw(std::string_view(text_, used_));
+        used_ = 0;
+    }
+
+private:
+    void put(const unsigned char* group, size_t n) {
+        if (used_ + 4 > sizeof text_) {
+            json_.raw(std::string_view(text_, used_));
+            used_ = 0;
+        }
+        base64Group(group, n, text_ + used_);
+        used_ += 4;
+    }
+
+    JsonWriter& json_;
+    unsigned char pending_[3] = {};
+    size_t held_ = 0;
+    char text_[16384];
+    size_t used_ = 0;
+};
+
+void writeBase64Buffer(JsonWriter& json, const Document& doc) {
+    static const unsigned char kZeros[4] = {};
+    Base64Writer text(json);
+    size_t at = 0;
+    for (const BufferView& view : doc.views) {
+        text.add(kZeros, view.offset - at);  // the gap that puts the view on a multiple of four
+        text.add(view.bytes.data(), view.bytes.size());
+        at = view.offset + view.bytes.size();
+    }
+    text.finish();
+}
+
+// The document's JSON. In a .gltf the buffer comes along as a data URI, last, so that the rest
+// stays readable at the top of the file.
+void writeJson(JsonWriter& json, const Document& doc, bool binary) {
+    json.beginObject();
+    json.key("asset").beginObject();
+    json.key("generator").value(std::string("qfobjimp ") + QF_VERSION);
+    json.key("version").value("2.0");
+    json.endObject();
+    // glTF has no empty scene: without a mesh the file holds none.
+    if (!doc.meshes.empty()) {
+        json.key("scene").value(0);
+        json.key("scenes").beginArray().beginObject().key("nodes").beginArray();
+        for (size_t n = 0; n < doc.meshes.size(); ++n) json.value(uint64_t(n));
+        json.endArray().endObject().endArray();
+        json.key("nodes").beginArray();
+        for (size_t n = 0; n < doc.meshes.size(); ++n) {
+            const MeshEntry& mesh = doc.meshes[n];
+            json.beginObject().key("name").utf8Value(mesh.name).key("mesh").value(uint64_t(n));
+            if (mesh.hasSourceName)
+                json.key("extras").beginObject().key("sourceName").utf8Value(mesh.sourceName).endObject();
+            json.endObject();
+        }
+        json.endArray();
+        json.key("meshes").beginArray();
+        for (const MeshEntry& mesh : doc.meshes) {
+            json.beginObject().key("name").utf8Value(mesh.name).key("primitives").beginArray();
+            for (const Primitive& p : mesh.primitives) {
+                json.beginObject().key("attributes").beginObject();
+                writeIndex(json, "POSITION", p.position);
+                writeIndex(json, "TEXCOORD_0", p.texCoord);
+                json.endObject();
+                writeIndex(json, "indices", p.indices);
+                writeIndex(json, "material", p.material);
+                json.key("mode").value(kTriangles).endObject();
+            }
+            json.endArray().endObject();
+        }
+        json.endArray();
+    }
+    if (!doc.materials.empty()) {
+        json.key("materials").beginArray();
+        for (const MaterialEntry& m : doc.materials) {
+            json.beginObject().key("name").utf8Value(m.name);
+            json.key("pbrMetallicRoughness").beginObject().key("baseColorFactor").beginArray();
+            for (double c : m.baseColor) writeNumber(json, c);
+            json.endArray();
+            writeTextureReference(json, "baseColorTexture", m.baseColorTexture);
+            json.key("metallicFactor").value(0);
+            json.key("roughnessFactor");
+            writeNumber(json, m.roughness);
+            json.endObject();
+            writeTextureReference(json, "normalTexture", m.normalTexture);
+            if (m.blend) json.key("alphaMode").value("BLEND");
+            json.key("doubleSided").value(true);  // OBJ files rarely agree on a winding; the host shows both sides
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (!doc.textureSources.empty()) {
+        json.key("textures").beginArray();
+        for (int source : doc.textureSources) json.beginObject().key("source").value(source).endObject();
+        json.endArray();
+        json.key("images").beginArray();
+        for (const ImageEntry& image : doc.images) {
+            json.beginObject().key("name").utf8Value(image.name);
+            if (image.view >= 0) json.key("bufferView").value(image.view).key("mimeType").value(image.mimeType);
+            else json.key("uri").value(image.uri);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (!doc.accessors.empty()) {
+        json.key("accessors").beginArray();
+        for (const Accessor& a : doc.accessors) {
+            json.beginObject().key("bufferView").value(a.view).key("componentType").value(a.componentType);
+            json.key("count").value(uint64_t(a.count)).key("type").value(a.type);
+            if (a.bounded) {
+                json.key("min").beginArray();
+                for (float v : a.min) writeNumber(json, v);
+                json.endArray().key("max").beginArray();
+                for (float v : a.max) writeNumber(json, v);
+                json.endArray();
+            }
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (doc.bufferLength > 0) {
+        json.key("bufferViews").beginArray();
+        for (const BufferView& view : doc.views) {
+            json.beginObject().key("buffer").value(0).key("byteOffset").value(uint64_t(view.offset));
+            json.key("byteLength").value(uint64_t(view.bytes.size()));
+            if (view.target) json.key("target").value(view.target);
+            json.endObject();
+        }
+        json.endArray();
+        json.key("buffers").beginArray().beginObject().key("byteLength").value(uint64_t(doc.bufferLength));
+        if (!binary) {
+            json.key("uri").raw("\"data:application/octet-stream;base64,");
+            writeBase64Buffer(json, doc);
+            json.raw("\"");
+        }
+        json.endObject().endArray();
+    }
+    json.endObject();
+}
+
+// Counts what is written to it and keeps none of it.
+class CountingBuffer : public std::streambuf {
+public:
+    uint64_t count = 0;
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize n) override {
+        count += uint64_t(n);
+        return n;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) ++count;
+        return traits_type::not_eof(c);
+    }
+};
+
+void putUint32(std::ostream& out, uint64_t value) {
+    const unsigned char bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+    out.write(reinterpret_cast<const char*>(bytes), 4);
+}
+
+bool cancelled(const GltfTarget& target) { return target.cancel && target.cancel->load(); }
+
+bool writeText(std::ostream& out, const Document& doc, const GltfTarget& target, std::string& error) {
+    JsonWriter json(out);
+    json.setCancelFlag(target.cancel);
+    writeJson(json, doc, false);
+    json.raw("\n");
+    if (json.flush()) return true;
+    error = json.cancelled() ? "cancelled" : "writing failed";
+    return false;
+}
+
+// GLB: a header, the JSON and the buffer. The header gives the whole length first, so the JSON is
+// measured in a first writing that keeps nothing.
+bool writeBinary(std::ostream& out, const Document& doc, const GltfTarget& target, std::string& error) {
+    CountingBuffer counter;
+    {
+        std::ostream counting(&counter);
+        JsonWriter json(counting);
+        writeJson(json, doc, true);
+    }
+    const uint64_t jsonLength = (counter.count + 3) / 4 * 4;
+    const uint64_t binLength = (uint64_t(doc.bufferLength) + 3) / 4 * 4;
+    const uint64_t total = 12 + 8 + jsonLength + (binLength ? 8 + binLength : 0);
+    if (total > UINT32_MAX) {
+        error = "the scene needs " + std::to_string(total) + " bytes, more than a GLB file can hold (4 GB); a .gltf file can";
+        return false;
+    }
+    out.write("glTF", 4);
+    putUint32(out, 2);
+    putUint32(out, total);
+    putUint32(out, jsonLength);
+    out.write("JSON", 4);
+    {
+        JsonWriter json(out);
+        json.setCancelFlag(target.cancel);
+        writeJson(json, doc, true);
+        json.raw(std::string_view("   ", size_t(jsonLength - counter.count)));  // padded with spaces
+        if (!json.flush()) {
+            error = json.cancelled() ? "cancelled" : "writing failed";
+            return false;
+        }
+    }
+    if (binLength) {
+        static const char kZeros[4] = {};
+        putUint32(out, binLength);
+        out.write("BIN\0", 4);
+        uint64_t at = 0;
+        for (const BufferView& view : doc.views) {
+            if (cancelled(target)) {
+                error = "cancelled";
+                return false;
+            }
+            out.write(kZeros, std::streamsize(view.offset - at));
+            out.write(reinterpret_cast<const char*>(view.bytes.data()), std::streamsize(view.bytes.size()));
+            at = view.offset + view.bytes.size();
+        }
+        out.write(kZeros, std::streamsize(binLength - at));
+    }
+    if (out) return true;
+    error = "writing failed";
     return false;
 }
 
@@ -509,29 +812,15 @@ bool keepImageAsIs(const std::string*, const std::string*, const tinygltf::Image
 
 bool writeGltf(std::ostream& out, const ObjImporter& importer, const std::string& objPath, const GltfTarget& target,
                std::vector<std::string>& notes, std::string& error) {
-    // The model and its JSON are made by a library that throws: what it refuses ends this file,
-    // not the run.
     try {
         GltfBuilder builder(importer, objPath, target, notes);
         if (!builder.addObjects()) {
             error = "cancelled";
             return false;
         }
-        tinygltf::Model& model = builder.model();
-        if (model.buffers[0].data.empty()) model.buffers.clear();
-        if (model.scenes[0].nodes.empty()) {
-            // glTF has no empty scene (the library would write it as null): the file holds none.
-            notes.push_back("glTF: the scene holds no mesh");
-            model.scenes.clear();
-            model.defaultScene = -1;
-        }
-        tinygltf::TinyGLTF writer;
-        writer.SetImageWriter(keepImageAsIs, nullptr);
-        if (!writer.WriteGltfSceneToStream(&model, out, !target.binary, target.binary) || !out) {
-            error = "writing failed";
-            return false;
-        }
-        return true;
+        const Document& doc = builder.document();
+        if (doc.meshes.empty()) notes.push_back("glTF: the scene holds no mesh");
+        return target.binary ? writeBinary(out, doc, target, error) : writeText(out, doc, target, error);
     } catch (const std::bad_alloc&) {
         error = "not enough memory for the glTF file";
     } catch (const std::exception& e) {
