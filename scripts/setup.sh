@@ -16,8 +16,9 @@ for arg in "$@"; do
   esac
 done
 
-packages=(build-essential cmake g++ libtinygltf-dev libstb-dev)
-((tests)) && packages+=(libgtest-dev googletest clang libclang-rt-14-dev libtinyobjloader-dev)
+packages=(build-essential cmake g++ libstb-dev)
+# tinygltf reads the exported files back in the tests.
+((tests)) && packages+=(libgtest-dev googletest clang libclang-rt-14-dev libtinyobjloader-dev libtinygltf-dev)
 # The glTF tests run the Khronos validator under Node.js; a machine that has node already keeps it.
 ((tests)) && ! command -v node >/dev/null && packages+=(nodejs npm)
 ((windows)) && packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick)
