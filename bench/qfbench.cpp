@@ -9,6 +9,8 @@
 //
 //   qfbench [--dir DIR] [--regenerate] [--runs N] [--only NAME] [--no-busy]
 //   qfbench --scene-json [--dir DIR] [--runs N]     how fast import --scene writes the grid's scene
+//   qfbench --gltf [--dir DIR] [--runs N] [--only NAME]
+//                                                   what import --gltf adds to the import, as .glb and .gltf
 //   qfbench --lookup [FOLDER]                       map lookup with FOLDER (default /) as search tree
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -43,6 +45,9 @@
 
 #if defined(QF_HAVE_TINYOBJLOADER)
 #include <tiny_obj_loader.h>
+#endif
+#if defined(QF_HAVE_GLTF)
+#include "gltf/gltf_export.h"
 #endif
 #if defined(QF_HAVE_FAST_OBJ)
 #include <fast_obj.h>
@@ -192,6 +197,37 @@ uint64_t importIntoScene(const std::string& path, const std::string& configPath)
     }
     return bytes;
 }
+
+#if defined(QF_HAVE_GLTF)
+// The whole import, then its scene written as glTF as import --gltf writes it. Returns the meshes
+// of the scene.
+uint64_t importAndExport(const std::string& path, const std::string& configPath, const std::string& out) {
+    XSI::standin::HostScene& scene = XSI::standin::HostScene::instance();
+    scene.resetAll();
+    std::ostream none(nullptr);
+    ConsoleUi ui(ConsoleChoices{}, none);
+    ObjImporter importer;
+    if (!runImport(importer, path.c_str(), "qfbench", ui, configPath.c_str())) {
+        std::fprintf(stderr, "import failed: %s\n", importer.errorText);
+        return 0;
+    }
+    GltfTarget target;
+    target.binary = fs::path(out).extension() == ".glb";
+    target.folder = fs::path(out).parent_path().string();
+    std::vector<std::string> notes;
+    std::string error;
+    std::FILE* f = std::fopen(out.c_str(), "wb");
+    if (!f) return 0;
+    bool written;
+    {
+        FileStreamBuffer buffer(f);
+        std::ostream file(&buffer);
+        written = writeGltf(file, importer, path, target, notes, error) && file.flush();
+    }
+    if (std::fclose(f) != 0 || !written) std::fprintf(stderr, "cannot write %s: %s\n", out.c_str(), error.c_str());
+    return scene.children(scene.root(), XSI::standin::ItemKind::Object).size();
+}
+#endif
 
 #if defined(QF_HAVE_TINYOBJLOADER)
 void tinyobjLoad(const std::string& path) {
@@ -396,6 +432,29 @@ private:
     pid_t child_ = -1;
 };
 
+#if defined(QF_HAVE_GLTF)
+// What the glTF export adds to the import of each bench file, in time and in peak memory.
+void gltfCost(const std::vector<std::string>& paths, const std::string& dir, int runs) {
+    const std::string config = dir + "/qf_objimp.cfg";
+    for (const std::string& path : paths) {
+        std::printf("%s, best of %d runs, each a process of its own\n", fs::path(path).filename().c_str(), runs);
+        const Measurement alone = measure([&] { return importIntoScene(path, config); }, runs);
+        std::printf("  %-28s %8.3f s %8.3f s median %6ld MB peak\n", "import", alone.seconds, alone.medianSeconds,
+                    alone.peakKb / 1024);
+        for (const char* extension : {".glb", ".gltf"}) {
+            const std::string out = dir + "/" + fs::path(path).stem().string() + extension;
+            const Measurement both = measure([&] { return importAndExport(path, config, out); }, runs);
+            const double addedKb = double(both.peakKb - alone.peakKb);
+            std::printf("  %-28s %8.3f s %8.3f s median %6ld MB peak; the export adds %.3f s and %.0f MB "
+                        "(%.1f MB written, %llu meshes)\n",
+                        (std::string("import and export as ") + extension).c_str(), both.seconds, both.medianSeconds,
+                        both.peakKb / 1024, both.seconds - alone.seconds, addedKb / 1024, double(fileSize(out)) / 1e6,
+                        (unsigned long long)both.value);
+        }
+    }
+}
+#endif
+
 void report(const char* what, const Measurement& m, uint64_t bytes, double reference = 0) {
     std::printf("  %-34s %8.3f s %8.3f s cpu %8.3f s median %7.0f MB/s %6ld MB peak", what, m.seconds,
                 m.cpuSeconds, m.medianSeconds, double(bytes) / 1e6 / m.seconds, m.peakKb / 1024);
@@ -407,7 +466,7 @@ void report(const char* what, const Measurement& m, uint64_t bytes, double refer
 
 int main(int argc, char** argv) {
     std::string dir = (fs::temp_directory_path() / "qfobjimp-bench").string();
-    bool regenerate = false, onlySceneJson = false;
+    bool regenerate = false, onlySceneJson = false, onlyGltf = false;
     bool busy = true;
     int runs = 3;
     std::string only;
@@ -417,6 +476,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!std::strcmp(argv[i], "--scene-json")) onlySceneJson = true;
+        else if (!std::strcmp(argv[i], "--gltf")) onlyGltf = true;
         else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) dir = argv[++i];
         else if (!std::strcmp(argv[i], "--regenerate")) regenerate = true;
         else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
@@ -425,6 +485,7 @@ int main(int argc, char** argv) {
         else {
             std::fprintf(stderr, "usage: qfbench [--dir DIR] [--regenerate] [--runs N] [--only NAME] [--no-busy]\n"
                                  "       qfbench --scene-json [--dir DIR] [--runs N]\n"
+                                 "       qfbench --gltf [--dir DIR] [--runs N] [--only NAME]\n"
                                  "       qfbench --lookup [FOLDER]\n");
             return 2;
         }
@@ -449,8 +510,19 @@ int main(int argc, char** argv) {
         sceneJsonSpeed(grid, dir, runs);
         return 0;
     }
-    for (const std::string& path : {grid, groups, backReferences}) {
-        if (!only.empty() && fs::path(path).filename().string().find(only) == std::string::npos) continue;
+    std::vector<std::string> paths;
+    for (const std::string& path : {grid, groups, backReferences})
+        if (only.empty() || fs::path(path).filename().string().find(only) != std::string::npos) paths.push_back(path);
+    if (onlyGltf) {
+#if defined(QF_HAVE_GLTF)
+        gltfCost(paths, dir, runs);
+        return 0;
+#else
+        std::fprintf(stderr, "qfbench: this build has no glTF export\n");
+        return 2;
+#endif
+    }
+    for (const std::string& path : paths) {
         const uint64_t bytes = fileSize(path);
         lineScan(path);  // warm the page cache
         std::printf("%s (%.1f MB), best of %d runs; the last column is the speed-up over tinyobjloader\n",
