@@ -116,7 +116,7 @@ struct VertexKey {
 // so that a position with thousands of coordinates costs no more per corner.
 class VertexNumbering {
 public:
-    explicit VertexNumbering(size_t positionCount) : firstOf_(positionCount, kNone) {}
+    explicit VertexNumbering(size_t positionCount) : firstOf_(positionCount, kNone) { keys_.reserve(positionCount); }
 
     // The vertex of the pair, and whether it was made by this call.
     std::pair<uint32_t, bool> number(const VertexKey& key) {
@@ -198,11 +198,84 @@ private:
         return int(doc_.accessors.size() - 1);
     }
 
+    // A mesh's glTF arrays: its vertices, and its triangles by material.
+    struct MeshArrays {
+        std::vector<float> points, uvs;
+        std::map<int, std::vector<uint32_t>> indicesByMaterial;
+    };
+
+    template <typename T>
+    static void release(std::vector<T>& array) {
+        std::vector<T>().swap(array);
+    }
+
+    // glTF keeps one texture coordinate per vertex: a position used with several coordinates
+    // becomes several vertices. The arrays are sized before they are filled, and what only the
+    // numbering needs is gone when this returns. False when a corner names no position.
+    bool meshArrays(const Item& o, const Item* uvProperty, const std::vector<int>& polygonMaterial,
+                    MeshArrays& out) const {
+        const size_t positionCount = o.positions.size() / 3;
+        const size_t cornerCount = o.polygonIndices.size();
+        std::vector<float>& points = out.points;
+        std::vector<float>& uvs = out.uvs;
+        points.reserve(positionCount * 3);  // most positions are one vertex
+        if (uvProperty) uvs.reserve(positionCount * 2);
+        VertexNumbering vertexOf(positionCount);
+        std::vector<uint32_t> cornerVertex(cornerCount);
+        for (size_t c = 0; c < cornerCount; ++c) {
+            const long p = o.polygonIndices[c];
+            if (p < 0 || size_t(p) >= positionCount) return false;
+            VertexKey key{uint32_t(p), 0, 0};
+            if (uvProperty) {
+                key.u = uvProperty->values[3 * c];
+                key.v = 1.0f - uvProperty->values[3 * c + 1];  // glTF's rows run from the top
+            }
+            const auto [vertex, added] = vertexOf.number(key);
+            if (added) {
+                for (int k = 0; k < 3; ++k) points.push_back(float(o.positions[3 * size_t(p) + size_t(k)]));
+                if (uvProperty) uvs.insert(uvs.end(), {key.u, key.v});
+            }
+            cornerVertex[c] = vertex;
+        }
+
+        // A polygon of n corners makes at most n - 2 triangles.
+        std::map<int, size_t> mostIndices;
+        for (size_t p = 0, first = 0; p < o.polygonSizes.size(); ++p) {
+            const size_t size = size_t(std::max(0, o.polygonSizes[p]));
+            if (first + size > cornerCount) break;
+            if (size >= 3) mostIndices[polygonMaterial[p]] += 3 * (size - 2);
+            first += size;
+        }
+        for (const auto& [material, count] : mostIndices) out.indicesByMaterial[material].reserve(count);
+        std::vector<float> corners;
+        std::vector<uint32_t> triangles;
+        size_t first = 0;
+        for (size_t p = 0; p < o.polygonSizes.size(); ++p) {
+            const size_t size = size_t(std::max(0, o.polygonSizes[p]));
+            if (first + size > cornerCount) break;
+            corners.clear();
+            for (size_t c = first; c < first + size; ++c) {
+                const float* at = &points[3 * size_t(cornerVertex[c])];
+                corners.insert(corners.end(), at, at + 3);
+            }
+            triangles.clear();
+            triangulatePolygon(corners.data(), uint32_t(size), triangles);
+            auto& indices = out.indicesByMaterial[polygonMaterial[p]];
+            for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
+                const uint32_t a = cornerVertex[first + triangles[t]], b = cornerVertex[first + triangles[t + 1]],
+                               c = cornerVertex[first + triangles[t + 2]];
+                if (a == b || b == c || a == c) continue;  // no area: nothing to draw
+                indices.insert(indices.end(), {a, b, c});
+            }
+            first += size;
+        }
+        return true;
+    }
+
     void addObject(int id) {
         const Item& o = scene_.item(id);
         const std::string name = o.name;
         if (!o.built || o.polygonSizes.empty()) return;
-        const size_t positionCount = o.positions.size() / 3;
         const size_t cornerCount = o.polygonIndices.size();
         const Item* uvProperty = nullptr;
         for (int uv : scene_.children(id, ItemKind::UVProperty)) {
@@ -219,50 +292,11 @@ private:
                 if (p >= 0 && size_t(p) < polygonMaterial.size()) polygonMaterial[size_t(p)] = material;
         }
 
-        // glTF keeps one texture coordinate per vertex: a position used with several coordinates
-        // becomes several vertices.
-        std::vector<float> points, uvs;
-        VertexNumbering vertexOf(positionCount);
-        std::vector<uint32_t> cornerVertex(cornerCount);
-        for (size_t c = 0; c < cornerCount; ++c) {
-            const long p = o.polygonIndices[c];
-            if (p < 0 || size_t(p) >= positionCount) return;  // a mesh the host would not have built
-            VertexKey key{uint32_t(p), 0, 0};
-            if (uvProperty) {
-                key.u = uvProperty->values[3 * c];
-                key.v = 1.0f - uvProperty->values[3 * c + 1];  // glTF's rows run from the top
-            }
-            const auto [vertex, added] = vertexOf.number(key);
-            if (added) {
-                for (int k = 0; k < 3; ++k) points.push_back(float(o.positions[3 * size_t(p) + size_t(k)]));
-                if (uvProperty) uvs.insert(uvs.end(), {key.u, key.v});
-            }
-            cornerVertex[c] = vertex;
-        }
-
-        std::map<int, std::vector<uint32_t>> indicesByMaterial;
-        std::vector<float> corners;
-        std::vector<uint32_t> triangles;
-        size_t first = 0;
-        for (size_t p = 0; p < o.polygonSizes.size(); ++p) {
-            const size_t size = size_t(std::max(0, o.polygonSizes[p]));
-            if (first + size > cornerCount) break;
-            corners.clear();
-            for (size_t c = first; c < first + size; ++c) {
-                const float* at = &points[3 * size_t(cornerVertex[c])];
-                corners.insert(corners.end(), at, at + 3);
-            }
-            triangles.clear();
-            triangulatePolygon(corners.data(), uint32_t(size), triangles);
-            auto& indices = indicesByMaterial[polygonMaterial[p]];
-            for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
-                const uint32_t a = cornerVertex[first + triangles[t]], b = cornerVertex[first + triangles[t + 1]],
-                               c = cornerVertex[first + triangles[t + 2]];
-                if (a == b || b == c || a == c) continue;  // no area: nothing to draw
-                indices.insert(indices.end(), {a, b, c});
-            }
-            first += size;
-        }
+        MeshArrays arrays;
+        if (!meshArrays(o, uvProperty, polygonMaterial, arrays)) return;  // a mesh the host would not have built
+        std::vector<float>& points = arrays.points;
+        std::vector<float>& uvs = arrays.uvs;
+        std::map<int, std::vector<uint32_t>>& indicesByMaterial = arrays.indicesByMaterial;
         size_t triangleCount = 0;
         for (const auto& [material, indices] : indicesByMaterial) triangleCount += indices.size() / 3;
         if (triangleCount == 0) {
@@ -284,6 +318,8 @@ private:
                 bounds.min[k] = std::min(bounds.min[k], points[3 * v + k]);
                 bounds.max[k] = std::max(bounds.max[k], points[3 * v + k]);
             }
+        // Each array goes once it is in the buffer: a mesh of millions of corners is held once.
+        release(points);
         // A material with a texture needs texture coordinates: a mesh without any gets (0, 0) at
         // every vertex, as the host gives corners without a texture reference.
         if (!uvProperty) {
@@ -297,13 +333,15 @@ private:
         if (!uvs.empty())
             texCoord = addAccessor(addView(uvs.data(), uvs.size() * 4, kVertexData), kFloatComponents, vertexCount,
                                    "VEC2");
-        for (const auto& [material, indices] : indicesByMaterial) {
+        release(uvs);
+        for (auto& [material, indices] : indicesByMaterial) {
             if (indices.empty()) continue;
             Primitive primitive;
             primitive.position = position;
             primitive.texCoord = texCoord;
             primitive.indices = addAccessor(addView(indices.data(), indices.size() * 4, kIndexData),
                                             kUnsignedIntComponents, indices.size(), "SCALAR");
+            release(indices);
             primitive.material = material;
             mesh.primitives.push_back(primitive);
         }
