@@ -174,18 +174,24 @@ uint64_t importFile(const std::string& path) {
     return bytes;
 }
 
-// The whole run into the stand-in host scene, as qfobjimp import does it (without writing JSON).
-// Returns the bytes of the scene's mesh arrays: positions, polygons, clusters and texture values,
-// which the import's peak memory holds at its end whatever the importer does.
+// The whole run into an empty stand-in host scene, as qfobjimp import does it; false when it failed.
+bool runWholeImport(ObjImporter& importer, const std::string& path, const std::string& configPath) {
+    XSI::standin::HostScene::instance().resetAll();
+    std::ostream none(nullptr);
+    ConsoleUi ui(ConsoleChoices{}, none);
+    if (runImport(importer, path.c_str(), "qfbench", ui, configPath.c_str())) return true;
+    std::fprintf(stderr, "import failed: %s\n", importer.errorText);
+    return false;
+}
+
+// The whole import (without writing JSON). Returns the bytes of the scene's mesh arrays:
+// positions, polygons, clusters and texture values, which the import's peak memory holds at its
+// end whatever the importer does.
 uint64_t importIntoScene(const std::string& path, const std::string& configPath) {
     using XSI::standin::ItemKind;
     XSI::standin::HostScene& scene = XSI::standin::HostScene::instance();
-    scene.resetAll();
-    std::ostream none(nullptr);
-    ConsoleUi ui(ConsoleChoices{}, none);
     ObjImporter importer;
-    const int result = runImport(importer, path.c_str(), "qfbench", ui, configPath.c_str());
-    if (!result) std::fprintf(stderr, "import failed: %s\n", importer.errorText);
+    runWholeImport(importer, path, configPath);
     uint64_t bytes = 0;
     for (int object : scene.children(scene.root(), ItemKind::Object)) {
         const XSI::standin::Item& item = scene.item(object);
@@ -202,15 +208,8 @@ uint64_t importIntoScene(const std::string& path, const std::string& configPath)
 // The whole import, then its scene written as glTF as import --gltf writes it. Returns the meshes
 // of the scene.
 uint64_t importAndExport(const std::string& path, const std::string& configPath, const std::string& out) {
-    XSI::standin::HostScene& scene = XSI::standin::HostScene::instance();
-    scene.resetAll();
-    std::ostream none(nullptr);
-    ConsoleUi ui(ConsoleChoices{}, none);
     ObjImporter importer;
-    if (!runImport(importer, path.c_str(), "qfbench", ui, configPath.c_str())) {
-        std::fprintf(stderr, "import failed: %s\n", importer.errorText);
-        return 0;
-    }
+    if (!runWholeImport(importer, path, configPath)) return 0;
     GltfTarget target;
     target.binary = fs::path(out).extension() == ".glb";
     target.folder = fs::path(out).parent_path().string();
@@ -225,6 +224,7 @@ uint64_t importAndExport(const std::string& path, const std::string& configPath,
         written = writeGltf(file, importer, path, target, notes, error) && file.flush();
     }
     if (std::fclose(f) != 0 || !written) std::fprintf(stderr, "cannot write %s: %s\n", out.c_str(), error.c_str());
+    const XSI::standin::HostScene& scene = XSI::standin::HostScene::instance();
     return scene.children(scene.root(), XSI::standin::ItemKind::Object).size();
 }
 #endif
