@@ -109,15 +109,25 @@ private:
     size_t used_ = 0;
 };
 
-void writeBase64Buffer(JsonWriter& json, const Document& doc) {
+// The buffer's bytes in order, as put(bytes, n) calls: before each view the zeros that put it on
+// a multiple of four, then the view. Stops when put returns false; returns the bytes handed over.
+template <typename Put>
+size_t forEachBufferPiece(const Document& doc, Put put) {
     static const unsigned char kZeros[4] = {};
-    Base64Writer text(json);
     size_t at = 0;
     for (const BufferView& view : doc.views) {
-        text.add(kZeros, view.offset - at);  // the gap that puts the view on a multiple of four
-        text.add(view.bytes.data(), view.bytes.size());
+        if (!put(kZeros, view.offset - at) || !put(view.bytes.data(), view.bytes.size())) break;
         at = view.offset + view.bytes.size();
     }
+    return at;
+}
+
+void writeBase64Buffer(JsonWriter& json, const Document& doc) {
+    Base64Writer text(json);
+    forEachBufferPiece(doc, [&](const unsigned char* bytes, size_t n) {
+        text.add(bytes, n);
+        return true;
+    });
     text.finish();
 }
 
@@ -249,13 +259,16 @@ void putUint32(std::ostream& out, uint64_t value) {
     out.write(reinterpret_cast<const char*>(bytes), 4);
 }
 
+// Why a JsonWriter stopped writing.
+const char* failureOf(const JsonWriter& json) { return json.cancelled() ? "cancelled" : "writing failed"; }
+
 bool writeText(std::ostream& out, const Document& doc, const std::atomic<bool>* cancel, std::string& error) {
     JsonWriter json(out);
     json.setCancelFlag(cancel);
     writeJson(json, doc, false);
     json.raw("\n");
     if (json.flush()) return true;
-    error = json.cancelled() ? "cancelled" : "writing failed";
+    error = failureOf(json);
     return false;
 }
 
@@ -286,7 +299,7 @@ bool writeBinary(std::ostream& out, const Document& doc, const std::atomic<bool>
         writeJson(json, doc, true);
         json.raw(std::string_view("   ", size_t(jsonLength - counter.count)));  // padded with spaces
         if (!json.flush()) {
-            error = json.cancelled() ? "cancelled" : "writing failed";
+            error = failureOf(json);
             return false;
         }
     }
@@ -294,15 +307,15 @@ bool writeBinary(std::ostream& out, const Document& doc, const std::atomic<bool>
         static const char kZeros[4] = {};
         putUint32(out, binLength);
         out.write("BIN\0", 4);
-        uint64_t at = 0;
-        for (const BufferView& view : doc.views) {
-            if (cancel && cancel->load()) {
-                error = "cancelled";
-                return false;
-            }
-            out.write(kZeros, std::streamsize(view.offset - at));
-            out.write(reinterpret_cast<const char*>(view.bytes.data()), std::streamsize(view.bytes.size()));
-            at = view.offset + view.bytes.size();
+        bool cancelled = false;
+        const size_t at = forEachBufferPiece(doc, [&](const unsigned char* bytes, size_t n) {
+            cancelled = cancel && cancel->load();
+            if (!cancelled) out.write(reinterpret_cast<const char*>(bytes), std::streamsize(n));
+            return !cancelled;
+        });
+        if (cancelled) {
+            error = "cancelled";
+            return false;
         }
         out.write(kZeros, std::streamsize(binLength - at));
     }
