@@ -397,7 +397,10 @@ struct Parser {
     // leading minus, letters, more than nine digits, quotes) and faces of fewer than three
     // corners take the general route. Returns 1 when stored, 0 when it must take that route,
     // -1 when storing failed.
-    int fastFace(const char* p) {
+    int fastFace(const Line& text) {
+        const char* p = text.text;
+        // Up to here words may be read eight bytes at a time (terminator included).
+        const char* const readableEnd = text.text + text.readable;
         while (!isBlankOrEnd(*p)) ++p;  // the keyword
         int corners = 0;
         for (;;) {
@@ -405,14 +408,23 @@ struct Parser {
             if (*p == '\0') break;
             if (corners == kFaceCapacity - 2) return 0;
             int32_t v;
+            const char* vertexText = p;
             if (!fastInt(p, v)) return 0;
             cornerVertices[size_t(corners)] = v;
             bool hasTex = false;
             if (*p == '/') {
+                const size_t vertexLength = size_t(p - vertexText);
                 ++p;
                 if (*p != '/') {
                     int32_t t = 0;
-                    if (*p != '/' && !isBlankOrEnd(*p) && !fastInt(p, t)) return 0;
+                    // Files that give each vertex its own texture vertex write the same digits
+                    // twice (`f 7/7 8/8 9/9`): those are not converted again.
+                    if (repeatsWord(vertexText, p, vertexLength, readableEnd)) {
+                        t = v;
+                        p += vertexLength;
+                    } else if (!isBlankOrEnd(*p) && !fastInt(p, t)) {
+                        return 0;
+                    }
                     cornerTexCoords[size_t(corners)] = t >= 1 ? t - 1 : t;
                     hasTex = true;
                 }
@@ -428,6 +440,19 @@ struct Parser {
         }
         if (corners < 3) return 0;
         return storeFace(corners) ? 1 : -1;
+    }
+
+    // Whether the length bytes at word, a minus and digits as fastInt read them, stand at p too,
+    // followed by no further digit. Both are compared as one eight-byte word where the line's
+    // buffer allows; longer words and words near its end answer false.
+    static bool repeatsWord(const char* word, const char* p, size_t length, const char* readableEnd) {
+        if constexpr (std::endian::native != std::endian::little) return false;  // the mask below
+        if (length > 8 || readableEnd - p < 9) return false;
+        uint64_t a, b;
+        std::memcpy(&a, word, 8);
+        std::memcpy(&b, p, 8);
+        const uint64_t mask = length == 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * length)) - 1;
+        return ((a ^ b) & mask) == 0 && unsigned(p[length] - '0') >= 10;
     }
 
     // An optional minus and one to nine digits (the line's terminator stops the walk).
@@ -904,7 +929,7 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
             break;
         case 'f': {
             if (!parser.storesFaces()) break;
-            const int fast = plain ? parser.fastFace(line.text) : 0;
+            const int fast = plain ? parser.fastFace(line) : 0;
             if (fast != 0) {
                 ok = fast > 0;
                 break;

@@ -233,6 +233,33 @@ TEST(ParseIndices, DigitsOfEveryLengthReadTheSame) {
     }
 }
 
+// Texture digits that only begin like the vertex digits, or end like them, are read in full: the
+// usual route reads each face as the general route (taken by a line with a leading blank) does,
+// in windows that put the line at the end of the buffer too.
+TEST(ParseTextures, DigitsCloseToTheVertexDigitsReadAsWritten) {
+    std::string uv;
+    for (int i = 0; i < 40; ++i) uv += "vt " + std::to_string(i) + " 0\n";
+    for (const char* face : {"f 1/12 2/2 3/31", "f 1/1 3/31 4/4", "f 3/3 4/40 2/20", "f -1/-12 -2/-2 -3/-30",
+                             "f 04/4 4/04 1/001", "f 04/05 3/03 2/2", "f 00000001/00000001 2/00000002 3/000000003",
+                             "f 1/1/1 2/2/3 3/3/", "f 2/2 3/3 4/4 1/1"}) {
+        for (size_t window : {size_t(32), kLineBufferSize}) {
+            Import usual(std::string(kQuadA) + uv + "g a\n" + face + "\n", window);
+            Import general(std::string(kQuadA) + uv + "g a\n " + face + "\n", window);
+            ASSERT_TRUE(usual.run()) << face << " " << usual.error();
+            ASSERT_TRUE(general.run()) << face << " " << general.error();
+            EXPECT_EQ(texIndices(usual.mesh("a")), texIndices(general.mesh("a"))) << face << " " << window;
+            EXPECT_EQ(indices(usual.mesh("a")), indices(general.mesh("a"))) << face << " " << window;
+            EXPECT_EQ(usual.mesh("a").texCoordCount, general.mesh("a").texCoordCount) << face << " " << window;
+        }
+    }
+    // The texture vertices named (12, 2 and 31), in the file's order.
+    Import imp(std::string(kQuadA) + uv + "g a\nf 1/12 2/2 3/31\n");
+    ASSERT_TRUE(imp.run()) << imp.error();
+    EXPECT_EQ(imp.mesh("a").texCoords[0], 1.0f);
+    EXPECT_EQ(imp.mesh("a").texCoords[kTexCoordFloats * 1], 11.0f);
+    EXPECT_EQ(imp.mesh("a").texCoords[kTexCoordFloats * 2], 30.0f);
+}
+
 TEST(ParseTextures, ReferencesDefaultsAndFailures) {
     const std::string uv = "vt 0 0\nvt 1 0\nvt 1 1\n";
     Import zero(std::string(kQuadA) + uv + "g a\nf 1/0 2/0 3/0\n");
