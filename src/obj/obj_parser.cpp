@@ -428,10 +428,11 @@ struct Parser {
                     cornerTexCoords[size_t(corners)] = t >= 1 ? t - 1 : t;
                     hasTex = true;
                 }
-                if (*p == '/') {  // the normal, not read
+                if (*p == '/') {  // the normal, only checked for its shape
                     ++p;
                     int32_t n;
-                    if (!isBlankOrEnd(*p) && !fastInt(p, n)) return 0;
+                    if (repeatsWord(vertexText, p, vertexLength, readableEnd)) p += vertexLength;
+                    else if (!isBlankOrEnd(*p) && !fastInt(p, n)) return 0;
                 }
             }
             if (!isBlankOrEnd(*p)) return 0;

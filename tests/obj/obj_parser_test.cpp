@@ -241,7 +241,10 @@ TEST(ParseTextures, DigitsCloseToTheVertexDigitsReadAsWritten) {
     for (int i = 0; i < 40; ++i) uv += "vt " + std::to_string(i) + " 0\n";
     for (const char* face : {"f 1/12 2/2 3/31", "f 1/1 3/31 4/4", "f 3/3 4/40 2/20", "f -1/-12 -2/-2 -3/-30",
                              "f 04/4 4/04 1/001", "f 04/05 3/03 2/2", "f 00000001/00000001 2/00000002 3/000000003",
-                             "f 1/1/1 2/2/3 3/3/", "f 2/2 3/3 4/4 1/1"}) {
+                             "f 1/1/1 2/2/3 3/3/", "f 2/2 3/3 4/4 1/1",
+                             // normals that start or end like the vertex digits
+                             "f 1/1/12 2/2/2 3/3/31", "f 1//1 2//21 3//3x", "f 04/4/04 4/04/4 1/1/001",
+                             "f -1/-1/-12 -2/-2/-2 -3/-3/-3", "f 1/1/1x 2/2/2 3/3/3"}) {
         for (size_t window : {size_t(32), kLineBufferSize}) {
             Import usual(std::string(kQuadA) + uv + "g a\n" + face + "\n", window);
             Import general(std::string(kQuadA) + uv + "g a\n " + face + "\n", window);
