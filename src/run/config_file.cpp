@@ -3,11 +3,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#if defined(_WIN32)
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "materials/paths.h"
 #include "model/fixed_text.h"
 #include "model/string_table.h"
 #include "obj/input_source.h"
+#include "run/run_paths.h"
 
 namespace qf {
 
@@ -67,6 +76,8 @@ void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]) {
 }
 
 bool loadOptions(ObjImporter& importer) {
+    // A pipe or a device in its place would block the read or feed it endlessly.
+    if (inputPathKind(importer.configPath) != InputPathKind::RegularFile) return false;
     FileCloser file{std::fopen(importer.configPath, "rb")};
     if (!file.f) return false;
     const uint64_t size = fileSize(importer.configPath);
@@ -110,7 +121,7 @@ bool loadOptions(ObjImporter& importer) {
     return true;
 }
 
-void saveOptions(const ObjImporter& importer) {
+bool saveOptions(const ObjImporter& importer) {
     const ImportOptions& o = importer.options;
     const size_t length = strnlen(o.mapSearchPath, sizeof o.mapSearchPath - 1);
     unsigned char head[kConfigFixedSize] = {};
@@ -129,10 +140,29 @@ void saveOptions(const ObjImporter& importer) {
     head[24] = o.forceBlackAmbient;
     writeInt32(head + 25, static_cast<int32_t>(length));
 
-    FileCloser file{std::fopen(importer.configPath, "wb")};
-    if (!file.f) return;
-    std::fwrite(head, 1, sizeof head, file.f);
-    if (length) std::fwrite(o.mapSearchPath, 1, length, file.f);
+    // Written whole under a name of its own, then put in place: a full disk or a failed write
+    // leaves the options saved before as they were, never an emptied file.
+    std::string target = importer.configPath;
+#if defined(_WIN32)
+    const std::string temporary = target + "." + std::to_string(_getpid()) + ".tmp";
+#else
+    target = pathBehindLinks(target);
+    // A file its owner made read-only stays as it is, as it did when it was written in place.
+    if (access(target.c_str(), F_OK) == 0 && access(target.c_str(), W_OK) != 0) return false;
+    const std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
+#endif
+    FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f) return false;
+    bool written = std::fwrite(head, 1, sizeof head, f) == sizeof head;
+    if (length) written = std::fwrite(o.mapSearchPath, 1, length, f) == length && written;
+    written = std::fclose(f) == 0 && written;
+#if defined(_WIN32)
+    written = written && MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    written = written && std::rename(temporary.c_str(), target.c_str()) == 0;
+#endif
+    if (!written) std::remove(temporary.c_str());
+    return written;
 }
 
 }  // namespace qf

@@ -19,7 +19,8 @@ void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]);
 // When it returns true and the map search path is not empty, the caller adds that folder tree.
 bool loadOptions(ObjImporter& importer);
 
-// Writes the options to importer.configPath; a file that cannot be written is not reported.
-void saveOptions(const ObjImporter& importer);
+// Writes the options to importer.configPath; false when the file could not be written, which
+// then holds what it held before. The plug-in does not report it.
+bool saveOptions(const ObjImporter& importer);
 
 }  // namespace qf

@@ -1,5 +1,7 @@
 // The paths a run derives from the OBJ file's path.
 #pragma once
+#include <string>
+
 #include "model/import_model.h"
 
 namespace qf {
@@ -7,5 +9,9 @@ namespace qf {
 // objDirectory (up to the last separator), baseName (file name cut at its first point) and
 // the material prefix "_" + baseName.
 void setRunPaths(ObjImporter& importer, const char* objPath);
+
+// The path at the end of path's symbolic links, whether that file exists or not: a file written
+// in place of a link replaces what the link names, not the link. Any other path as it is.
+std::string pathBehindLinks(const std::string& path);
 
 }  // namespace qf

@@ -3,13 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <limits>
+
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "model/fixed_text.h"
 #include "support/test_support.h"
 
 namespace qf {
 namespace {
+
+int processId() {
+#if defined(_WIN32)
+    return _getpid();
+#else
+    return int(getpid());
+#endif
+}
 
 struct ConfigFixture : ::testing::Test {
     test::TempDir dir;
@@ -138,6 +155,45 @@ TEST_F(ConfigFixture, RejectedFilesChangeNothing) {
     copyBounded(missing.configPath, dir.path("none.cfg").c_str());
     EXPECT_FALSE(loadOptions(missing));
 }
+
+// A save that fails leaves the options saved before, and says so; nothing of it stays behind.
+TEST_F(ConfigFixture, AFailedSaveKeepsTheEarlierFile) {
+    importer.options.flipZY = true;
+    ASSERT_TRUE(saveOptions(importer));
+    const std::string before = test::readFile(path);
+    // Its own name taken by a folder: the new file cannot be made.
+    const std::string temporary = path + "." + std::to_string(processId()) + ".tmp";
+    std::filesystem::create_directory(temporary);
+    importer.options.flipZY = false;
+    importer.options.objectScale = 3.0f;
+    EXPECT_FALSE(saveOptions(importer));
+    EXPECT_EQ(test::readFile(path), before);
+    std::filesystem::remove(temporary);
+    EXPECT_TRUE(saveOptions(importer));
+    EXPECT_NE(test::readFile(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("")), {}), 1);
+}
+
+#if !defined(_WIN32)
+TEST_F(ConfigFixture, ALinkKeepsPointingAtTheFileItNamesAndAPipeIsNotRead) {
+    const std::string real = dir.path("real.cfg");
+    std::filesystem::create_symlink(real, path);
+    importer.options.flipZY = true;
+    ASSERT_TRUE(saveOptions(importer));
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    ObjImporter loaded;
+    copyBounded(loaded.configPath, real.c_str());
+    ASSERT_TRUE(loadOptions(loaded));
+    EXPECT_TRUE(loaded.options.flipZY);
+
+    // Opening a pipe nobody writes to would wait for ever.
+    const std::string pipe = dir.path("pipe.cfg");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ObjImporter fromPipe;
+    copyBounded(fromPipe.configPath, pipe.c_str());
+    EXPECT_FALSE(loadOptions(fromPipe));
+}
+#endif
 
 TEST_F(ConfigFixture, SearchPathLengthIsBoundedByTheFieldAndTheFile) {
     saveOptions(importer);
