@@ -95,7 +95,8 @@ TEST(CliScan, JsonHasTheDocumentedKeysInListOrderAndEscapesAnyByte) {
 // --- help, version and exit codes -----------------------------------------------------------
 
 TEST(CliInterface, HelpAndVersionGoToStandardOutputAndSucceed) {
-    for (const char* args : {"--help", "-h", "help", "import --help", "help import", "scan -h", "config --help"}) {
+    for (const char* args : {"--help", "-h", "help", "import --help", "help import", "scan -h", "config --help",
+                             "help help"}) {
         CliRun r = run(args);
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_TRUE(contains(r.out, "usage: qfobjimp")) << args;
@@ -120,7 +121,10 @@ TEST(CliInterface, WrongCommandLinesExitTwoWithTheUsageOnStandardError) {
                            "import a.obj --flip-zy=on",
                            "import a.obj --gltf out.obj",
                            "config set scale",
-                           "config frobnicate"};
+                           "config frobnicate",
+                           "import a.obj --scene ''",
+                           "config --config ''",
+                           "parse /no/such.obj --scale 0"};  // the command line is judged before any file
     for (const char* args : wrong) {
         CliRun r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args;
@@ -154,11 +158,39 @@ TEST(CliInterface, ConfigShowsTheFileAndMeaningsAndListsWhatSetTakes) {
     EXPECT_EQ(badKey.exitCode, 2);
     EXPECT_TRUE(contains(badKey.err, "replace-scene, clusters, flip-zy")) << badKey.err;
     EXPECT_EQ(run("config --config " + cfg + " set scale 0").exitCode, 2);
+    EXPECT_EQ(run("config --config " + cfg + " set default-bump -0.5").exitCode, 0);  // a value, not a flag
+    EXPECT_TRUE(std::regex_search(run("config --config " + cfg).out, std::regex("\n  default-bump +-0\\.5 ")));
+    EXPECT_EQ(run("config --config " + cfg + " set default-bump 0.2").exitCode, 0);
     EXPECT_EQ(test::readFile(dir.path("opts.cfg")), bytes);  // refused settings change nothing
 
     // A search folder is kept in full, for runs started from any folder.
     ASSERT_EQ(run("config --config opts.cfg set search-path maps", dir.root()).exitCode, 0);
     EXPECT_TRUE(contains(run("config --config " + cfg).out, "\n    " + dir.path("maps") + "\n"));
+}
+
+// Whatever cannot be read as options (the OBJ file named by a slip, a pipe) is neither read nor
+// replaced; a folder name the file could not give back is refused.
+TEST(CliInterface, ConfigLeavesFilesThatAreNotOptionsAsTheyAre) {
+    test::TempDir dir;
+    const std::string obj = dir.write("car.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    CliRun overObj = run("config --config " + word(obj) + " set scale 2");
+    EXPECT_EQ(overObj.exitCode, 1);
+    EXPECT_TRUE(contains(overObj.err, "cannot be read as an options file; it is left as it is")) << overObj.err;
+    EXPECT_EQ(test::readFile(obj), "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    EXPECT_TRUE(contains(run("config --config " + word(obj)).out, "(not readable as an options file"));
+
+    ASSERT_EQ(mkfifo(dir.path("pipe.cfg").c_str(), 0600), 0);
+    CliRun pipe = run("config --config " + word(dir.path("pipe.cfg")));  // would wait for a writer
+    EXPECT_EQ(pipe.exitCode, 0);
+    EXPECT_EQ(run("config --config " + word(dir.path("pipe.cfg")) + " set scale 2").exitCode, 1);
+
+    const std::string cfg = word(dir.path("opts.cfg"));
+    ASSERT_EQ(run("config --config " + cfg + " set flip-zy on").exitCode, 0);
+    EXPECT_EQ(run("config --config " + cfg + " set search-path \"$(printf 'a\\nb')\"").exitCode, 2);
+    CliRun longPath = run("config --config " + word(dir.path(std::string(300, 'c'))) + " set scale 2");
+    EXPECT_EQ(longPath.exitCode, 2);
+    EXPECT_TRUE(contains(longPath.err, "--config takes a path of at most 259 characters")) << longPath.err;
+    EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"car.obj", "opts.cfg", "pipe.cfg"}));
 }
 
 // --- options belong to one run --------------------------------------------------------------
@@ -260,6 +292,64 @@ TEST_F(CliImport, AFailedImportLeavesTheEarlierSceneFileAsItWas) {
     CliRun unwritable = run("import " + word(kExample) + " --scene " + word(dir.path("no/such/folder/s.json")));
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_TRUE(contains(unwritable.err, "cannot write")) << unwritable.err;
+}
+
+// No output takes the place of the file being imported or of another output, whatever the
+// spelling; a link keeps naming its file, a device is written to, and a long name still works.
+TEST_F(CliImport, OutputsNeverReplaceTheInputAndGoWhereTheirNamesLead) {
+    const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n";
+    const std::string obj = dir.write("in.obj", text);
+    fs::create_directory(dir.path("sub"));
+    const std::pair<const char*, const char*> clashes[] = {
+        {"--scene in.obj", "--scene names the OBJ file being imported"},
+        {"--scene sub/../in.obj", "--scene names the OBJ file being imported"},
+        {"--gltf x.gltf --scene ./x.gltf", "--scene and --gltf name the same file"},
+        {"--config in.obj --save-options", "'in.obj' cannot be read as an options file; it is left as it is"}};
+    for (const auto& [flags, message] : clashes) {
+        CliRun r = run("import in.obj " + std::string(flags), dir.root());
+        EXPECT_NE(r.exitCode, 0) << flags;
+        EXPECT_TRUE(contains(r.err, message)) << flags << "\n" << r.err;
+        EXPECT_EQ(test::readFile(obj), text) << flags;
+    }
+    EXPECT_FALSE(fs::exists(dir.path("x.gltf")));
+
+    dir.write("real.json", "earlier");
+    fs::create_symlink("real.json", dir.path("link.json"));
+    ASSERT_EQ(run("import in.obj --config opts.cfg --scene link.json", dir.root()).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(dir.path("link.json")));
+    EXPECT_TRUE(contains(test::readFile(dir.path("real.json")), "\"format\":\"qfobjimp scene\""));
+
+    ASSERT_EQ(mkfifo(dir.path("pipe.json").c_str(), 0600), 0);
+    std::string piped;
+    std::thread reader([&] { piped = test::readFile(dir.path("pipe.json")); });
+    CliRun toPipe = run("import in.obj --config opts.cfg --scene pipe.json", dir.root());
+    reader.join();
+    EXPECT_EQ(toPipe.exitCode, 0) << toPipe.err;
+    EXPECT_TRUE(contains(piped, "\"format\":\"qfobjimp scene\"")) << piped.substr(0, 80);
+    EXPECT_TRUE(fs::is_fifo(dir.path("pipe.json")));
+
+    const std::string longName = std::string(240, 'n') + ".json";
+    ASSERT_EQ(run("import in.obj --config opts.cfg --scene " + longName, dir.root()).exitCode, 0);
+    EXPECT_TRUE(fs::exists(dir.path(longName)));
+}
+
+// A path the importer would have to cut is refused, never read in part; results that cannot
+// reach their reader make the run fail.
+TEST_F(CliImport, PathsTooLongAndLostResultsFail) {
+    std::string inside;
+    while (dir.root().size() + inside.size() < 300) inside += std::string(60, 'd') + "/";
+    const std::string deep = dir.path(inside);
+    dir.write(inside + "a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    for (const std::string& verb : {"import a.obj --config " + word(cfg()), "parse a.obj --config " + word(cfg()),
+                                    std::string("scan a.obj")}) {
+        CliRun r = run(verb, deep);
+        EXPECT_EQ(r.exitCode, 1) << verb;
+        EXPECT_EQ(r.err, "qfobjimp: cannot read 'a.obj': its full path is longer than the 259 characters the "
+                         "importer keeps\n") << verb;
+    }
+    CliRun full = run("scan " + word(kExample) + " >/dev/full");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "qfobjimp: cannot write to standard output\n");
 }
 
 TEST_F(CliImport, CtrlCCancelsExitsWith130AndKeepsTheEarlierSceneFile) {

@@ -119,7 +119,10 @@ Arguments parseArguments(int argc, const char* const* argv) {
         // "help VERB" is "VERB --help".
         a.help = true;
         a.verbName = i < argc ? argv[i++] : "";
-        if (a.verbName.empty()) return a;
+        if (a.verbName.empty() || a.verbName == "help") {
+            a.verbName.clear();
+            return a;
+        }
     }
     a.verb = verbNamed(a.verbName);
     if (a.verb == Verb::None) {
@@ -129,7 +132,9 @@ Arguments parseArguments(int argc, const char* const* argv) {
     bool flagsEnded = false;
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+        // The value of "config set KEY VALUE" is an operand, whatever its sign.
+        const bool settingValue = a.verb == Verb::Config && a.operands.size() == 2 && a.operands[0] == "set";
+        if (flagsEnded || settingValue || arg.size() < 2 || arg[0] != '-') {
             a.operands.push_back(arg);
             continue;
         }
@@ -157,6 +162,8 @@ Arguments parseArguments(int argc, const char* const* argv) {
         } else if (equals != std::string::npos && a.error.empty()) {
             a.error = name + " takes no value";
         }
+        const bool namesAPath = name == "--config" || name == "--scene" || name == "--gltf" || name == "--search-path";
+        if (namesAPath && value.empty() && a.error.empty()) a.error = name + " needs a path, not an empty text";
         take(a, name, value);
     }
     return a;

@@ -130,9 +130,57 @@ std::string absolutePath(const std::string& path) {
     return ec ? path : absolute;
 }
 
+// The importer keeps its paths in fixed fields: a longer one would be cut, and the cut path
+// names another file or folder. Such a path is refused, never read in part.
+bool fitsPathField(const std::string& path) { return path.size() < size_t(kPathSize); }
+
+std::string tooLong(const std::string& path) {
+    return "cannot read '" + path + "': its full path is longer than the " + std::to_string(kPathSize - 1) +
+           " characters the importer keeps";
+}
+
+// Whether two paths name one file, the one existing or not: links and "." or ".." do not hide it.
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec) && !ec;
+    auto resolved = [&ec](const std::string& path) {
+        const fs::path absolute = fs::absolute(pathBehindLinks(path), ec);
+        return ec ? fs::path() : fs::weakly_canonical(absolute, ec);
+    };
+    const fs::path left = resolved(a);
+    if (ec) return false;
+    const fs::path right = resolved(b);
+    return !ec && left == right;
+}
+
+// Whether a file stands where the options are to be written that is not an options file, or
+// that cannot be read: it is not replaced by one. An empty file, or one of the format but
+// damaged, is.
+bool holdsSomethingElse(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return false;
+    if (!fs::is_regular_file(status)) return true;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return true;
+    unsigned char mark[4] = {};
+    const size_t got = std::fread(mark, 1, sizeof mark, f);
+    std::fclose(f);
+    if (got == 0) return false;
+    return got < 4 || mark[0] != kConfigFormatMark || mark[1] != 0 || mark[2] != 0 || mark[3] != 0;
+}
+
+std::string notAnOptionsFile(const std::string& path) {
+    return "'" + path + "' cannot be read as an options file; it is left as it is";
+}
+
 // Opens the OBJ file of a verb and readies the importer for the passes; false after a message.
 bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr<FileSource>& file,
                  std::ostream& err) {
+    if (!fitsPathField(absolutePath(path))) {
+        err << "qfobjimp: " << tooLong(path) << "\n";
+        return false;
+    }
     file = FileSource::open(path);
     if (!file) {
         err << "qfobjimp: cannot read '" << path << "': " << describeOpenFailure(path) << "\n";
@@ -243,11 +291,11 @@ int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, st
     ObjImporter importer;
     setConfigPath(importer, args, argv0);
     loadOptions(importer);
-    std::unique_ptr<FileSource> file;
-    if (!openObjFile(path, importer, file, err)) return 1;
     std::string optionError;
     if (!applyOptionFlags(args.optionFlags, importer.options, optionError))
         return usageError(err, args, optionError);
+    std::unique_ptr<FileSource> file;
+    if (!openObjFile(path, importer, file, err)) return 1;
     TerminalProgress progress;
     ConsoleLink link(progress, importer);
     progress.setPhase("scanning " + fs::path(path).filename().string());
@@ -371,7 +419,40 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         return 1;
 #endif
     }
+    if (!fitsPathField(absolutePath(path))) {
+        err << "qfobjimp: " << tooLong(path) << "\n";
+        return 1;
+    }
     if (!checkReadable(path, err)) return 1;
+    if (args.configPath && !fitsPathField(*args.configPath))
+        return usageError(err, args, "--config takes a path of at most " + std::to_string(kPathSize - 1) + " characters");
+    if (args.saveOptions) {
+        for (const std::string& folder : args.searchFolders)
+            if (folder.find_first_of("\r\n") != std::string::npos)
+                return usageError(err, args, "--search-path: a folder kept in the options file cannot hold a line break");
+    }
+
+    // No output may take the place of the OBJ file or of another output: a slip of the keyboard
+    // must not cost the user the file being imported.
+    std::vector<std::pair<std::string, std::string>> outputs;  // flag, path
+    if (args.scenePath) outputs.emplace_back("--scene", *args.scenePath);
+    if (args.gltfPath) outputs.emplace_back("--gltf", *args.gltfPath);
+    if (args.saveOptions) {
+        ObjImporter paths;
+        setConfigPath(paths, args, argv0);
+        outputs.emplace_back(args.configPath ? "--config" : "the options file", paths.configPath);
+        if (holdsSomethingElse(paths.configPath)) {
+            err << "qfobjimp: " << notAnOptionsFile(paths.configPath) << "\n";
+            return 1;
+        }
+    }
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (sameFile(outputs[i].second, path))
+            return usageError(err, args, outputs[i].first + " names the OBJ file being imported");
+        for (size_t j = 0; j < i; ++j)
+            if (sameFile(outputs[i].second, outputs[j].second))
+                return usageError(err, args, outputs[j].first + " and " + outputs[i].first + " name the same file");
+    }
 
     // The output files are opened first, so that a path that cannot be written fails at once
     // and not after the import.
@@ -462,6 +543,8 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
 }
 
 int configCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
+    if (args.configPath && !fitsPathField(*args.configPath))
+        return usageError(err, args, "--config takes a path of at most " + std::to_string(kPathSize - 1) + " characters");
     ObjImporter importer;
     setConfigPath(importer, args, argv0);
     bool loaded = loadOptions(importer);
@@ -476,6 +559,11 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         if (key == "search-path") {
             // Kept as a full path: the file serves runs started from any folder.
             const std::string folder = value.empty() ? "" : absolutePath(value);
+            // The file's reader ends the folder at a line break.
+            if (folder.find_first_of("\r\n") != std::string::npos) {
+                err << "qfobjimp: config: search-path cannot keep a folder whose name holds a line break\n";
+                return 2;
+            }
             if (folder.size() >= sizeof o.mapSearchPath) {
                 err << "qfobjimp: config: search-path takes a folder of at most " << sizeof o.mapSearchPath - 1
                     << " characters\n";
@@ -497,9 +585,13 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
                 << "'\n";
             return 2;
         }
-        saveOptions(importer);
-        if (!loadOptions(importer)) {
-            err << "qfobjimp: config: cannot write '" << importer.configPath << "'\n";
+        // Settings of a file that could not be read would be lost with the others it holds.
+        if (holdsSomethingElse(importer.configPath)) {
+            err << "qfobjimp: config: " << notAnOptionsFile(importer.configPath) << "\n";
+            return 1;
+        }
+        if (!saveOptions(importer) || !loadOptions(importer)) {
+            err << "qfobjimp: config: cannot write '" << importer.configPath << "'; it is left as it was\n";
             return 1;
         }
         loaded = true;
@@ -507,8 +599,11 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         return usageError(err, args, "config: unexpected '" + args.operands[0] + "'");
     }
 
-    out << "options file: " << absolutePath(importer.configPath) << (loaded ? "" : " (not there yet: the defaults are shown)")
-        << "\n";
+    std::error_code ec;
+    const char* state = loaded                                  ? ""
+                        : fs::exists(importer.configPath, ec) ? " (not readable as an options file: the defaults are shown)"
+                                                              : " (not there yet: the defaults are shown)";
+    out << "options file: " << absolutePath(importer.configPath) << state << "\n";
     auto row = [&](const std::string& key, const std::string& value, const std::string& meaning) {
         out << "  " << std::left << std::setw(21) << key << std::setw(8) << value << meaning << "\n";
     };

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "run/run_paths.h"
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -48,7 +50,11 @@ void releaseSlot(int& slot) {
 // Opens a new file of a name no other file has, beside path.
 std::FILE* createTemporary(const std::string& path, std::string& temporary) {
     const fs::path target(path);
-    const std::string stem = (target.parent_path() / ("." + target.filename().string())).string();
+    // The temporary name is a few characters longer than the file's: a long name is cut for it,
+    // so that any name the system takes has a temporary one too.
+    std::string shortName = target.filename().string();
+    if (shortName.size() > 200) shortName.resize(200);
+    const std::string stem = (target.parent_path() / ("." + shortName)).string();
 #if defined(_WIN32)
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -90,7 +96,20 @@ bool OutputFile::open(const std::string& path, std::string& error) {
         error = "cannot write '" + path + "': it is a folder";
         return false;
     }
-    file_ = createTemporary(path, temporary_);
+    // Through a link the file it names is written; a device or a pipe is written straight, as
+    // there is nothing to keep and no file to put in its place.
+    target_ = pathBehindLinks(path);
+    const fs::file_status status = fs::status(target_, ec);
+    if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
+        file_ = std::fopen(target_.c_str(), "wb");
+        if (!file_) {
+            error = "cannot write '" + path + "': " + std::strerror(errno);
+            return false;
+        }
+        path_ = path;
+        return true;
+    }
+    file_ = createTemporary(target_, temporary_);
     if (!file_) {
         error = "cannot write '" + path + "': " + std::strerror(errno);
         temporary_.clear();
@@ -117,10 +136,11 @@ bool OutputFile::commit(std::string& error) {
         discard();
         return false;
     }
+    if (temporary_.empty()) return true;  // written straight
 #if defined(_WIN32)
-    const bool moved = MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    const bool moved = MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 #else
-    const bool moved = std::rename(temporary_.c_str(), path_.c_str()) == 0;
+    const bool moved = std::rename(temporary_.c_str(), target_.c_str()) == 0;
 #endif
     if (!moved) {
         error = "cannot write '" + path_ + "': " + std::strerror(errno);

@@ -1,6 +1,6 @@
 // A file that appears under its name only when it is complete: written under a temporary name
 // beside it and renamed over it at the end, so that a failed or cancelled run leaves an earlier
-// file of that name as it was.
+// file of that name as it was. A device or a pipe is written straight.
 #pragma once
 #include <cstdio>
 #include <streambuf>
@@ -27,7 +27,8 @@ public:
     void discard();
 
 private:
-    std::string path_;
+    std::string path_;    // as given, for messages
+    std::string target_;  // the file behind its links, which takes the temporary's place
     std::string temporary_;
     std::FILE* file_ = nullptr;
     int slot_ = -1;
