@@ -93,6 +93,14 @@ bool LineReader::refill() {
     return true;
 }
 
+void LineReader::skipByteOrderMark(Line& line) {
+    startLooked_ = true;
+    if (line.length >= 3 && std::memcmp(line.text, "\xEF\xBB\xBF", 3) == 0) {
+        line.text += 3;
+        line.length -= 3;
+        if (line.readable >= 3) line.readable -= 3;
+    }
+}
 const char* LineReader::findLineEnd() {
     const char* start = window_ + begin_;
     const char* lf = findByte(start, window_ + end_, '\n');

@@ -96,6 +96,21 @@ public:
     // Lines of the window's plain part (see fastEnd_) are handed out right here; every other
     // line takes the general route.
     bool readLine(Line& line) {
+        if (!readLineInPlace(line)) return false;
+        if (!startLooked_) skipByteOrderMark(line);
+        return true;
+    }
+    // One physical line; false at the end of the input.
+    bool readPhysicalLine(Line& line);
+
+    uint64_t bytesRead() const { return consumed_; }
+    // The 1-based number of the physical line at which the line last read began.
+    uint64_t lineNumber() const { return lineNumber_; }
+    // Bytes held beside the window for long and continued lines.
+    size_t heldBytes() const { return store_.capacity(); }
+
+private:
+    bool readLineInPlace(Line& line) {
         if (begin_ < fastEnd_ && !pendingLf_) {
             char* text = window_ + begin_;
             const char* lf = findLineFeed(text, window_ + fastEnd_);
@@ -117,16 +132,6 @@ public:
         }
         return readLineSlow(line);
     }
-    // One physical line; false at the end of the input.
-    bool readPhysicalLine(Line& line);
-
-    uint64_t bytesRead() const { return consumed_; }
-    // The 1-based number of the physical line at which the line last read began.
-    uint64_t lineNumber() const { return lineNumber_; }
-    // Bytes held beside the window for long and continued lines.
-    size_t heldBytes() const { return store_.capacity(); }
-
-private:
     // The first LF at or after p; one lies before end. Lines are short: sixteen bytes at a time
     // right here costs less than a call.
     static const char* findLineFeed(const char* p, const char* end) {
@@ -146,6 +151,9 @@ private:
     bool refill();
     // Finds the window's plain part after a refill.
     void findFastEnd();
+    // Steps over the UTF-8 byte order mark that some Windows programs put before a file's text:
+    // it would otherwise be read as part of the first statement's keyword.
+    void skipByteOrderMark(Line& line);
     // The first CR or LF in the unread bytes, or null.
     const char* findLineEnd();
     // Consumes the line end at window_[at] and counts it.
@@ -162,6 +170,7 @@ private:
     size_t begin_ = 0;
     size_t end_ = 0;
     bool atEnd_ = false;
+    bool startLooked_ = false;  // whether the input's first bytes were looked at for a byte order mark
     // Where the next CR is: the first CR at or after begin_ is at crPos_ when crPos_ < crEnd_;
     // when crPos_ == crEnd_, there is none before crEnd_. Files without CR search once per refill.
     size_t crPos_ = 0;

@@ -59,6 +59,44 @@ TEST_P(LineReaderTest, LfCrLfAndALoneCrEachEndALineInAnyMix) {
     EXPECT_EQ(mixed.numbers, (Numbers{1, 2, 3, 4, 5}));
 }
 
+// Some Windows programs start their UTF-8 text with a byte order mark: the lines are the same
+// as without it, whatever the window and however the bytes arrive; bytes that only begin like
+// the mark are text.
+TEST_P(LineReaderTest, AByteOrderMarkBeforeTheFirstLineIsNotText) {
+    const std::string mark = "\xEF\xBB\xBF";
+    for (const std::string text : {"o Cube\nv 0 0 0\n", "v 1 2 3\r\nf 1 2 3", "\n", "v 1 \\\n2 3\n"}) {
+        const auto plain = readAll(text, GetParam());
+        const auto marked = readAll(mark + text, GetParam());
+        EXPECT_EQ(marked.lines, plain.lines) << text;
+        EXPECT_EQ(marked.numbers, plain.numbers) << text;
+        EXPECT_EQ(marked.bytes, text.size() + 3) << text;
+    }
+    EXPECT_EQ(readAll("\xEF\xBBv 0\n", GetParam()).lines, (Lines{"\xEF\xBBv 0"}));
+    EXPECT_EQ(readAll("v 0\n" + mark + "v 1\n", GetParam()).lines, (Lines{"v 0", mark + "v 1"}));
+
+    // One byte per read.
+    class Trickle final : public InputSource {
+    public:
+        explicit Trickle(std::string text) : text_(std::move(text)) {}
+        size_t read(char* dst, size_t n) override {
+            if (n == 0 || at_ == text_.size()) return 0;
+            *dst = text_[at_++];
+            return 1;
+        }
+        bool rewind() override { return at_ = 0, true; }
+
+    private:
+        std::string text_;
+        size_t at_ = 0;
+    } trickle(mark + "g a\n");
+    std::vector<char> buffer(GetParam());
+    LineReader reader(trickle, buffer.data(), buffer.size());
+    Line line;
+    ASSERT_TRUE(reader.readLine(line));
+    EXPECT_STREQ(line.text, "g a");
+    EXPECT_FALSE(reader.readLine(line));
+}
+
 TEST_P(LineReaderTest, LastLineWithoutLineEndIsDelivered) {
     EXPECT_EQ(readAll("g a\nf 1 2 3", GetParam()).lines, (Lines{"g a", "f 1 2 3"}));
     EXPECT_EQ(readAll("f 1 2 3", GetParam()).lines, (Lines{"f 1 2 3"}));

@@ -246,5 +246,17 @@ TEST_F(Layouts, MixedLineEnds) {
     EXPECT_EQ(polygons("a"), (Polygons{{0, 1, 2, 3}, {3, 2, 1}}));
 }
 
+// Files saved by Windows programs that begin their UTF-8 text with a byte order mark: the first
+// statement of the OBJ file and of its library is read as written.
+TEST_F(Layouts, AByteOrderMarkBeforeTheFirstStatement) {
+    const std::string mark = "\xEF\xBB\xBF";
+    dir.write("red.mtl", mark + "newmtl red\nKd 1 0 0\n");
+    ASSERT_TRUE(import(mark + "mtllib red.mtl\n" + std::string(kQuadA) + "g a\nusemtl red\nf 1 2 3 4\n")) << err;
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(test::materialParameter("red", "Phong.diffuse.red"), "1");
+    ASSERT_TRUE(import(mark + "o Cube\n" + std::string(kQuadA) + "f 1 2 3 4\n")) << err;
+    EXPECT_EQ(points("Cube"), kPointsA);
+}
+
 }  // namespace
 }  // namespace qf
