@@ -218,18 +218,6 @@ int ObjImporter::countSelectedObjects() const {
     return n;
 }
 
-int32_t ObjImporter::materialIndexOf(const char* name) const {
-    if (name[0] == '\0') return 0;
-    if (indexedMaterials_ > materials.size()) {
-        materialIndex_.clear();
-        indexedMaterials_ = 0;
-    }
-    for (; indexedMaterials_ < materials.size(); ++indexedMaterials_)
-        materialIndex_.emplace(materials[indexedMaterials_]->name, int32_t(indexedMaterials_));
-    const auto found = materialIndex_.find(name);
-    return found == materialIndex_.end() ? static_cast<int32_t>(materials.size()) : found->second;
-}
-
 namespace {
 
 std::string lowerCase(const char* text) {
@@ -240,6 +228,24 @@ std::string lowerCase(const char* text) {
 }
 
 }  // namespace
+
+int32_t ObjImporter::materialIndexOf(const char* name) const {
+    if (name[0] == '\0') return 0;
+    if (indexedMaterials_ > materials.size()) {
+        materialIndex_.clear();
+        foldedMaterialIndex_.clear();
+        indexedMaterials_ = 0;
+    }
+    for (; indexedMaterials_ < materials.size(); ++indexedMaterials_) {
+        const std::string& recordName = materials[indexedMaterials_]->name;
+        materialIndex_.emplace(recordName, int32_t(indexedMaterials_));
+        foldedMaterialIndex_.emplace(lowerCase(recordName.c_str()), int32_t(indexedMaterials_));
+    }
+    auto found = materialIndex_.find(name);
+    if (found != materialIndex_.end()) return found->second;
+    found = foldedMaterialIndex_.find(lowerCase(name));
+    return found == foldedMaterialIndex_.end() ? static_cast<int32_t>(materials.size()) : found->second;
+}
 
 void ObjImporter::addWarning(const char* text) {
     // Warnings added to the list directly are known too.

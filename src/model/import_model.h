@@ -263,6 +263,8 @@ public:
     // True when two records may share a name; false only when every record bears a name of its own.
     bool hasDuplicateNames() const;
     int countSelectedObjects() const;
+    // The first record of that name; failing that, the first whose name differs only in letter
+    // case (files written on systems that ignore it); materials.size() when none; 0 for "".
     int32_t materialIndexOf(const char* name) const;
     void addWarning(const char* text);
     void addMaterialLibrary(const char* name);
@@ -326,8 +328,10 @@ private:
     mutable size_t indexedObjects_ = 0;
     mutable bool duplicateNames_ = false;
     void indexObjects() const;
-    // First record of each material name, indexed as materials grows.
+    // First record of each material name, and of each name in lower case, indexed as materials
+    // grows.
     mutable std::unordered_map<std::string, int32_t> materialIndex_;
+    mutable std::unordered_map<std::string, int32_t> foldedMaterialIndex_;
     mutable size_t indexedMaterials_ = 0;
     // The warnings in lower case and the library names, so that a repeat is found at once.
     std::unordered_set<std::string> warningKeys_;

@@ -343,15 +343,12 @@ struct Parser {
         materialIndex = indexOfMaterialName();
         if (!importer.options.importMaterials || !selected) return;
         if (equalsNoCase(materialName, "default")) return;
-        // A material of exactly that name is one of the same name ignoring case.
+        // Found by its name, or by its name ignoring case.
         if (materialName[0] != '\0' && size_t(materialIndex) < importer.materials.size()) return;
         // A name warned about once already has its warning: a file that names a missing
         // library's materials thousands of times costs no search of the warnings each time.
         materialKey.assign(materialName);
-        if (warnedMaterials.count(materialKey)) return;
-        for (const auto& m : importer.materials)
-            if (equalsNoCase(m->name.c_str(), materialName)) return;
-        warnedMaterials.insert(materialKey);
+        if (!warnedMaterials.insert(materialKey).second) return;
         char warning[kMaterialNameSize + 32];
         formatBounded(warning, sizeof warning, loadText(IDS_MATERIAL_NOT_FOUND), materialName);
         importer.addWarning(warning);

@@ -151,16 +151,24 @@ int stepsPerMesh(const ObjImporter& importer) {
     return steps;
 }
 
-// One pass over each list.
+// One pass over each list. The host material of a record's own name comes first: materials
+// whose names differ only in letter case are materials of their own.
 std::vector<size_t> hostMaterialIndices(const ObjImporter& importer) {
     const size_t none = importer.hostMaterials.size();
-    std::unordered_map<std::string, size_t> byName;
-    for (size_t i = 0; i < importer.hostMaterials.size(); ++i)
-        byName.emplace(foldedName(ToAscii(importer.hostMaterials[i].GetName()).c_str()), i);
+    std::unordered_map<std::string, size_t> byName, byFoldedName;
+    for (size_t i = 0; i < importer.hostMaterials.size(); ++i) {
+        const std::string name = ToAscii(importer.hostMaterials[i].GetName());
+        byName.emplace(name, i);
+        byFoldedName.emplace(foldedName(name.c_str()), i);
+    }
     std::vector<size_t> indices(importer.materials.size(), none);
     for (size_t m = 0; m < indices.size(); ++m) {
-        const auto found = byName.find(foldedName(sanitizeName(importer.materials[m]->name).c_str()));
-        if (found != byName.end()) indices[m] = found->second;
+        const std::string name = sanitizeName(importer.materials[m]->name);
+        if (const auto exact = byName.find(name); exact != byName.end()) {
+            indices[m] = exact->second;
+        } else if (const auto folded = byFoldedName.find(foldedName(name.c_str())); folded != byFoldedName.end()) {
+            indices[m] = folded->second;
+        }
     }
     return indices;
 }

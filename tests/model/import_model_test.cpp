@@ -57,14 +57,18 @@ TEST(ImportModel, MaterialIndexOf) {
     imp.materials.push_back(std::make_unique<MtlMaterial>());
     imp.materials.back()->name = "blue";
     EXPECT_EQ(imp.materialIndexOf("blue"), 1);
-    EXPECT_EQ(imp.materialIndexOf("Blue"), 2);
-    // Records read after a lookup are found too; of two records of one name, the first.
-    for (const char* name : {"green", "red"}) {
+    EXPECT_EQ(imp.materialIndexOf("Blue"), 1);  // no record of that name: the one ignoring case
+    EXPECT_EQ(imp.materialIndexOf("teal"), 2);
+    // Records read after a lookup are found too; of two records of one name, the first; a name
+    // spelt exactly so comes before one that differs in case.
+    for (const char* name : {"green", "red", "Blue"}) {
         imp.materials.push_back(std::make_unique<MtlMaterial>());
         imp.materials.back()->name = name;
     }
     EXPECT_EQ(imp.materialIndexOf("green"), 2);
     EXPECT_EQ(imp.materialIndexOf("red"), 0);
+    EXPECT_EQ(imp.materialIndexOf("Blue"), 4);
+    EXPECT_EQ(imp.materialIndexOf("BLUE"), 1);
 }
 
 TEST(ImportModel, WarningsAreUniqueIgnoringCaseLibrariesExactly) {

@@ -389,7 +389,7 @@ TEST(ParseMaterials, IndicesAndWarnings) {
     ASSERT_TRUE(imp.run()) << imp.error();
     EXPECT_EQ(imp.importer.warnings, std::vector<std::string>{"Material \"blue\" not found"});
     const Mesh& a = imp.mesh("a");
-    EXPECT_EQ(a.polygonMaterials[0], 2);  // Red: no exact record
+    EXPECT_EQ(a.polygonMaterials[0], 0);  // Red: no exact record, the one ignoring case
     EXPECT_EQ(a.polygonMaterials[1], 0);
     EXPECT_EQ(a.polygonMaterials[2], 2);
     EXPECT_EQ(a.polygonMaterials[3], 1);  // USEMTL is recognised

@@ -246,6 +246,24 @@ TEST_F(Layouts, MixedLineEnds) {
     EXPECT_EQ(polygons("a"), (Polygons{{0, 1, 2, 3}, {3, 2, 1}}));
 }
 
+// Material names that differ only in letter case name materials of their own; a usemtl spelt
+// in another case than its newmtl finds the material; a name nowhere is warned about once.
+TEST_F(Layouts, MaterialNamesInOtherLetterCase) {
+    dir.write("m.mtl", "newmtl Wood\nKd 1 0 0\nnewmtl wood\nKd 0 1 0\nnewmtl WOOD\nKd 0 0 1\nnewmtl stone\n");
+    std::string file = "mtllib m.mtl\n" + std::string(kQuadA) + "g a\n";
+    for (const char* name : {"Wood", "wood", "WOOD", "Stone", "STONE", "none", "NONE"})
+        file += std::string("usemtl ") + name + "\nf 1 2 3\n";
+    ASSERT_TRUE(import(file)) << err;
+    EXPECT_EQ(out.str(), "Material \"none\" not found\n");
+    std::vector<std::pair<std::string, std::vector<long>>> assigned;
+    for (const auto& c : object("a").clusters)
+        if (!c.material.empty()) assigned.emplace_back(c.material, std::vector<long>(c.polygons.begin(), c.polygons.end()));
+    const std::string library = "Sources.Materials.DefaultLib.";
+    EXPECT_EQ(assigned, (std::vector<std::pair<std::string, std::vector<long>>>{
+                            {library + "Wood", {0}}, {library + "wood", {1}}, {library + "WOOD", {2}},
+                            {library + "stone", {3, 4}}}));
+}
+
 // Files saved by Windows programs that begin their UTF-8 text with a byte order mark: the first
 // statement of the OBJ file and of its library is read as written.
 TEST_F(Layouts, AByteOrderMarkBeforeTheFirstStatement) {
