@@ -151,6 +151,7 @@ ObjImporter::~ObjImporter() {
     materials.clear();
     combinedObject.reset();
     createdClipNames.clear();
+    clipOfFile.clear();
     hostMaterials.clear();
     materialLibraries.clear();
     meshes.clear();

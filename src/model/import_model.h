@@ -314,7 +314,10 @@ public:
     std::vector<std::unique_ptr<NamedMesh>> meshes;
     char lastMapFolder[kMapFolderSize] = {};
     std::vector<std::string> materialLibraries;
-    std::unordered_set<std::string> createdClipNames;  // base names of the clips asked for
+    std::unordered_set<std::string> createdClipNames;  // names of the clips asked for
+    // The clip made of each map file, by the file's path: one file is one clip, and two files are
+    // two clips even where their base names meet ("body.diffuse.png", "body.normal.png").
+    std::unordered_map<std::string, std::string> clipOfFile;
     std::vector<std::string> mapSearchPaths;
     // The map lookup's working state for the run (folder trees still to walk, what became of each
     // map); its type is private to the lookup.

@@ -53,11 +53,6 @@ std::string clipNameOf(const char* path) {
     return sanitizeName(base);
 }
 
-std::string createImageClip(const char* path, bool create) {
-    const std::string clip = clipNameOf(path);
-    if (create) runCommand("SICreateImageClip", {text(path), text(clip), CValue()});
-    return clip;
-}
 
 void placeTexture(const XSI::Shader& shader, int imageCounter, const float* scale, const float* offset) {
     std::string node = ToAscii(shader.GetFullName()) + ".Image";
@@ -69,10 +64,9 @@ void placeTexture(const XSI::Shader& shader, int imageCounter, const float* scal
         if (offset[k] != 0.0f) setValue(node + ".min." + axes[k], CValue(offset[k]));
 }
 
-XSI::CStatus connectTextureMap(const XSI::Material& material, const char* port, int imageCounter, bool create,
-                               const char* path, const MtlMap& map) {
+XSI::CStatus connectTextureMap(const XSI::Material& material, const char* port, int imageCounter,
+                               const std::string& clip, const MtlMap& map) {
     XSI::Shader shader = firstShader(material);
-    const std::string clip = createImageClip(path, create);
     const std::string shaderName = ToAscii(shader.GetFullName());
     XSI::CStatus status =
         runCommand("SIConnectShaderToCnxPoint", {text("Clips." + clip), text(shaderName + port), CValue()});
@@ -81,8 +75,7 @@ XSI::CStatus connectTextureMap(const XSI::Material& material, const char* port, 
     return status;
 }
 
-XSI::CStatus connectBumpMap(const XSI::Material& material, bool create, const char* path, const MtlMap& map) {
-    const std::string clip = createImageClip(path, create);
+XSI::CStatus connectBumpMap(const XSI::Material& material, const std::string& clip, const MtlMap& map) {
     runCommand("CopyPaste", {CValue(), text("Shaders\\Texture\\Bump\\Bumpmap_generator.Preset"),
                              text("TransientObjectContainer")});
     runCommand("SIConnectShaderToCnxPoint",
@@ -172,7 +165,29 @@ XSI::Material createHostMaterial(char* wanted, size_t size, LibraryNames& names)
 bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]) {
     char base[kPathSize];
     splitFileName(path, true, base, sizeof base);
-    return importer.createdClipNames.insert(base).second;
+    return importer.clipOfFile.count(path) == 0;
+}
+
+std::string clipOfMap(ObjImporter& importer, const char* path, bool create) {
+    if (!create) {
+        const auto known = importer.clipOfFile.find(path);
+        if (known != importer.clipOfFile.end()) return known->second;
+    }
+    std::string clip = clipNameOf(path);
+    if (create) {
+        // The host numbers a name another clip has: the connections go to the clip it made.
+        CValueArray args;
+        args.Add(text(path));
+        args.Add(text(clip));
+        args.Add(CValue());
+        CValue out;
+        host().ExecuteCommand(text("SICreateImageClip"), args, out);
+        const XSI::CRef made = args[2];
+        if (made.IsValid()) clip = ToAscii(XSI::SIObject(made).GetName());
+        importer.clipOfFile.emplace(path, clip);
+        importer.createdClipNames.insert(clip);
+    }
+    return clip;
 }
 
 void markUsedMaterials(ObjImporter& importer) {
@@ -241,11 +256,12 @@ void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui
                 // later map of the same base name from creating the clip it connects.
                 const bool connects = port || map->kind == MapKind::Bump;
                 const bool create = connects && isNewClip(importer, path);
+                const std::string clip = connects ? clipOfMap(importer, path, create) : std::string();
                 if (port) {
-                    connectTextureMap(material, port, imageCounter, create, path, *map);
+                    connectTextureMap(material, port, imageCounter, clip, *map);
                     ++imageCounter;
                 } else if (map->kind == MapKind::Bump) {
-                    connectBumpMap(material, create, path, *map);
+                    connectBumpMap(material, clip, *map);
                     setValue(ToAscii(material.GetFullName()) + ".Bumpmap_generator.factor",
                              CValue(map->bumpFactor * 100.0f));
                 }

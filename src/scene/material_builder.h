@@ -43,9 +43,12 @@ void makeUniqueMaterialName(XSI::CString& name);
 XSI::Material createHostMaterial(char* wanted, size_t size, LibraryNames& names);
 XSI::Material createHostMaterial(char* wanted, size_t size);
 
-// True when no clip of the map's base name was asked for yet in this run (and records it).
-// Turns the path's '\' into '/'.
+// True when no clip of the map file was asked for yet in this run. Turns the path's '\' into '/'.
 bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]);
+
+// The clip of a map file: created when isNewClip says so, under its base name made host-safe
+// (or the name the host gives it when that one is taken), and the same clip for the file after.
+std::string clipOfMap(ObjImporter& importer, const char* path, bool create);
 
 // The material library's "Scene_Material" loses its shaders, if there is one.
 void clearSceneMaterial();

@@ -75,12 +75,15 @@ TEST_F(LibraryFixture, NamesKeptThroughARunCountOnAsTheLibraryWould) {
     EXPECT_EQ(unique("wood"), "wood_4");  // the library itself agrees
 }
 
-TEST_F(LibraryFixture, ClipsAreMadeOncePerBaseNameAndPlacedOnlyWhereNotDefault) {
+// One clip per map file: files whose base names meet get clips of their own, under the name the
+// host gives the second; a file used again is connected to its clip.
+TEST_F(LibraryFixture, ClipsAreMadeOncePerFileAndPlacedOnlyWhereNotDefault) {
     test::TempDir dir;
     std::string obj = "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\nusemtl b\nf 3 2 1\n";
     ObjImporter imp;
     for (const char* mtl : {"newmtl a\nmap_Kd -s 1 1 1 -o 0 0 0 a\\wood.jpg\nmap_Ke wood.tga\n",
-                            "newmtl b\nmap_Kd -s 2 2 b\\wood.png\nmap_Ka 1.tga\n"}) {
+                            "newmtl b\nmap_Kd -s 2 2 b\\wood.png\nmap_Ka 1.tga\n",
+                            "newmtl c\nmap_Ks a/wood.jpg\nmap_bump b/wood.png\n"}) {
         imp.materials.push_back(std::make_unique<MtlMaterial>());
         std::string text = mtl;
         MemorySource source(text.data(), text.size());
@@ -88,7 +91,7 @@ TEST_F(LibraryFixture, ClipsAreMadeOncePerBaseNameAndPlacedOnlyWhereNotDefault) 
         parseMtlFile(reader, source);
         imp.materials.back() = std::move(reader.materials[0]);
     }
-    imp.materials[0]->used = imp.materials[1]->used = true;
+    imp.materials[0]->used = imp.materials[1]->used = imp.materials[2]->used = true;
     imp.meshes.push_back(std::make_unique<NamedMesh>());
     imp.options.importAsClusters = true;
     Mesh& mesh = imp.meshes.back()->mesh;
@@ -104,14 +107,18 @@ TEST_F(LibraryFixture, ClipsAreMadeOncePerBaseNameAndPlacedOnlyWhereNotDefault) 
         clips += c.rfind("SICreateImageClip", 0) == 0;
         placements += c.find(".repeats.") != std::string::npos || c.find(".min.") != std::string::npos;
     }
-    EXPECT_EQ(clips, 2);  // wood (once for both) and _1
-    EXPECT_EQ(placements, 2);
+    EXPECT_EQ(clips, 3);  // wood, wood1 and _1; c's maps use the clips of their files
+    EXPECT_EQ(placements, 2 + 6);  // b's diffuse, and c's bump generator has all six set
     EXPECT_TRUE(test::hasCommand("SICreateImageClip(a/wood.jpg, wood, "));
+    EXPECT_TRUE(test::hasCommand("SICreateImageClip(b/wood.png, wood, "));
     EXPECT_TRUE(test::hasCommand("SICreateImageClip(1.tga, _1, "));
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips.wood1, Sources.Materials.DefaultLib.b.Phong.diffuse"));
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips.wood, Sources.Materials.DefaultLib.c.Phong.specular"));
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips.wood1, TransientObjectContainer.Bumpmap_generator.input"));
     EXPECT_TRUE(test::hasCommand("SetValue(Sources.Materials.DefaultLib.b.Phong.Image.repeats.x, 2)"));
     EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips._1, Sources.Materials.DefaultLib.b.Phong.ambient"));
     EXPECT_FALSE(test::hasCommand("SetValue(Sources.Materials.DefaultLib.b.Phong.Image1"));  // defaults: no call
-    EXPECT_EQ(imp.warnings.size(), 4u);
+    EXPECT_EQ(imp.warnings.size(), 6u);
     EXPECT_EQ(imp.warnings[1].rfind("Map not found in Material: \"a\" (wood.tga); looked in ", 0), 0u) << imp.warnings[1];
 }
 
