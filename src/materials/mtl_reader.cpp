@@ -212,6 +212,7 @@ struct LibraryReading {
         if (!read.insert(found).second) return true;
         auto file = FileSource::open(found);
         if (!file) return false;
+        importer.libraryFilesRead.push_back(found);
         consumed += parseMtlFile(importer, *file);
         dialog.send(DialogMessage::Progress, 0, static_cast<intptr_t>(consumed));
         return true;

@@ -154,6 +154,7 @@ ObjImporter::~ObjImporter() {
     clipOfFile.clear();
     hostMaterials.clear();
     materialLibraries.clear();
+    libraryFilesRead.clear();
     meshes.clear();
     mapSearchPaths.clear();
     warnings.clear();

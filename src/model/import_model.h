@@ -314,6 +314,7 @@ public:
     std::vector<std::unique_ptr<NamedMesh>> meshes;
     char lastMapFolder[kMapFolderSize] = {};
     std::vector<std::string> materialLibraries;
+    std::vector<std::string> libraryFilesRead;  // the files the material libraries were read from
     std::unordered_set<std::string> createdClipNames;  // names of the clips asked for
     // The clip made of each map file, by the file's path: one file is one clip, and two files are
     // two clips even where their base names meet ("body.diffuse.png", "body.normal.png").

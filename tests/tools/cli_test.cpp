@@ -312,6 +312,17 @@ TEST_F(CliImport, OutputsNeverReplaceTheInputAndGoWhereTheirNamesLead) {
         EXPECT_EQ(test::readFile(obj), text) << flags;
     }
     EXPECT_FALSE(fs::exists(dir.path("x.gltf")));
+    // Nor the library or the map the import read.
+    dir.write("lib.obj", "mtllib m.mtl\nusemtl paint\n" + text);
+    dir.write("m.mtl", "newmtl paint\nmap_Kd paint.png\n");
+    dir.write("paint.png", "png");
+    for (const char* output : {"m.mtl", "paint.png"}) {
+        CliRun r = run("import lib.obj --config opts.cfg --scene " + std::string(output), dir.root());
+        EXPECT_EQ(r.exitCode, 2) << output;
+        EXPECT_TRUE(contains(r.err, "which the import read; nothing was written")) << r.err;
+    }
+    EXPECT_EQ(test::readFile(dir.path("m.mtl")), "newmtl paint\nmap_Kd paint.png\n");
+    EXPECT_EQ(test::readFile(dir.path("paint.png")), "png");
 
     dir.write("real.json", "earlier");
     fs::create_symlink("real.json", dir.path("link.json"));

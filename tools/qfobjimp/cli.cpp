@@ -493,6 +493,15 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         return 1;
     }
 
+    // Nor the files the import read beside the OBJ file: its libraries and its maps.
+    for (const auto& [flag, output] : outputs) {
+        std::vector<std::string> read = importer.libraryFilesRead;
+        for (const auto& clip : importer.clipOfFile) read.push_back(clip.first);
+        for (const std::string& input : read)
+            if (sameFile(output, input))
+                return usageError(err, args, flag + " names '" + input + "', which the import read; nothing was written");
+    }
+
     // Both files are written before either takes its name: a cancel or a failure leaves both
     // earlier files as they were.
     const std::string source = absolutePath(path);
