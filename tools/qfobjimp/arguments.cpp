@@ -212,7 +212,8 @@ std::string helpText(Verb verb) {
                "                                  material prefix is kept as on, its text is not: later\n"
                "                                  runs use _FILENAME)\n"
                "\nExit status: 0 imported, 1 failed or nothing to import, 2 wrong command line,\n"
-               "130 cancelled. A failed or cancelled import leaves earlier output files as they were.\n";
+               "130 cancelled. A failed or cancelled import leaves earlier output files as they were;\n"
+               "an output that would replace the OBJ file, a file it reads or another output is refused.\n";
     case Verb::Config: {
         std::string keys;
         for (const OptionSetting& o : optionSettings()) keys += std::string(keys.empty() ? "" : ", ") + o.key;
