@@ -101,6 +101,7 @@ void LineReader::skipByteOrderMark(Line& line) {
         if (line.readable >= 3) line.readable -= 3;
     }
 }
+
 const char* LineReader::findLineEnd() {
     const char* start = window_ + begin_;
     const char* lf = findByte(start, window_ + end_, '\n');

@@ -93,8 +93,6 @@ public:
     LineReader(InputSource& source, char* window, size_t windowSize, size_t maxLineLength = kMaxLineLength);
 
     // The next logical line (physical lines joined at trailing backslashes); false at the end.
-    // Lines of the window's plain part (see fastEnd_) are handed out right here; every other
-    // line takes the general route.
     bool readLine(Line& line) {
         if (!readLineInPlace(line)) return false;
         if (!startLooked_) skipByteOrderMark(line);
@@ -110,6 +108,8 @@ public:
     size_t heldBytes() const { return store_.capacity(); }
 
 private:
+    // Lines of the window's plain part (see fastEnd_) are handed out right here; every other
+    // line takes the general route.
     bool readLineInPlace(Line& line) {
         if (begin_ < fastEnd_ && !pendingLf_) {
             char* text = window_ + begin_;
