@@ -141,6 +141,7 @@ uint64_t parseMtlFile(ObjImporter& importer, InputSource& file) {
             current = importer.materials.back().get();
             char name[kMaterialNameSize];
             current->name = joinName(tokens, count, name, sizeof name);
+            current->libraryFolder = currentMtlFolder();
             continue;
         }
         if (!current) continue;

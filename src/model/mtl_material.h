@@ -42,6 +42,8 @@ struct MtlMaterial {
     float shininess = 0.3f;
     float refractionIndex = 1.5f;
     std::vector<std::unique_ptr<MtlMap>> maps;
+    // The folder of the library that defined it: its maps are named from there.
+    std::string libraryFolder;
 };
 
 }  // namespace qf

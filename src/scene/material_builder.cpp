@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "materials/mtl_reader.h"
 #include "materials/paths.h"
 #include "model/fixed_text.h"
 #include "model/mtl_material.h"
@@ -239,6 +240,9 @@ void buildMaterials(ObjImporter& importer, DialogLink& progress, MapSearchUi& ui
             setColour(shader, "transparency", transparency, transparency, transparency);
             setValue(shaderName + ".index_of_refraction", CValue(record.refractionIndex));
 
+            // Maps are named from the folder of their own library: with libraries in several
+            // folders, the one read last is not every material's.
+            setCurrentMtlFolder(record.libraryFolder.c_str());
             int imageCounter = 0;
             for (const auto& map : record.maps) {
                 char path[kPathSize];

@@ -264,6 +264,27 @@ TEST_F(Layouts, MaterialNamesInOtherLetterCase) {
                             {library + "stone", {3, 4}}}));
 }
 
+// Libraries in folders of their own, each naming its maps from its folder: every material's map
+// is the file beside its own library, even where the other library's folder has one of that name.
+TEST_F(Layouts, MapsBesideTheirOwnLibraries) {
+    dir.write("wood/a.mtl", "newmtl ma\nmap_Kd grain.png\n");
+    dir.write("wood/grain.png", "a");
+    dir.write("stone/b.mtl", "newmtl mb\nmap_Kd grain.png\nmap_Ks only_a.png\n");
+    dir.write("stone/grain.png", "b");
+    dir.write("wood/only_a.png", "a");
+    const std::string file = "mtllib wood/a.mtl\nmtllib stone/b.mtl\n" + std::string(kQuadA) +
+                             "g a\nusemtl ma\nf 1 2 3\nusemtl mb\nf 2 3 4\n";
+    ASSERT_TRUE(import(file)) << err;
+    const std::string root = test::slashed(dir.root());
+    EXPECT_TRUE(test::hasCommand("SICreateImageClip(" + root + "/wood/grain.png, grain, "));
+    EXPECT_TRUE(test::hasCommand("SICreateImageClip(" + root + "/stone/grain.png, grain, "));
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips.grain, Sources.Materials.DefaultLib.ma.Phong.diffuse"));
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips.grain1, Sources.Materials.DefaultLib.mb.Phong.diffuse"));
+    // A map beside another library is not taken for this one's.
+    EXPECT_EQ(out.str().rfind("Specular-Map not found in Material: \"mb\" (only_a.png); looked in " + root + "/stone/", 0),
+              0u) << out.str();
+}
+
 // Files saved by Windows programs that begin their UTF-8 text with a byte order mark: the first
 // statement of the OBJ file and of its library is read as written.
 TEST_F(Layouts, AByteOrderMarkBeforeTheFirstStatement) {
