@@ -124,7 +124,11 @@ TEST(CliInterface, WrongCommandLinesExitTwoWithTheUsageOnStandardError) {
                            "config frobnicate",
                            "import a.obj --scene ''",
                            "config --config ''",
-                           "parse /no/such.obj --scale 0"};  // the command line is judged before any file
+                           "parse /no/such.obj --scale 0",  // the command line is judged before any file
+                           "parse a.obj --config /c/cccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccc"
+                           "cccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccc"
+                           "cccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccc"
+                           "cccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccccc"};
     for (const char* args : wrong) {
         CliRun r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args;

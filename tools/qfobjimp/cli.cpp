@@ -139,6 +139,12 @@ std::string tooLong(const std::string& path) {
            " characters the importer keeps";
 }
 
+// What is wrong with the --config path, if anything.
+std::string configPathProblem(const Arguments& args) {
+    if (!args.configPath || fitsPathField(*args.configPath)) return "";
+    return "--config takes a path of at most " + std::to_string(kPathSize - 1) + " characters";
+}
+
 // Whether two paths name one file, the one existing or not: links and "." or ".." do not hide it.
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
@@ -288,6 +294,7 @@ int scanCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
 int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
     if (args.operands.size() != 1) return usageError(err, args, "parse: expected one OBJ file");
     const std::string& path = args.operands[0];
+    if (const std::string problem = configPathProblem(args); !problem.empty()) return usageError(err, args, problem);
     ObjImporter importer;
     setConfigPath(importer, args, argv0);
     loadOptions(importer);
@@ -424,8 +431,7 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
         return 1;
     }
     if (!checkReadable(path, err)) return 1;
-    if (args.configPath && !fitsPathField(*args.configPath))
-        return usageError(err, args, "--config takes a path of at most " + std::to_string(kPathSize - 1) + " characters");
+    if (const std::string problem = configPathProblem(args); !problem.empty()) return usageError(err, args, problem);
     if (args.saveOptions) {
         for (const std::string& folder : args.searchFolders)
             if (folder.find_first_of("\r\n") != std::string::npos)
@@ -552,8 +558,7 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
 }
 
 int configCommand(const Arguments& args, const char* argv0, std::ostream& out, std::ostream& err) {
-    if (args.configPath && !fitsPathField(*args.configPath))
-        return usageError(err, args, "--config takes a path of at most " + std::to_string(kPathSize - 1) + " characters");
+    if (const std::string problem = configPathProblem(args); !problem.empty()) return usageError(err, args, problem);
     ObjImporter importer;
     setConfigPath(importer, args, argv0);
     bool loaded = loadOptions(importer);
