@@ -35,5 +35,29 @@ TEST(Selection, EachMatchingRecordWithPolygons) {
     EXPECT_FALSE(imp.objects[3]->selected);
 }
 
+// A row that comes in later is ticked as the last choice ticked the rows already there; ticking
+// single rows is no choice for the rows to come.
+TEST(Selection, RowsComingLaterFollowTheLastChoice) {
+    NewRowTicks rule;
+    EXPECT_TRUE(rule.ticks("anything"));  // the list starts all ticked
+    rule.filter("wheel*");
+    EXPECT_TRUE(rule.ticks("Wheel_front"));
+    EXPECT_FALSE(rule.ticks("body"));
+    rule.invert();
+    EXPECT_FALSE(rule.ticks("wheel_rear"));
+    EXPECT_TRUE(rule.ticks("body"));
+    rule.invert();
+    EXPECT_TRUE(rule.ticks("wheel_rear"));
+    rule.none();
+    EXPECT_FALSE(rule.ticks("wheel_rear"));
+    rule.invert();
+    EXPECT_TRUE(rule.ticks("body"));
+    rule.filter("");  // a filter emptied again matches everything
+    EXPECT_TRUE(rule.ticks("body"));
+    rule.invert();
+    rule.all();  // All after Invert ticks again
+    EXPECT_TRUE(rule.ticks("body"));
+}
+
 }  // namespace
 }  // namespace qf

@@ -75,6 +75,7 @@ struct OptionsDialog {
     bool fillDrawingHeld = false;
     std::chrono::steady_clock::time_point fillShown;
     bool scanOverPending = false;  // the worker is done; the title and the rest wait for the rows
+    NewRowTicks newRows;           // how rows still to come are ticked, after the user's last choice
 
     HWND item(int id) const { return GetDlgItem(window, id); }
     HWND list() const { return objectList; }
@@ -152,6 +153,7 @@ void tickRows(OptionsDialog& d, Rule tickedAfter) {
 void applyFilter(OptionsDialog& d) {
     char pattern[kFilterTextLimit + 1] = {};
     GetWindowTextA(d.item(IDC_OBJECT_FILTER), pattern, sizeof pattern);
+    d.newRows.filter(pattern);
     tickRows(d, [&](int row, bool) {
         const ObjectInfo* o = recordOf(d, rowRecord(d, row));
         return o && matchesWildcard(pattern, o->name);
@@ -237,7 +239,7 @@ void addRow(const OptionsDialog& d, const ObjectRow& source) {
     HWND list = d.list();
     const int row = ListCtrlAddItem(list, source.name, LPARAM(source.record), false);
     if (row < 0) return;
-    setRowTicked(d, row, true);
+    setRowTicked(d, row, d.newRows.ticks(source.name));
     char polygons[32];
     FormatThousands(uint64_t(source.polygons > 0 ? source.polygons : 0), polygons, sizeof polygons);
     LVITEMA column{};
@@ -309,6 +311,9 @@ void scanDone(OptionsDialog& d) {
     SetWindowTextA(d.item(IDC_OBJECTS_GROUP), objectGroupTitle(n).c_str());
     recountAll(d);
     d.listReady = true;
+    // The worker counted every polygon; choices made during the scan may have left rows unticked.
+    // (A file whose objects have no polygons lists no row, and stays importable.)
+    if (rowCount(d) > 0) sendCount(d);
     d.fadeStepsDone = 0;
     SetTimer(d.window, kFadeTimer, 100, nullptr);
 }
@@ -378,13 +383,19 @@ void command(OptionsDialog& d, WORD id, WORD code) {
     const bool clicked = code == BN_CLICKED;
     switch (id) {
     case IDC_SELECT_ALL:
-        if (clicked) tickRows(d, [](int, bool) { return true; });
+        if (!clicked) break;
+        d.newRows.all();
+        tickRows(d, [](int, bool) { return true; });
         break;
     case IDC_SELECT_NONE:
-        if (clicked) tickRows(d, [](int, bool) { return false; });
+        if (!clicked) break;
+        d.newRows.none();
+        tickRows(d, [](int, bool) { return false; });
         break;
     case IDC_SELECT_INVERT:
-        if (clicked) tickRows(d, [](int, bool was) { return !was; });
+        if (!clicked) break;
+        d.newRows.invert();
+        tickRows(d, [](int, bool was) { return !was; });
         break;
     case IDC_OBJECT_FILTER:
         if (code == EN_CHANGE) applyFilter(d);
@@ -404,6 +415,9 @@ void command(OptionsDialog& d, WORD id, WORD code) {
         break;
     case IDC_IMPORT:
         if (clicked && IsWindowEnabled(d.item(IDC_IMPORT))) import(d);
+        break;
+    case IDOK:  // Enter presses Import, where Import can be pressed
+        if (IsWindowEnabled(d.item(IDC_IMPORT))) import(d);
         break;
     default:
         break;

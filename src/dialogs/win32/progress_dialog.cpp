@@ -204,7 +204,8 @@ INT_PTR progressMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        if (LOWORD(wParam) == IDC_CANCEL_IMPORT) cancel(*d);
+        // Escape is Cancel Import, and does as little as the button once it is hidden.
+        if (LOWORD(wParam) == IDC_CANCEL_IMPORT || LOWORD(wParam) == IDCANCEL) cancel(*d);
         // The hidden "done" button ends the dialog only once the scene stands.
         else if (LOWORD(wParam) == IDC_DONE && d->flow.phase() == ProgressPhase::Fading) end(*d, 1);
         return TRUE;

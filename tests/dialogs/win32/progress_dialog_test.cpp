@@ -192,6 +192,21 @@ TEST_F(ProgressDialogTest, CancelDuringTheReadEndsWithZeroAndBuildsNothing) {
     EXPECT_FALSE(source->readAfterClose);
 }
 
+TEST_F(ProgressDialogTest, EscapeDuringTheReadCancelsAsTheButtonDoes) {
+    prepare(gridFile({{"grid", 150}}), 16 << 10);
+    source->delayMs = 20;
+    bool pressed = false;
+    watch.onMessage = [&](const CWPSTRUCT& m) {
+        if (pressed || m.hwnd != watch.dialog || m.message != UINT(DialogMessage::Count) || m.lParam < 1000) return;
+        pressed = true;
+        PostMessageA(GetFocus() ? GetFocus() : watch.dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    };
+    EXPECT_EQ(run(), 0);
+    ASSERT_TRUE(pressed);
+    EXPECT_TRUE(importer->aborted);
+    EXPECT_TRUE(test::sceneObjectNames().empty());
+}
+
 TEST_F(ProgressDialogTest, NoTotalShowsAnEmptyBarAndCountersChangeOnlyWithTheirText) {
     prepare(gridFile({{"grid", 14}}));
     importer->progressTotal = 0;
