@@ -45,6 +45,10 @@ int offsetShowingRow(int offsetY, int rowTop, int rowBottom, int clientHeight);
 // The tree's size for its content: every row (at least the client's height), and the widest text
 // (at least the client's width) plus the slack.
 int sheetHeight(int rows, int itemHeight, int clientHeight);
+// Rows a Page Up or Page Down moves the selection: the rows the view shows, less the one kept in
+// sight, and at least one. The tree itself, as big as its content, would take its whole content
+// for a page.
+inline int pageRows(int visibleRows) { return visibleRows > 2 ? visibleRows - 1 : 1; }
 int sheetWidth(int widestTextRight, int clientWidth);
 
 // Moves the sheet back so that its content fills the client area; shifted tells whether it moved.

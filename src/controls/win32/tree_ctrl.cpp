@@ -145,6 +145,23 @@ LRESULT onNotify(HWND host, TreeState& s, LPARAM lParam) {
 
 POINT pointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
+// Page Up and Page Down move the selection by a page of the view, as far as the rows go.
+void pageSelection(HWND tree, const TreeState& s, bool down) {
+    auto next = [&](HTREEITEM item, WPARAM how) {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+    };
+    HTREEITEM item = next(nullptr, TVGN_CARET);
+    if (!item) item = next(nullptr, TVGN_ROOT);
+    if (!item) return;
+    const WPARAM how = down ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE;
+    for (int step = pageRows(s.visibleRows); step > 0; --step) {
+        HTREEITEM further = next(item, how);
+        if (!further) break;
+        item = further;
+    }
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
 // The inner tree's procedure: background in the field colour; middle button, wheel and
 // control-clicks go to the host first.
 LRESULT CALLBACK InnerTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -168,6 +185,12 @@ LRESULT CALLBACK InnerTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lP
                 POINT p = pointOf(lParam);
                 MapWindowPoints(tree, host, &p, 1);
                 SendMessageA(host, WM_LBUTTONDOWN, wParam, MAKELPARAM(p.x, p.y));
+            }
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_PRIOR || wParam == VK_NEXT) {
+                pageSelection(tree, *s, wParam == VK_NEXT);
+                return 0;
             }
             break;
         default:

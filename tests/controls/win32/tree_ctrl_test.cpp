@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -103,6 +104,34 @@ TEST_F(TreeFixture, SheetGrowsWithItsRowsAndFollowsTheSelection) {
     r = treeRect();
     EXPECT_EQ(r.bottom - r.top, std::max(10 * h, kClientH));
     EXPECT_EQ(r.top, 0);
+}
+
+// Page Down and Page Up move the selection a page of the view at a time, not to the ends of the
+// tree, and the sheet follows it.
+TEST_F(TreeFixture, PageKeysMoveTheSelectionByAPageOfTheView) {
+    std::vector<HTREEITEM> items;
+    for (int i = 0; i < 40; ++i) items.push_back(insert("row " + std::to_string(i)));
+    const int page = kClientH / itemHeight() - 1;
+    ASSERT_GT(page, 1);
+    auto selected = [&] {
+        const auto caret = reinterpret_cast<HTREEITEM>(SendMessageA(host, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        return int(std::find(items.begin(), items.end(), caret) - items.begin());
+    };
+    SendMessageA(host, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[3]));
+    SendMessageA(tree, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(selected(), 3 + page);
+    SendMessageA(tree, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(selected(), 3 + 2 * page);
+    RECT row{};
+    std::memcpy(&row, &items[size_t(3 + 2 * page)], sizeof(HTREEITEM));
+    SendMessageA(host, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row));
+    EXPECT_LE(treeRect().top + row.bottom, kClientH);  // in sight
+    SendMessageA(tree, WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(selected(), 3 + page);
+    for (int i = 0; i < 10; ++i) SendMessageA(tree, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(selected(), 39);
+    for (int i = 0; i < 10; ++i) SendMessageA(tree, WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(selected(), 0);
 }
 
 TEST_F(TreeFixture, WheelScrollsRowsWithinTheContent) {
