@@ -267,6 +267,22 @@ LRESULT groupMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC
         invalidateGroupTitle(w);
         return r;
     }
+    // The standard group box paints itself at once, in the system's look, when the focus comes or
+    // goes, when it is enabled, pushed or restyled and when keyboard cues change: here those only
+    // paint again in the skin's.
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case BM_SETSTATE:  // a frame is never pushed
+        return 0;
+    case BM_SETSTYLE:  // the dialog manager's default-button bookkeeping: the type stays a frame
+    case WM_ENABLE:
+        InvalidateRect(w, nullptr, FALSE);
+        return 0;
+    case WM_UPDATEUISTATE: {
+        const LRESULT r = DefWindowProcA(w, message, wParam, lParam);
+        InvalidateRect(w, nullptr, FALSE);
+        return r;
+    }
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {

@@ -173,6 +173,42 @@ TEST_F(ControlFixture, RenamingAGroupBoxKeepsTheControlsInIt) {
     }
 }
 
+// The standard button paints itself at once, in the system's look, when it takes or loses the
+// focus, is enabled, pushed or restyled: a skinned group box keeps its own look through all of it.
+TEST_F(ControlFixture, ASkinnedGroupBoxKeepsItsLookWhateverHappensToTheButtonUnderIt) {
+    HWND group = make("BUTTON", " importing... ", BS_GROUPBOX, 13, 200, 120);
+    SkinGroupBoxSubclass(group);
+    RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    auto pixels = [group] {
+        RECT r;
+        GetClientRect(group, &r);
+        HDC dc = GetDC(group);
+        std::vector<COLORREF> all;
+        for (int y = 0; y < r.bottom; y += 2)
+            for (int x = 0; x < r.right; x += 2) all.push_back(GetPixel(dc, x, y));
+        ReleaseDC(group, dc);
+        return all;
+    };
+    const auto before = pixels();
+    SetFocus(group);
+    UpdateWindow(group);
+    EXPECT_EQ(pixels(), before);
+    SetFocus(parent);
+    EnableWindow(group, FALSE);
+    EnableWindow(group, TRUE);
+    UpdateWindow(group);
+    EXPECT_EQ(pixels(), before);
+    // Pushed or restyled, as the dialog manager's default-button bookkeeping may do to any button.
+    SendMessageA(group, BM_SETSTATE, TRUE, 0);
+    UpdateWindow(group);
+    EXPECT_EQ(pixels(), before);
+    SendMessageA(group, BM_SETSTYLE, BS_GROUPBOX, TRUE);
+    UpdateWindow(group);
+    EXPECT_EQ(pixels(), before);
+    UnskinGroupBox(group);
+    DestroyWindow(group);
+}
+
 TEST_F(ControlFixture, SkinnedEditDrawsItsFrameInItsBorder) {
     HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, parent, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
