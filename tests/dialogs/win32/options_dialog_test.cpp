@@ -205,6 +205,14 @@ std::string faces(int count) {
     return text;
 }
 
+// Groups part0, part1, ... of as many triangles each: a file whose scan takes a while.
+std::string partsFile(int groups, int facesEach) {
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    const std::string group = faces(facesEach);
+    for (int g = 0; g < groups; ++g) text += "g part" + std::to_string(g) + "\n" + group;
+    return text;
+}
+
 const std::string kLongName(150, 'L');
 
 // Six objects: two whose names differ only in case, one whose name is longer than an edit holds,
@@ -354,11 +362,7 @@ TEST_F(OptionsDialogTest, ScanFillsTheListAndImportTakesExactlyTheTickedRecords)
 }
 
 TEST_F(OptionsDialogTest, CancelDuringTheScanOfALargeFileEndsAtOnce) {
-    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-    const std::string group = faces(20000);
-    for (int g = 0; g < 200; ++g) text += "g part" + std::to_string(g) + "\n" + group;  // about 32 MB
-    ObjFile obj(text);
-    text.clear();
+    ObjFile obj(partsFile(200, 20000));  // about 32 MB
     DWORD cancelledAt = 0;
     const INT_PTR result = runDialog(obj.importer, [&](HWND d) {
         // The counter moves once the worker has read its first lines.
@@ -378,11 +382,7 @@ TEST_F(OptionsDialogTest, CancelDuringTheScanOfALargeFileEndsAtOnce) {
 // A choice made while the file is still read holds for the rows that come in afterwards: what
 // the filter shows at the end is what is ticked and imported.
 TEST_F(OptionsDialogTest, ChoicesMadeDuringTheScanHoldForRowsThatComeLater) {
-    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-    const std::string group = faces(10000);
-    for (int g = 0; g < 100; ++g) text += "g part" + std::to_string(g) + "\n" + group;  // about 8 MB
-    ObjFile obj(text);
-    text.clear();
+    ObjFile obj(partsFile(100, 10000));  // about 8 MB
     const INT_PTR result = runDialog(obj.importer, [&](HWND d) {
         ASSERT_TRUE(pumpUntil([&] { return itemText(d, IDC_POLYGON_COUNT) != "0"; }, 10000));
         ASSERT_FALSE(scanOver(d));
