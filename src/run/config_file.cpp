@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #if defined(_WIN32)
 #include <process.h>
@@ -143,6 +145,7 @@ bool saveOptions(const ObjImporter& importer) {
     // Written whole under a name of its own, then put in place: a full disk or a failed write
     // leaves the options saved before as they were, never an emptied file.
     std::string target = importer.configPath;
+    std::error_code ec;
 #if defined(_WIN32)
     const std::string temporary = target + "." + std::to_string(_getpid()) + ".tmp";
 #else
@@ -151,11 +154,22 @@ bool saveOptions(const ObjImporter& importer) {
     if (access(target.c_str(), F_OK) == 0 && access(target.c_str(), W_OK) != 0) return false;
     const std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
 #endif
+    auto write = [&](FILE* f) {
+        bool written = std::fwrite(head, 1, sizeof head, f) == sizeof head;
+        if (length) written = std::fwrite(o.mapSearchPath, 1, length, f) == length && written;
+        return std::fclose(f) == 0 && written;
+    };
     FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) return false;
-    bool written = std::fwrite(head, 1, sizeof head, f) == sizeof head;
-    if (length) written = std::fwrite(o.mapSearchPath, 1, length, f) == length && written;
-    written = std::fclose(f) == 0 && written;
+    if (!f) {
+        // No file can be made beside it (a folder only its files may be written in): in place,
+        // as before.
+        FILE* inPlace = std::fopen(target.c_str(), "r+b");
+        if (!inPlace) return false;
+        const bool written = write(inPlace);
+        if (written) std::filesystem::resize_file(target, kConfigFixedSize + length, ec);
+        return written && !ec;
+    }
+    bool written = write(f);
 #if defined(_WIN32)
     written = written && MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 #else

@@ -136,7 +136,7 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
         commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), commandLog});
     }
 
-    if (ui.savesOptions()) saveOptions(importer);
+    if (ui.savesOptions() && !saveOptions(importer)) ui.optionsNotSaved(importer);
     closeFile();
     if (dialogResult != 0 && importer.errorText[0] == '\0') {
         if (!importer.warnings.empty()) ui.warningsDialog(importer);

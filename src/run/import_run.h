@@ -21,6 +21,9 @@ public:
     // Whether the run keeps its options in the options file once Import was pressed. The
     // plug-in does; the command-line tool only when asked to.
     virtual bool savesOptions() const { return true; }
+    // The options could not be written. The plug-in says nothing of it; the command-line tool
+    // fails the run.
+    virtual void optionsNotSaved(const ObjImporter& /*importer*/) {}
     // Readies the dialogs' look once the file is open, before the first dialog.
     virtual void prepareDialogs(ObjImporter& /*importer*/) {}
     // Returns once no worker reads for the importer any more: a dialog may have ended while its

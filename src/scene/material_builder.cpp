@@ -1,6 +1,7 @@
 #include "scene/material_builder.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "materials/mtl_reader.h"
 #include "materials/paths.h"
@@ -163,15 +164,22 @@ XSI::Material createHostMaterial(char* wanted, size_t size, LibraryNames& names)
     return material;
 }
 
+namespace {
+
+// One file, however its path is spelt: "tex//a.png", "./tex/a.png" and "x/../tex/a.png" are one.
+std::string fileKey(const char* path) { return std::filesystem::path(path).lexically_normal().generic_string(); }
+
+}  // namespace
+
 bool isNewClip(ObjImporter& importer, char (&path)[kPathSize]) {
     char base[kPathSize];
     splitFileName(path, true, base, sizeof base);
-    return importer.clipOfFile.count(path) == 0;
+    return importer.clipOfFile.count(fileKey(path)) == 0;
 }
 
 std::string clipOfMap(ObjImporter& importer, const char* path, bool create) {
     if (!create) {
-        const auto known = importer.clipOfFile.find(path);
+        const auto known = importer.clipOfFile.find(fileKey(path));
         if (known != importer.clipOfFile.end()) return known->second;
     }
     std::string clip = clipNameOf(path);
@@ -185,7 +193,7 @@ std::string clipOfMap(ObjImporter& importer, const char* path, bool create) {
         host().ExecuteCommand(text("SICreateImageClip"), args, out);
         const XSI::CRef made = args[2];
         if (made.IsValid()) clip = ToAscii(XSI::SIObject(made).GetName());
-        importer.clipOfFile.emplace(path, clip);
+        importer.clipOfFile.emplace(fileKey(path), clip);
         importer.createdClipNames.insert(clip);
     }
     return clip;

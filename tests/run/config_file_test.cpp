@@ -156,22 +156,32 @@ TEST_F(ConfigFixture, RejectedFilesChangeNothing) {
     EXPECT_FALSE(loadOptions(missing));
 }
 
-// A save that fails leaves the options saved before, and says so; nothing of it stays behind.
-TEST_F(ConfigFixture, AFailedSaveKeepsTheEarlierFile) {
-    importer.options.flipZY = true;
+// The options are written beside their file and put in its place; where nothing can be made
+// beside it, in place, to the exact length. A save that fails says so and leaves nothing behind.
+TEST_F(ConfigFixture, SavedWholeBesideOrInPlaceAndAFailureSaysSo) {
+    copyBounded(importer.options.mapSearchPath, "/a/long/search/folder");
     ASSERT_TRUE(saveOptions(importer));
-    const std::string before = test::readFile(path);
-    // Its own name taken by a folder: the new file cannot be made.
+    // Its own name taken by a folder: written in place, and cut to its new length.
     const std::string temporary = path + "." + std::to_string(processId()) + ".tmp";
     std::filesystem::create_directory(temporary);
-    importer.options.flipZY = false;
-    importer.options.objectScale = 3.0f;
-    EXPECT_FALSE(saveOptions(importer));
-    EXPECT_EQ(test::readFile(path), before);
-    std::filesystem::remove(temporary);
+    importer.options.mapSearchPath[0] = '\0';
+    importer.options.flipZY = true;
     EXPECT_TRUE(saveOptions(importer));
-    EXPECT_NE(test::readFile(path), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("")), {}), 1);
+    EXPECT_EQ(test::readFile(path).size(), 29u);
+    ObjImporter loaded;
+    copyBounded(loaded.configPath, path.c_str());
+    ASSERT_TRUE(loadOptions(loaded));
+    EXPECT_TRUE(loaded.options.flipZY);
+    std::filesystem::remove(temporary);
+
+    // A folder where the file should be: nothing can take its place.
+    ObjImporter intoFolder;
+    const std::string folder = dir.path("folder.cfg");
+    std::filesystem::create_directory(folder);
+    copyBounded(intoFolder.configPath, folder.c_str());
+    EXPECT_FALSE(saveOptions(intoFolder));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("")), {}), 2);
 }
 
 #if !defined(_WIN32)

@@ -76,14 +76,14 @@ TEST_F(LibraryFixture, NamesKeptThroughARunCountOnAsTheLibraryWould) {
 }
 
 // One clip per map file: files whose base names meet get clips of their own, under the name the
-// host gives the second; a file used again is connected to its clip.
+// host gives the second; a file used again, however its path is spelt, is connected to its clip.
 TEST_F(LibraryFixture, ClipsAreMadeOncePerFileAndPlacedOnlyWhereNotDefault) {
     test::TempDir dir;
     std::string obj = "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\nusemtl b\nf 3 2 1\n";
     ObjImporter imp;
     for (const char* mtl : {"newmtl a\nmap_Kd -s 1 1 1 -o 0 0 0 a\\wood.jpg\nmap_Ke wood.tga\n",
                             "newmtl b\nmap_Kd -s 2 2 b\\wood.png\nmap_Ka 1.tga\n",
-                            "newmtl c\nmap_Ks a/wood.jpg\nmap_bump b/wood.png\n"}) {
+                            "newmtl c\nmap_Ks ./a//wood.jpg\nmap_bump x/../b/wood.png\n"}) {
         imp.materials.push_back(std::make_unique<MtlMaterial>());
         std::string text = mtl;
         MemorySource source(text.data(), text.size());

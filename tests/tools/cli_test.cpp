@@ -316,17 +316,32 @@ TEST_F(CliImport, OutputsNeverReplaceTheInputAndGoWhereTheirNamesLead) {
         EXPECT_EQ(test::readFile(obj), text) << flags;
     }
     EXPECT_FALSE(fs::exists(dir.path("x.gltf")));
-    // Nor the library or the map the import read.
+    // Nor the library or a map the import read, whether it makes a clip or not; nor an empty file
+    // named as the options file.
     dir.write("lib.obj", "mtllib m.mtl\nusemtl paint\n" + text);
-    dir.write("m.mtl", "newmtl paint\nmap_Kd paint.png\n");
+    dir.write("m.mtl", "newmtl paint\nmap_Kd paint.png\nmap_Ke glow.png\n");
     dir.write("paint.png", "png");
-    for (const char* output : {"m.mtl", "paint.png"}) {
+    dir.write("glow.png", "png");
+    dir.write("empty.txt", "");
+    EXPECT_EQ(run("import lib.obj --config empty.txt --save-options", dir.root()).exitCode, 1);
+    EXPECT_EQ(test::readFile(dir.path("empty.txt")), "");
+    for (const char* output : {"m.mtl", "paint.png", "glow.png"}) {
         CliRun r = run("import lib.obj --config opts.cfg --scene " + std::string(output), dir.root());
         EXPECT_EQ(r.exitCode, 2) << output;
         EXPECT_TRUE(contains(r.err, "which the import read; nothing was written")) << r.err;
     }
-    EXPECT_EQ(test::readFile(dir.path("m.mtl")), "newmtl paint\nmap_Kd paint.png\n");
+    EXPECT_EQ(test::readFile(dir.path("m.mtl")), "newmtl paint\nmap_Kd paint.png\nmap_Ke glow.png\n");
     EXPECT_EQ(test::readFile(dir.path("paint.png")), "png");
+    EXPECT_EQ(test::readFile(dir.path("glow.png")), "png");
+
+    // Standard output named as a file: written to where it goes, never replaced.
+    dir.write("log.txt", "before\n");
+    ASSERT_EQ(run("import in.obj --config opts.cfg --scene /dev/stdout >> log.txt", dir.root()).exitCode, 0);
+    const std::string log = test::readFile(dir.path("log.txt"));
+    EXPECT_EQ(log.rfind("before\n{\"format\":\"qfobjimp scene\"", 0), 0u) << log.substr(0, 60);
+    EXPECT_TRUE(contains(log, "imported 1 mesh"));
+    CliRun stdoutPiped = run("import in.obj --config opts.cfg --scene /dev/stdout | head -c 30", dir.root());
+    EXPECT_EQ(stdoutPiped.out, "{\"format\":\"qfobjimp scene\",\"ve");
 
     dir.write("real.json", "earlier");
     fs::create_symlink("real.json", dir.path("link.json"));
@@ -362,6 +377,16 @@ TEST_F(CliImport, PathsTooLongAndLostResultsFail) {
         EXPECT_EQ(r.err, "qfobjimp: cannot read 'a.obj': its full path is longer than the 259 characters the "
                          "importer keeps\n") << verb;
     }
+    // Options asked to be saved and not saved fail the run, after its results.
+    CliRun unsaved = run("import " + word(kExample) + " --config " + word(dir.path("none/opts.cfg")) + " --save-options");
+    EXPECT_EQ(unsaved.exitCode, 1);
+    EXPECT_TRUE(contains(unsaved.out, "imported 7 meshes"));
+    EXPECT_TRUE(contains(unsaved.err, "the options are not saved")) << unsaved.err;
+    CliRun longFolder = run("import " + word(kExample) + " --config " + word(cfg()) + " --save-options --search-path " +
+                            word(deep));
+    EXPECT_EQ(longFolder.exitCode, 2);
+    EXPECT_FALSE(fs::exists(cfg()));
+
     CliRun full = run("scan " + word(kExample) + " >/dev/full");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, "qfobjimp: cannot write to standard output\n");

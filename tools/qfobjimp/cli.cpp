@@ -28,6 +28,7 @@
 #include "run/run_paths.h"
 #include "run/scene_report.h"
 #include "run/workers.h"
+#include "scene/map_lookup.h"
 
 #if defined(QF_HAVE_GLTF)
 #include "gltf/gltf_export.h"
@@ -159,9 +160,9 @@ bool sameFile(const std::string& a, const std::string& b) {
     return !ec && left == right;
 }
 
-// Whether a file stands where the options are to be written that is not an options file, or
-// that cannot be read: it is not replaced by one. An empty file, or one of the format but
-// damaged, is.
+// Whether a file stands where the options are to be written that is not an options file (an
+// empty one included), or that cannot be read: it is not replaced by one. One of the format but
+// damaged is.
 bool holdsSomethingElse(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
@@ -172,7 +173,6 @@ bool holdsSomethingElse(const std::string& path) {
     unsigned char mark[4] = {};
     const size_t got = std::fread(mark, 1, sizeof mark, f);
     std::fclose(f);
-    if (got == 0) return false;
     return got < 4 || mark[0] != kConfigFormatMark || mark[1] != 0 || mark[2] != 0 || mark[3] != 0;
 }
 
@@ -433,9 +433,13 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     if (!checkReadable(path, err)) return 1;
     if (const std::string problem = configPathProblem(args); !problem.empty()) return usageError(err, args, problem);
     if (args.saveOptions) {
-        for (const std::string& folder : args.searchFolders)
+        for (const std::string& folder : args.searchFolders) {
             if (folder.find_first_of("\r\n") != std::string::npos)
                 return usageError(err, args, "--search-path: a folder kept in the options file cannot hold a line break");
+            if (!fitsPathField(absolutePath(folder)))
+                return usageError(err, args, "--search-path: a folder kept in the options file takes at most " +
+                                                 std::to_string(kPathSize - 1) + " characters");
+        }
     }
 
     // No output may take the place of the OBJ file or of another output: a slip of the keyboard
@@ -500,14 +504,19 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     }
 
     // Nor the files the import read beside the OBJ file: its libraries and its maps.
+    std::vector<std::string> read = importer.libraryFilesRead;
+    for (const auto& material : importer.materials)
+        for (const auto& map : material->maps)
+            if (const MapLookupResult* lookup = mapLookupResult(importer, *map); lookup && lookup->found)
+                read.push_back(lookup->path);
     for (const auto& [flag, output] : outputs) {
-        std::vector<std::string> read = importer.libraryFilesRead;
-        for (const auto& clip : importer.clipOfFile) read.push_back(clip.first);
         for (const std::string& input : read)
             if (sameFile(output, input))
                 return usageError(err, args, flag + " names '" + input + "', which the import read; nothing was written");
     }
 
+    // An output that is standard output itself comes after the warnings already printed there.
+    out.flush();
     // Both files are written before either takes its name: a cancel or a failure leaves both
     // earlier files as they were.
     const std::string source = absolutePath(path);
@@ -554,6 +563,11 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     out << summaryLine(importer, seconds, written) << "\n";
+    if (ui.optionsSaveFailed()) {
+        err << "qfobjimp: cannot write the options file '" << absolutePath(importer.configPath)
+            << "'; the options are not saved\n";
+        return 1;
+    }
     return 0;
 }
 

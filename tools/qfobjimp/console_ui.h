@@ -32,6 +32,8 @@ public:
     void messageBox(ObjImporter& importer, const char* text) override;
     MapSearchUi& mapSearch() override { return *this; }
     bool savesOptions() const override { return choices_.saveOptions; }
+    void optionsNotSaved(const ObjImporter&) override { optionsSaveFailed_ = true; }
+    bool optionsSaveFailed() const { return optionsSaveFailed_; }
     int askForMap(ObjImporter& importer) override;
 
     bool cancelled() const { return interrupted; }
@@ -41,6 +43,7 @@ public:
     static std::atomic<bool> interrupted;
 
 private:
+    bool optionsSaveFailed_ = false;
     void pollInterrupt(ObjImporter& importer);
 
     ConsoleChoices choices_;

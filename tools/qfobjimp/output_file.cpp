@@ -85,6 +85,24 @@ std::FILE* createTemporary(const std::string& path, std::string& temporary) {
 #endif
 }
 
+// A copy of the descriptor that /proc/self/fd/N or /dev/fd/N names, or -1 for any other path.
+int openDescriptorNamed(const std::string& path) {
+#if defined(_WIN32)
+    (void)path;
+    return -1;
+#else
+    for (const char* prefix : {"/proc/self/fd/", "/dev/fd/"}) {
+        const std::string start = prefix;
+        if (path.compare(0, start.size(), start) != 0) continue;
+        const std::string number = path.substr(start.size());
+        if (number.empty() || number.size() > 6 || number.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        return ::dup(std::stoi(number));
+    }
+    return -1;
+#endif
+}
+
 }  // namespace
 
 OutputFile::~OutputFile() { discard(); }
@@ -96,11 +114,25 @@ bool OutputFile::open(const std::string& path, std::string& error) {
         error = "cannot write '" + path + "': it is a folder";
         return false;
     }
-    // Through a link the file it names is written; a device or a pipe is written straight, as
-    // there is nothing to keep and no file to put in its place.
+    // Through a link the file it names is written; a device, a pipe or an open file of the
+    // process (--scene /dev/stdout, redirected to a file or not) is written straight, as there is
+    // nothing to keep and no file may be put in its place.
     target_ = pathBehindLinks(path);
     const fs::file_status status = fs::status(target_, ec);
-    if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
+    if (const int descriptor = openDescriptorNamed(target_); descriptor >= 0) {
+        // The process's own open file: written through it, at its place in it, after what the
+        // tool wrote there before.
+        std::fflush(nullptr);
+        file_ = fdopen(descriptor, "wb");
+        if (!file_) {
+            error = "cannot write '" + path + "': " + std::strerror(errno);
+            ::close(descriptor);
+            return false;
+        }
+        path_ = path;
+        return true;
+    }
+    if (namesADescriptor(target_) || (!ec && fs::exists(status) && !fs::is_regular_file(status))) {
         file_ = std::fopen(target_.c_str(), "wb");
         if (!file_) {
             error = "cannot write '" + path + "': " + std::strerror(errno);
