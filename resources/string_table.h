@@ -91,7 +91,7 @@
   X(IDS_MESH_REFUSED, "mesh " QF_QUOTE "%s" QF_QUOTE " was not built: %s") \
   X(IDS_NOT_A_FILE, "not a regular file (a device or a pipe): " QF_QUOTE "%s" QF_QUOTE) \
   X(IDS_FACES_CUT, "%s face(s) cut to their first %s corners, the first at line %s") \
-  X(IDS_OPTION_OUT_OF_RANGE, "Option %s %g in the options file is out of range: %g is used") \
+  X(IDS_OPTION_OUT_OF_RANGE, "Option %s %g in the options file is out of range and was replaced by its default %g") \
   X(IDS_CANNOT_OPEN_FILE, "cannot open " QF_QUOTE "%s" QF_QUOTE)
 
 #endif

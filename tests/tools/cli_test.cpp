@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -241,6 +242,18 @@ TEST_F(CliImport, FlagsApplyToTheirRunOnlyUnlessSaved) {
     ASSERT_EQ(run("import m.obj --config opts.cfg --search-path maps --save-options", dir.root()).exitCode, 0);
     ASSERT_EQ(import(obj).exitCode, 0);
     EXPECT_TRUE(contains(scene(), "\"file\":\"" + dir.path("maps/paint.png") + "\""));
+
+    // A scale no dialog could have saved gives way to its default, and a flag of the run to
+    // both: the warning must not claim the default is what the run used.
+    std::string saved = test::readFile(cfg());
+    const float huge = 1e30f;
+    std::memcpy(saved.data() + 14, &huge, sizeof huge);
+    dir.write("opts.cfg", saved);
+    CliRun flagged = import(obj, "--scale 2 --no-flip-zy");
+    ASSERT_EQ(flagged.exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "[2,4,6]"));
+    EXPECT_TRUE(contains(flagged.out, "scale 1e+30 in the options file is out of range and was replaced by its default 1"))
+        << flagged.out;
 }
 
 // --- errors: where, and how they end the run ------------------------------------------------
