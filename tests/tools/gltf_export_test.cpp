@@ -30,9 +30,9 @@ double area2d(const std::vector<float>& p, uint32_t a, uint32_t b, uint32_t c) {
 }
 
 TEST(Triangulate, ConcavePolygonsAreCutAlongTheirInsideInEitherWinding) {
-    // An L of area 3, counter-clockwise, in the XY plane; its corner 3 is reflex, so the fan from
+    // An L of area 3, counter-clockwise, in the XY plane; its corner 2 is reflex, so the fan from
     // corner 0 would cover the notch.
-    std::vector<float> l = {0, 0, 0, 2, 0, 0, 2, 1, 0, 1, 1, 0, 1, 2, 0, 0, 2, 0};
+    std::vector<float> l = {2, 0, 0, 2, 1, 0, 1, 1, 0, 1, 2, 0, 0, 2, 0, 0, 0, 0};
     for (bool reversed : {false, true}) {
         std::vector<float> points = l;
         if (reversed)
@@ -49,12 +49,31 @@ TEST(Triangulate, ConcavePolygonsAreCutAlongTheirInsideInEitherWinding) {
         }
         EXPECT_DOUBLE_EQ(sum, 3.0);
     }
-    // The same L standing in the YZ plane.
-    std::vector<float> upright;
-    for (size_t i = 0; i < 6; ++i) upright.insert(upright.end(), {5.0f, l[3 * i], l[3 * i + 1]});
-    std::vector<uint32_t> triangles;
-    triangulatePolygon(upright.data(), 6, triangles);
-    EXPECT_EQ(triangles.size(), 12u);
+    // The same L standing in each of the other two planes, in either winding: seen along the
+    // axis the polygon's plane leaves out, every triangle turns the polygon's way and together
+    // they cover its area once.
+    for (int plane : {0, 1}) {
+        for (bool reversed : {false, true}) {
+            std::vector<float> upright, flat;
+            for (size_t k = 0; k < 6; ++k) {
+                const size_t i = reversed ? 5 - k : k;
+                const float a = l[3 * i], b = l[3 * i + 1];
+                if (plane == 0) upright.insert(upright.end(), {5.0f, a, b});
+                else upright.insert(upright.end(), {a, 5.0f, b});
+                flat.insert(flat.end(), {a, b, 0.0f});
+            }
+            std::vector<uint32_t> triangles;
+            triangulatePolygon(upright.data(), 6, triangles);
+            ASSERT_EQ(triangles.size(), 12u);
+            double sum = 0;
+            for (size_t t = 0; t < triangles.size(); t += 3) {
+                const double a = area2d(flat, triangles[t], triangles[t + 1], triangles[t + 2]);
+                EXPECT_EQ(a > 0, !reversed) << "plane " << plane << ": a triangle turns against the polygon";
+                sum += std::fabs(a);
+            }
+            EXPECT_DOUBLE_EQ(sum, 3.0) << "plane " << plane << (reversed ? ", reversed" : "");
+        }
+    }
 }
 
 TEST(Triangulate, PolygonsThatFoldOrAreTooLongBecomeFansOfEveryCorner) {

@@ -39,7 +39,9 @@ void triangulatePolygon(const float* points, uint32_t count, std::vector<uint32_
     else if (std::fabs(n[1]) >= std::fabs(n[2])) drop = 1;
     const int u = drop == 0 ? 1 : 0, v = drop == 2 ? 1 : 2;
     // Seen along the normal the polygon runs counter-clockwise, unless the dropped axis points away.
-    const double orientation = n[drop] >= 0 ? 1.0 : -1.0;
+    // Newell's y component is the area in the (z, x) plane: the (x, z) view kept here runs the
+    // other way round.
+    const double orientation = (n[drop] >= 0 ? 1.0 : -1.0) * (drop == 1 ? -1.0 : 1.0);
     auto x = [&](uint32_t c) { return double(points[3 * c + u]); };
     auto y = [&](uint32_t c) { return double(points[3 * c + v]); };
 
