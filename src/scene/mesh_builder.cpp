@@ -259,6 +259,11 @@ void nodeValues(const Mesh& mesh, FixedArray<float>& values, int32_t uniformSize
     NodeValueReader(mesh, uniformSize).read(values.data(), size_t(mesh.vertexIndexFill));
 }
 
+bool makesObjectCluster(const ObjImporter& importer, const ObjectInfo& object) {
+    return importer.options.importAsClusters && importer.objects.size() != 1 && object.selected &&
+           object.polygonCount != 0;
+}
+
 bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
     const ImportOptions& o = importer.options;
     const bool assignMaterials = o.importMaterials && !importer.hostMaterials.empty();
@@ -377,14 +382,14 @@ bool buildMeshes(ObjImporter& importer, DialogLink& dialog) {
             runCommand("TranslatePivot", {name, CValue(cx), CValue(cy), CValue(cz)});
         }
 
-        if (o.importAsClusters && importer.objects.size() != 1) {
+        // Only the one mesh of cluster mode looks at every object: one mesh per object must not.
+        if (o.importAsClusters)
             for (const auto& obj : importer.objects) {
-                if (!obj->selected || obj->polygonCount == 0) continue;
+                if (!makesObjectCluster(importer, *obj)) continue;
                 XSI::Cluster cluster;
                 geometry.AddCluster(XSI::siPolygonCluster, text(sanitizeName(obj->name)), obj->clusterPolygons,
                                     cluster);
             }
-        }
 
         if (assignMaterials) {
             progress.step();

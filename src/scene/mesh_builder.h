@@ -47,6 +47,10 @@ private:
 // The values of every corner at once.
 void nodeValues(const Mesh& mesh, FixedArray<float>& values, int32_t uniformSize = 0);
 
+// Whether the import makes a polygon cluster for the object: in cluster mode, for a chosen object
+// with polygons, unless the file holds that one object only.
+bool makesObjectCluster(const ObjImporter& importer, const ObjectInfo& object);
+
 // Steps the progress bar reserves per mesh.
 int stepsPerMesh(const ObjImporter& importer);
 

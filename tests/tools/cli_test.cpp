@@ -256,6 +256,27 @@ TEST_F(CliImport, FlagsApplyToTheirRunOnlyUnlessSaved) {
         << flagged.out;
 }
 
+// parse lists the clusters an import builds: none for a file of one object.
+TEST_F(CliImport, ParseListsTheClustersTheImportBuilds) {
+    const std::string one = dir.write("one.obj", "g solo\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    const std::string two = dir.write("two.obj", "g a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\ng b\nf 1 2 3\nf 3 2 1\n");
+    CliRun parsed = run("parse --json --clusters --config " + word(cfg()) + " " + word(one));
+    ASSERT_EQ(parsed.exitCode, 0) << parsed.err;
+    EXPECT_TRUE(contains(parsed.out, "\"clusters\":[]")) << parsed.out;
+    EXPECT_FALSE(contains(run("parse --clusters --config " + word(cfg()) + " " + word(one)).out, "cluster solo"));
+    ASSERT_EQ(import(one, "--clusters").exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "\"clusters\":[]"));
+
+    parsed = run("parse --json --clusters --config " + word(cfg()) + " " + word(two));
+    EXPECT_TRUE(contains(parsed.out, "\"clusters\":[{\"name\":\"a\",\"polygonCount\":1},"
+                                     "{\"name\":\"b\",\"polygonCount\":2}]"))
+        << parsed.out;
+    ASSERT_EQ(import(two, "--clusters").exitCode, 0);
+    EXPECT_TRUE(contains(scene(), "\"clusters\":[{\"name\":\"a\",\"sourceName\":\"a\",\"polygons\":[0]},"
+                                  "{\"name\":\"b\",\"sourceName\":\"b\",\"polygons\":[1,2]}]"))
+        << scene();
+}
+
 // --- errors: where, and how they end the run ------------------------------------------------
 
 TEST_F(CliImport, ErrorsNameTheFileAndGoToStandardErrorAlone) {

@@ -29,6 +29,7 @@
 #include "run/scene_report.h"
 #include "run/workers.h"
 #include "scene/map_lookup.h"
+#include "scene/mesh_builder.h"
 
 #if defined(QF_HAVE_GLTF)
 #include "gltf/gltf_export.h"
@@ -343,14 +344,13 @@ int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, st
         }
         json.endArray();
         json.key("clusters").beginArray();
-        if (importer.options.importAsClusters)
-            for (const auto& o : importer.objects)
-                if (o->clusterPolygons.GetCount() > 0) {
-                    json.beginObject();
-                    json.key("name").value(o->name);
-                    json.key("polygonCount").value(int64_t(o->clusterPolygons.GetCount()));
-                    json.endObject();
-                }
+        for (const auto& o : importer.objects)
+            if (makesObjectCluster(importer, *o)) {
+                json.beginObject();
+                json.key("name").value(o->name);
+                json.key("polygonCount").value(int64_t(o->clusterPolygons.GetCount()));
+                json.endObject();
+            }
         json.endArray();
         json.key("materials").beginArray();
         for (const auto& m : importer.materials) json.value(m->name);
@@ -373,11 +373,10 @@ int parseCommand(const Arguments& args, const char* argv0, std::ostream& out, st
             << std::setw(14) << withThousands(uint64_t(m.vertexIndexFill)) << std::setw(14)
             << withThousands(uint64_t(m.texCoordCount)) << "\n";
     }
-    if (importer.options.importAsClusters)
-        for (const auto& o : importer.objects)
-            if (o->clusterPolygons.GetCount() > 0)
-                out << "  cluster " << o->name << ": " << withThousands(uint64_t(o->clusterPolygons.GetCount()))
-                    << " polygons\n";
+    for (const auto& o : importer.objects)
+        if (makesObjectCluster(importer, *o))
+            out << "  cluster " << o->name << ": " << withThousands(uint64_t(o->clusterPolygons.GetCount()))
+                << " polygons\n";
     out << "Materials read: " << withThousands(importer.materials.size()) << "\n";
     for (const auto& w : importer.warnings) out << "warning: " << w << "\n";
     return 0;
