@@ -83,19 +83,20 @@ void writeObject(JsonWriter& json, const HostScene& scene, int id, const SceneRu
     for (double v : o.pivot) coordinate(json, v);
     json.endArray();
 
-    const std::unordered_map<std::string, std::string>* clusterSources = nullptr;
+    const std::vector<std::string>* clusterSources = nullptr;
     if (run)
         if (auto found = run->clusterSourceNames.find(id); found != run->clusterSourceNames.end())
             clusterSources = &found->second;
     auto polygons = [&](const SceneArray<int32_t>& list) { integers(json, list.data(), list.size()); };
     json.key("clusters").beginArray();
+    size_t objectCluster = 0;
     for (const auto& c : o.clusters) {
         if (!c.material.empty()) continue;
         json.beginObject();
         json.key("name").value(c.name);
-        if (clusterSources)
-            if (auto source = clusterSources->find(c.name); source != clusterSources->end())
-                json.key("sourceName").value(source->second);
+        if (clusterSources && objectCluster < clusterSources->size())
+            json.key("sourceName").value((*clusterSources)[objectCluster]);
+        ++objectCluster;
         json.key("polygons");
         polygons(c.polygons);
         json.endObject();

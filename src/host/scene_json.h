@@ -31,8 +31,9 @@ struct SceneRunRecord {
     std::vector<std::pair<std::string, std::variant<bool, double, std::string>>> options;
     std::vector<std::string> warnings;
     std::unordered_map<int, std::string> objectSourceNames;
-    // Per object: the source name of each of its clusters, by the cluster's host name.
-    std::unordered_map<int, std::unordered_map<std::string, std::string>> clusterSourceNames;
+    // Per object: the source name of each of its clusters that assigns no material, in the order
+    // of those clusters (host names may repeat where source names differ).
+    std::unordered_map<int, std::vector<std::string>> clusterSourceNames;
     std::unordered_map<int, std::vector<SceneMapRecord>> materialMaps;
 };
 

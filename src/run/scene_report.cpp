@@ -6,6 +6,7 @@
 
 #include "obj/input_source.h"
 #include "scene/map_lookup.h"
+#include "scene/mesh_builder.h"
 
 namespace qf {
 
@@ -69,11 +70,9 @@ void recordSourceNames(const ObjImporter& importer, const HostScene& scene, XSI:
         size_t next = 0;
         for (const auto& cluster : scene.item(id).clusters) {
             if (!cluster.material.empty()) continue;
-            while (next < importer.objects.size() &&
-                   !(importer.objects[next]->selected && importer.objects[next]->polygonCount > 0))
-                ++next;
+            while (next < importer.objects.size() && !makesObjectCluster(importer, *importer.objects[next])) ++next;
             if (next == importer.objects.size()) break;
-            clusters[cluster.name] = importer.objects[next++]->name;
+            clusters.push_back(importer.objects[next++]->name);
         }
     }
 }

@@ -88,6 +88,13 @@ TEST_F(SceneReport, ClustersNameTheObjectsTheyCameFrom) {
     EXPECT_TRUE(has(json, "\"clusters\":[{\"name\":\"front_wheel\",\"sourceName\":\"front wheel\",\"polygons\":[0]},"
                           "{\"name\":\"back_wheel\",\"sourceName\":\"back/wheel\",\"polygons\":[1]}]"))
         << json;
+
+    // Two groups whose host-safe names are the same: each cluster still names its own group.
+    dir.write("d.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\ng a b\nf 1 2 3\ng a_b\nf 3 2 1\nf 1 3 2\n");
+    const std::string same = import("d.obj", {{"--clusters", ""}});
+    EXPECT_TRUE(has(same, "\"clusters\":[{\"name\":\"a_b\",\"sourceName\":\"a b\",\"polygons\":[0]},"
+                          "{\"name\":\"a_b\",\"sourceName\":\"a_b\",\"polygons\":[1,2]}]"))
+        << same;
 }
 
 }  // namespace
