@@ -45,9 +45,10 @@
 #define IDS_FACES_CUT            154
 #define IDS_OPTION_OUT_OF_RANGE  155
 #define IDS_CANNOT_OPEN_FILE     156
+#define IDS_OUT_OF_MEMORY        157
 
 #define IDS_FIRST 116
-#define IDS_LAST  156
+#define IDS_LAST  157
 
 /* X(id, text). QF_QUOTE stands for a double quote inside a text: the resource compiler and the C
    compiler escape it differently. */
@@ -92,6 +93,7 @@
   X(IDS_NOT_A_FILE, "not a regular file (a device or a pipe): " QF_QUOTE "%s" QF_QUOTE) \
   X(IDS_FACES_CUT, "%s face(s) cut to their first %s corners, the first at line %s") \
   X(IDS_OPTION_OUT_OF_RANGE, "Option %s %g in the options file is out of range and was replaced by its default %g") \
-  X(IDS_CANNOT_OPEN_FILE, "cannot open " QF_QUOTE "%s" QF_QUOTE)
+  X(IDS_CANNOT_OPEN_FILE, "cannot open " QF_QUOTE "%s" QF_QUOTE) \
+  X(IDS_OUT_OF_MEMORY, "not enough memory to %s")
 
 #endif

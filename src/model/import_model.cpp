@@ -281,4 +281,10 @@ void ObjImporter::setError(int textId, long long value) {
     formatBounded(errorText, sizeof errorText, loadText(textId), static_cast<int>(value));
 }
 
+void ObjImporter::setOutOfMemory(const char* what) {
+    formatBounded(errorText, sizeof errorText, loadText(IDS_OUT_OF_MEMORY), what);
+    errorLine = 0;
+    aborted = true;
+}
+
 }  // namespace qf

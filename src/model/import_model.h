@@ -271,6 +271,9 @@ public:
     // Formats a string-table text into errorText.
     void setError(int textId);
     void setError(int textId, long long value);
+    // Ends the run on memory that ran out while it did what names (text 157, "to %s"): the
+    // error, on no line of the file, and the run aborted.
+    void setOutOfMemory(const char* what);
 
     // Written by the UI thread while a worker reads it between lines: atomic, so that the
     // worker is sure to see it.

@@ -967,7 +967,13 @@ bool parseObj(ObjImporter& importer, DialogLink& dialog) {
 }
 
 void runParse(ObjImporter& importer, DialogLink& dialog) {
-    if (prepareMeshes(importer)) importer.aborted = !parseObj(importer, dialog);
+    try {
+        if (prepareMeshes(importer)) importer.aborted = !parseObj(importer, dialog);
+    } catch (const std::bad_alloc&) {
+        // The arrays sized from the counts say so themselves; this is memory of the pass's
+        // lists (warnings, names) or of its reports.
+        importer.setOutOfMemory("read the file");
+    }
     dialog.send(importer.aborted ? DialogMessage::ReadingFailed : DialogMessage::ReadingDone, 0, 0);
 }
 

@@ -1,6 +1,7 @@
 #include "run/import_run.h"
 
 #include <chrono>
+#include <new>
 #include <thread>
 
 #include "host/xsi_sdk.h"
@@ -53,12 +54,17 @@ intptr_t ProgressDialogLogic::handle(DialogLink& self, DialogMessage code, uintp
     case DialogMessage::ReadingDone:
         // The worker waits in this send while the scene is built here, on the dialog's thread.
         // A cancel that came meanwhile stops between the phases.
-        if (!importer_.aborted) buildMaterials(importer_, self, mapSearch_);
-        if (!importer_.aborted) {
-            // Several messages per mesh: the dialog sees what they say a few hundred times a second.
-            ThrottledLink throttled(self);
-            buildMeshes(importer_, throttled);
-            throttled.flush();
+        try {
+            if (!importer_.aborted) buildMaterials(importer_, self, mapSearch_);
+            if (!importer_.aborted) {
+                // Several messages per mesh: the dialog sees what they say a few hundred times a second.
+                ThrottledLink throttled(self);
+                buildMeshes(importer_, throttled);
+                throttled.flush();
+            }
+        } catch (const std::bad_alloc&) {
+            // Thrown here it would end the dialog's thread with the worker still waiting.
+            importer_.setOutOfMemory("build the scene");
         }
         end(importer_.aborted ? 0 : 1);
         break;

@@ -1,6 +1,7 @@
 #include "run/workers.h"
 
 #include <chrono>
+#include <new>
 #include <system_error>
 #include <unordered_map>
 
@@ -196,14 +197,23 @@ void ThrottledLink::endDialog(intptr_t result) {
 
 void prescanWorkerBody(ObjImporter& importer, DialogLink& dialog) {
     ThrottledLink link(dialog);
-    prescanObj(importer, link);
+    try {
+        prescanObj(importer, link);
+    } catch (const std::bad_alloc&) {
+        // The pass holds its own shortages; this is one of the dialog's rows or reports.
+        importer.setOutOfMemory("scan the file");
+    }
     if (importer.aborted) link.endDialog(0);
     link.send(DialogMessage::ScanDone, 0, 0);
 }
 
 void importWorkerBody(ObjImporter& importer, DialogLink& dialog) {
     ThrottledLink link(dialog);
-    readMaterialLibraries(importer, link);
+    try {
+        readMaterialLibraries(importer, link);
+    } catch (const std::bad_alloc&) {
+        importer.setOutOfMemory("read the material libraries");
+    }
     if (!importer.aborted) runParse(importer, link);
     if (importer.aborted) link.endDialog(0);
     link.flush();
@@ -235,7 +245,13 @@ bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* 
     countWorker(&importer, +1);
     try {
         worker = std::thread([finished, owner = &importer, body = std::move(body)] {
-            body();
+            try {
+                body();
+            } catch (const std::bad_alloc&) {
+                // Memory ran out even for ending the dialog: the run learns it from the error
+                // and from the finished flag, which its dialog waits for too.
+                owner->setOutOfMemory("read the file");
+            }
             if (finished) finished->store(true);
             // The last thing the thread does: from here on the importer may be destroyed.
             countWorker(owner, -1);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <sstream>
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include "dialogs/object_selection.h"
 #include "model/fixed_text.h"
+#include "model/string_table.h"
 #include "obj/obj_parser.h"
 #include "qfobjimp/console_ui.h"
 #include "scene/map_lookup.h"
@@ -93,6 +95,30 @@ TEST(ProgressDialogLogic, ManyMeshesReachTheDialogAsFewUpdatesEndingOnTheLastVal
     EXPECT_EQ(lastPhase->wParam, 0u);
     EXPECT_EQ(uint64_t(lastProgress->lParam), m.importer.progressTotal);
     EXPECT_LT(dialog.messages.size(), 300u);  // every step would be several thousand
+}
+
+// Memory that runs out while the scene is built ends the dialog with the reason: the worker
+// that waits in the send is answered, and the run shows the error.
+TEST(ProgressDialogLogic, MemoryRunningOutWhileBuildingEndsTheDialogWithWhatFailed) {
+    hostScene().resetAll();
+    test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
+    m.prescan();
+    selectObjects(m.importer, "*");
+    runParse(m.importer, m.link);
+    ASSERT_FALSE(m.importer.aborted) << m.importer.errorText;
+    struct StarvedDialog : test::RecordingLink {
+        intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+            if (code == DialogMessage::Phase && wParam == IDS_BUILDING_SCENE) throw std::bad_alloc();
+            return RecordingLink::send(code, wParam, lParam);
+        }
+    } dialog;
+    NoMapSearch search;
+    ProgressDialogLogic logic(m.importer, search);
+    logic.handle(dialog, DialogMessage::ReadingDone, 0, 0);
+    EXPECT_TRUE(logic.ended());
+    EXPECT_EQ(logic.result(), 0);
+    EXPECT_STREQ(m.importer.errorText, "not enough memory to build the scene");
+    EXPECT_TRUE(m.importer.aborted);
 }
 
 TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 
+#include "model/string_table.h"
 #include "obj/prescan.h"
 #include "support/test_support.h"
 
@@ -93,6 +95,82 @@ TEST(Workers, AddressesSentStayValidDuringTheSend) {
     worker.join();
     ASSERT_FALSE(dialog.texts.empty());
     EXPECT_EQ(dialog.texts.back(), "second");
+}
+
+// Messages that need memory that is not there, as the worker sends them: the one that matches
+// (or, with any set, every message and every end) throws as an allocation would, before it
+// reaches the dialog.
+struct StarvedLink : DialogLink {
+    explicit StarvedLink(DialogLink& to) : dialog(to) {}
+    DialogLink& dialog;
+    DialogMessage from = DialogMessage::Phase;
+    uintptr_t fromWParam = 0;
+    bool any = false;
+    bool thrown = false;
+    intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+        if (any || (!thrown && code == from && wParam == fromWParam)) {
+            thrown = true;
+            throw std::bad_alloc();
+        }
+        return dialog.send(code, wParam, lParam);
+    }
+    void addObjectRows(const ObjectRow* rows, size_t count) override {
+        if (any) throw std::bad_alloc();
+        dialog.addObjectRows(rows, count);
+    }
+    void showMessage(int textId) override { dialog.showMessage(textId); }
+    void endDialog(intptr_t value) override {
+        if (any) throw std::bad_alloc();
+        dialog.endDialog(value);
+    }
+};
+
+// Memory that runs out in a worker ends the run with the reason as its error, never the process.
+TEST(Workers, MemoryRunningOutEndsTheReadingWithWhatFailed) {
+    const char* file = "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n";
+    struct Case {
+        DialogMessage code;
+        uintptr_t wParam;
+        const char* error;
+    } cases[] = {{DialogMessage::Phase, IDS_IMPORTING_MATERIALS, "not enough memory to read the material libraries"},
+                 {DialogMessage::Fraction, 0, "not enough memory to read the file"}};
+    for (const Case& c : cases) {
+        test::MemoryImport m(file);
+        m.prescan();
+        m.importer.objects[0]->selected = true;
+        ServedDialog dialog;
+        StarvedLink starved(dialog);
+        starved.from = c.code;
+        starved.fromWParam = c.wParam;
+        importWorkerBody(m.importer, starved);
+        EXPECT_STREQ(m.importer.errorText, c.error);
+        EXPECT_TRUE(m.importer.aborted);
+        EXPECT_EQ(m.importer.errorLine, 0u);
+    }
+
+    // Nothing at all gets through to the dialog, not even its end: the worker thread still ends,
+    // and its finished flag is what the dialog can wait for.
+    for (bool import : {false, true}) {
+        test::MemoryImport m(file);
+        if (import) {
+            m.prescan();
+            m.importer.objects[0]->selected = true;
+        }
+        ServedDialog dialog;
+        MessageChannel channel;
+        ChannelLink link(channel, dialog);
+        StarvedLink starved(link);
+        starved.any = true;
+        std::thread worker;
+        std::atomic<bool> finished{false};
+        ASSERT_TRUE(import ? startImportWorker(m.importer, starved, worker, &finished)
+                           : startPrescanWorker(m.importer, starved, worker, &finished));
+        channel.serve([&] { return finished.load(); });
+        worker.join();
+        EXPECT_STREQ(m.importer.errorText, "not enough memory to read the file");
+        EXPECT_TRUE(m.importer.aborted);
+        EXPECT_FALSE(dialog.ended);
+    }
 }
 
 // What a dialog shows, folded from the messages that reach it: one picture per message that is

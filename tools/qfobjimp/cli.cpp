@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iomanip>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -673,12 +674,19 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (!args.error.empty()) return usageError(err, args, args.error);
     const char* argv0 = argc > 0 ? argv[0] : nullptr;
-    switch (args.verb) {
-    case Verb::Scan: return scanCommand(args, out, err);
-    case Verb::Parse: return parseCommand(args, argv0, out, err);
-    case Verb::Import: return importCommand(args, argv0, out, err);
-    case Verb::Config: return configCommand(args, argv0, out, err);
-    case Verb::None: break;
+    try {
+        switch (args.verb) {
+        case Verb::Scan: return scanCommand(args, out, err);
+        case Verb::Parse: return parseCommand(args, argv0, out, err);
+        case Verb::Import: return importCommand(args, argv0, out, err);
+        case Verb::Config: return configCommand(args, argv0, out, err);
+        case Verb::None: break;
+        }
+    } catch (const std::bad_alloc&) {
+        // Memory the passes do not report themselves (the stand-in scene, the outputs' texts):
+        // the unwinding has removed the unfinished output files.
+        err << "qfobjimp: not enough memory\n";
+        return 1;
     }
     return usageError(err, args, "expected a command");
 }

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
 
 #if defined(_WIN32)
@@ -104,13 +105,15 @@ int ConsoleUi::optionsDialog(ObjImporter& importer) {
     MessageChannel channel;
     ChannelLink link(channel, dialog);
     std::thread worker;
-    if (!startPrescanWorker(importer, link, worker)) {
+    std::atomic<bool> finished{false};
+    if (!startPrescanWorker(importer, link, worker, &finished)) {
         progress_.finish();
         return 0;
     }
+    // A worker that ran out of memory before it could say it is done has ended all the same.
     channel.serve([&] {
         pollInterrupt(importer);
-        return dialog.scanDone;
+        return dialog.scanDone || finished.load();
     });
     worker.join();
     progress_.finish();
@@ -134,24 +137,33 @@ int ConsoleUi::progressDialog(ObjImporter& importer) {
     MessageChannel channel;
     ChannelLink link(channel, dialog);
     std::thread worker;
-    if (!startImportWorker(importer, link, worker)) {
+    std::atomic<bool> finished{false};
+    if (!startImportWorker(importer, link, worker, &finished)) {
         progress_.finish();
         return 1;  // the run shows the error text
     }
     channel.serve([&] {
         pollInterrupt(importer);
-        return dialog.logic.ended();
+        return dialog.logic.ended() || finished.load();
     });
     // The worker may still send its last messages (the end of a cancelled read): serve them until
-    // it has ended, so that the file is closed only after it.
+    // it has ended, so that the file is closed only after it. A thread that waits for it wakes
+    // the serving at once; without one (no thread to be had) the serving notices the finished
+    // flag within its poll interval.
     std::atomic<bool> joined{false};
-    std::thread joiner([&] {
-        worker.join();
-        joined = true;
-        channel.wake();
-    });
-    channel.serve([&] { return joined.load(); });
-    joiner.join();
+    std::thread joiner;
+    try {
+        joiner = std::thread([&] {
+            worker.join();
+            joined = true;
+            channel.wake();
+        });
+    } catch (const std::system_error&) {
+    }
+    const bool waiting = joiner.joinable();
+    channel.serve([&] { return waiting ? joined.load() : finished.load(); });
+    if (waiting) joiner.join();
+    else worker.join();
     progress_.finish();
     return int(dialog.logic.result());
 }
