@@ -74,12 +74,16 @@ bool LineReader::refill() {
     if (begin_ > 0) {
         std::memmove(window_, window_ + begin_, end_ - begin_);
         end_ -= begin_;
-        if (crPos_ < begin_) {
-            crPos_ = crEnd_ = 0;  // stale: search again from the start
-        } else {
-            crPos_ -= begin_;
-            crEnd_ -= begin_;
-        }
+        auto shift = [this](size_t& pos, size_t& stop) {
+            if (pos < begin_) {
+                pos = stop = 0;  // stale: search again from the start
+            } else {
+                pos -= begin_;
+                stop -= begin_;
+            }
+        };
+        shift(crPos_, crEnd_);
+        shift(lfPos_, lfEnd_);
         begin_ = 0;
     }
     if (end_ >= capacity_) return false;
@@ -103,15 +107,20 @@ void LineReader::skipByteOrderMark(Line& line) {
 }
 
 const char* LineReader::findLineEnd() {
-    const char* start = window_ + begin_;
-    const char* lf = findByte(start, window_ + end_, '\n');
-    if (crPos_ < begin_) crPos_ = crEnd_ = begin_;
-    if (crPos_ == crEnd_ && crEnd_ < end_) {
-        const char* cr = findByte(window_ + crEnd_, window_ + end_, '\r');
-        crPos_ = cr ? size_t(cr - window_) : end_;
-        crEnd_ = cr ? crPos_ + 1 : end_;
-    }
-    if (crPos_ < crEnd_ && (!lf || window_ + crPos_ < lf)) return window_ + crPos_;
+    // Each kind of line end is looked for once per byte: a search that found none goes on from
+    // where it stopped once the window holds more.
+    auto next = [this](char c, size_t& pos, size_t& stop) {
+        if (pos < begin_) pos = stop = begin_;
+        if (pos == stop && stop < end_) {
+            const char* found = findByte(window_ + stop, window_ + end_, c);
+            pos = found ? size_t(found - window_) : end_;
+            stop = found ? pos + 1 : end_;
+        }
+        return pos < stop ? window_ + pos : nullptr;
+    };
+    const char* lf = next('\n', lfPos_, lfEnd_);
+    const char* cr = next('\r', crPos_, crEnd_);
+    if (cr && (!lf || cr < lf)) return cr;
     return lf;
 }
 

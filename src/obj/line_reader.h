@@ -175,6 +175,9 @@ private:
     // when crPos_ == crEnd_, there is none before crEnd_. Files without CR search once per refill.
     size_t crPos_ = 0;
     size_t crEnd_ = 0;
+    // The same for the next LF: files with lone CRs, which have none, search once per refill.
+    size_t lfPos_ = 0;
+    size_t lfEnd_ = 0;
     bool pendingLf_ = false;  // the last line ended with a CR: an LF right after it belongs to it
     bool continued_ = false;  // the last physical line ended with a backslash, cut or not
     // The unread bytes before fastEnd_ are whole lines, each ended by an LF or a CR LF, with no
