@@ -166,12 +166,15 @@ int detail::prescanObj(ObjImporter& importer, DialogLink& dialog, int32_t countL
             }
         }
     } catch (const std::bad_alloc&) {
-        state.overflow = true;
+        // Records or names of a file of very many objects.
+        importer.setOutOfMemory("scan the file");
+        importer.objFile->rewind();
+        return 0;
     }
     if (state.overflow) {
         // Counts the model cannot hold: stop before anything is sized from them.
         importer.setError(IDS_ERROR_CREATING_MESHES);
-        importer.errorLine = overflowLine;  // 0 when memory ran out
+        importer.errorLine = overflowLine;
         importer.aborted = true;
         importer.objFile->rewind();
         return 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "model/string_table.h"
 #include "support/test_support.h"
 
@@ -193,6 +195,19 @@ TEST(Prescan, CountsBeyondTheModelsRangeEndWithTheRunsErrorInsteadOfWrapping) {
     MemoryImport fits(file);
     EXPECT_EQ(detail::prescanObj(fits.importer, fits.link, 8), 1);
     EXPECT_EQ(fits.importer.errorText[0], '\0');
+
+    // Memory that runs out on the way says so, on no line: no mesh is being made yet.
+    struct StarvedLink : test::RecordingLink {
+        intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+            if (code == DialogMessage::Count) throw std::bad_alloc();
+            return RecordingLink::send(code, wParam, lParam);
+        }
+    } starved;
+    MemoryImport m(file);
+    EXPECT_EQ(prescanObj(m.importer, starved), 0);
+    EXPECT_STREQ(m.importer.errorText, "not enough memory to scan the file");
+    EXPECT_EQ(m.importer.errorLine, 0u);
+    EXPECT_TRUE(m.importer.aborted);
 }
 
 }  // namespace

@@ -522,10 +522,14 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     const std::string source = absolutePath(path);
     std::string failure;  // the file that could not be made, and why
     if (args.scenePath) {
-        FileStreamBuffer buffer(sceneFile.stream());
-        std::ostream stream(&buffer);
-        if (!writeRunSceneJson(stream, importer, source, &importer.aborted))
-            failure = "cannot write '" + sceneFile.path() + "'";
+        try {
+            FileStreamBuffer buffer(sceneFile.stream());
+            std::ostream stream(&buffer);
+            if (!writeRunSceneJson(stream, importer, source, &importer.aborted))
+                failure = "cannot write '" + sceneFile.path() + "'";
+        } catch (const std::bad_alloc&) {
+            failure = "cannot write '" + sceneFile.path() + "': not enough memory for the scene file";
+        }
     }
 #if defined(QF_HAVE_GLTF)
     if (args.gltfPath && failure.empty() && !ui.cancelled()) {
