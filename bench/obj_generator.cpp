@@ -230,4 +230,12 @@ bool writeLongLineFile(const std::string& path, uint64_t targetBytes) {
     return std::ferror(w.f) == 0;
 }
 
+bool writeLoneCrFile(const std::string& path, uint64_t targetBytes) {
+    Writer w(path);
+    if (!w.f) return false;
+    w.line("v 0 0 0\rv 1 0 0\rv 0 1 0\r");
+    fill(w, targetBytes, [&](long i) { w.line("g %ld\rf 1 2 3\r", i); });
+    return std::ferror(w.f) == 0;
+}
+
 }  // namespace qf::bench

@@ -36,5 +36,7 @@ bool writeOneFaceGroupsFile(const std::string& path, uint64_t targetBytes);
 bool writeSameHostNameGroupsFile(const std::string& path, uint64_t targetBytes);
 // a single face line as long as the file.
 bool writeLongLineFile(const std::string& path, uint64_t targetBytes);
+// groups of one face each, every line ended by a lone CR (old Mac files): no LF anywhere.
+bool writeLoneCrFile(const std::string& path, uint64_t targetBytes);
 
 }  // namespace qf::bench

@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
         {"groups of one face each", bench::writeOneFaceGroupsFile, 1},
         {"groups of one host name", bench::writeSameHostNameGroupsFile, 1},
         {"one face line as long as the file", bench::writeLongLineFile, 8},
+        {"lines ended by a lone CR", bench::writeLoneCrFile, 1},
     };
     // What a run costs before any input: the peak memory of an empty file.
     const std::string empty = dir + "/empty.obj";

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <random>
 #include <string>
@@ -235,29 +234,6 @@ TEST(LineReader, ByteCounterCountsPastFourGigabytesWithoutWrapping) {
     while (reader.readPhysicalLine(line)) ++lines;
     EXPECT_EQ(reader.bytesRead(), uint64_t(5) << 30);
     EXPECT_EQ(lines, (uint64_t(5) << 30) / 4096);
-}
-
-// A line end is looked for once per byte, whatever the file's line ends: a file with lone CRs
-// (no LF anywhere) read in a large window once looked for an LF through the rest of the window at
-// every line, some thousand times longer than its LF twin.
-TEST(LineReader, LoneCrLinesReadAboutAsFastAsLfLines) {
-    auto secondsToRead = [](const std::string& text) {
-        MemorySource source(text.data(), text.size());
-        std::vector<char> window(size_t(1) << 20);
-        LineReader reader(source, window.data(), window.size());
-        Line line;
-        size_t lines = 0;
-        const auto start = std::chrono::steady_clock::now();
-        while (reader.readLine(line)) ++lines;
-        EXPECT_EQ(lines, text.size() / 8);
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    };
-    std::string lf;
-    for (int i = 0; i < (1 << 20); ++i) lf += "v 0 0 0\n";
-    std::string cr = lf;
-    std::replace(cr.begin(), cr.end(), '\n', '\r');
-    const double lfSeconds = secondsToRead(lf);
-    EXPECT_LT(secondsToRead(cr), 20 * lfSeconds + 0.5);
 }
 
 std::vector<std::string> split(std::string text, int capacity = 20000) {
