@@ -10,7 +10,67 @@
 
 #include "model/fixed_text.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace qf {
+
+#if defined(_WIN32)
+namespace {
+
+// The code page the narrow file calls (fopen, CreateFileA) take paths in.
+UINT fileCodePage() { return AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
+
+std::wstring wideOf(std::string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), wide.data(), n);
+    return wide;
+}
+
+}  // namespace
+
+std::filesystem::path fileSystemPath(const std::string& path) { return wideOf(path, fileCodePage()); }
+
+bool narrowName(const std::filesystem::path& name, std::string& out) {
+    const std::wstring& wide = name.native();
+    out.clear();
+    if (wide.empty()) return true;
+    BOOL lossy = FALSE;
+    const UINT codePage = fileCodePage();
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0,
+                                      nullptr, &lossy);
+    if (n <= 0 || lossy) return false;
+    out.resize(size_t(n));
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), out.data(), n, nullptr,
+                        nullptr);
+    return true;
+}
+
+std::string foldedFileName(std::string_view name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    std::wstring wide = wideOf(name, fileCodePage());
+    if (!wide.empty()) CharUpperBuffW(wide.data(), DWORD(wide.size()));
+    // Any spelling serves as the key, as long as equal names give equal keys.
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+#else
+std::filesystem::path fileSystemPath(const std::string& path) { return path; }
+
+bool narrowName(const std::filesystem::path& name, std::string& out) {
+    out = name.native();
+    return true;
+}
+
+std::string foldedFileName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
+}
+#endif
 
 void toForwardSlashes(char* path) {
     for (char* p = path; *p; ++p)
@@ -118,7 +178,7 @@ bool fileExists(const char* path) {
     // Only a regular file: a folder opens for reading on POSIX systems, and a FIFO or a device
     // would block the open or never end.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    if (!std::filesystem::is_regular_file(fileSystemPath(path), ec)) return false;
     FILE* f = std::fopen(path, "r");
     if (!f) return false;
     std::fclose(f);
@@ -129,13 +189,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string foldedAscii(const std::string& text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return out;
-}
-
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 // The other spellings of one part of a path inside a folder, in byte order; the folder listed
@@ -143,16 +196,17 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::string& part,
                                           FolderListings* listings) {
     std::vector<std::string> others;
-    const std::string want = foldedAscii(part);
+    const std::string want = foldedFileName(part);
     auto list = [&](const auto& take) {
         std::error_code ec;
-        for (fs::directory_iterator it(folder.empty() ? "." : folder, ec); !ec && it != fs::directory_iterator();
-             it.increment(ec))
-            take(it->path().filename().string());
+        std::string name;
+        for (fs::directory_iterator it(fileSystemPath(folder.empty() ? "." : folder), ec);
+             !ec && it != fs::directory_iterator(); it.increment(ec))
+            if (narrowName(it->path().filename(), name)) take(name);
     };
     if (!listings) {
         list([&](const std::string& name) {
-            if (name != part && foldedAscii(name) == want) others.push_back(name);
+            if (name != part && foldedFileName(name) == want) others.push_back(name);
         });
         std::sort(others.begin(), others.end());
         return others;
@@ -161,7 +215,7 @@ std::vector<std::string> otherSpellingsIn(const std::string& folder, const std::
     const auto emplaced = listings->folders.try_emplace(folder);
     const auto at = emplaced.first;
     if (emplaced.second) {
-        list([&](const std::string& name) { at->second[foldedAscii(name)].push_back(name); });
+        list([&](const std::string& name) { at->second[foldedFileName(name)].push_back(name); });
         for (auto& [key, names] : at->second) std::sort(names.begin(), names.end());
     }
     const auto spellings = at->second.find(want);
@@ -184,7 +238,9 @@ bool resolveParts(const std::string& prefix, const std::vector<std::string>& par
     auto tryPart = [&](const std::string& spelling) {
         const std::string candidate = prefix + spelling;
         std::error_code ec;
-        if (!last) return fs::is_directory(candidate, ec) && resolveParts(candidate + '/', parts, at + 1, found, listings);
+        if (!last)
+            return fs::is_directory(fileSystemPath(candidate), ec) &&
+                   resolveParts(candidate + '/', parts, at + 1, found, listings);
         if (!fileExists(candidate.c_str())) return false;
         found = candidate;
         return true;

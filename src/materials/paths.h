@@ -2,7 +2,9 @@
 // page with '/' as the separator once converted; every result is bounded by kPathSize.
 #pragma once
 #include <cstddef>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -18,6 +20,18 @@ constexpr PathStyle kNativePathStyle = PathStyle::Windows;
 #else
 constexpr PathStyle kNativePathStyle = PathStyle::Posix;
 #endif
+
+// A path of the program's code page as the file system library takes it, and a name it lists
+// back in that code page. On Windows the library reads narrow text as Latin-1 and writes UTF-8,
+// while fopen and every path of the program are in the ANSI code page.
+std::filesystem::path fileSystemPath(const std::string& path);
+// False when the name has no spelling in the code page (no narrow call could open it).
+bool narrowName(const std::filesystem::path& name, std::string& out);
+
+// A file name as a file system that ignores letter case compares it. The files were named on
+// Windows, where that is the system's own upper case; elsewhere ASCII letters only. Windows
+// also drops the dots and blanks at the end of a name.
+std::string foldedFileName(std::string_view name);
 
 // Turns every '\' into '/' in place.
 void toForwardSlashes(char* path);

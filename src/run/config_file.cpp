@@ -166,7 +166,7 @@ bool saveOptions(const ObjImporter& importer) {
         FILE* inPlace = std::fopen(target.c_str(), "r+b");
         if (!inPlace) return false;
         const bool written = write(inPlace);
-        if (written) std::filesystem::resize_file(target, kConfigFixedSize + length, ec);
+        if (written) std::filesystem::resize_file(fileSystemPath(target), kConfigFixedSize + length, ec);
         return written && !ec;
     }
     bool written = write(f);

@@ -72,21 +72,22 @@ MapLookupState& stateOf(ObjImporter& importer) {
     return *importer.mapLookupState;
 }
 
-std::string folded(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return out;
-}
-
 // A folder as the list compares it: letter case and the kind of separator ignored, and without a
 // separator at its end.
 std::string folderKey(std::string_view folder) {
-    std::string key = folded(folder);
+    std::string key(folder);
     for (char& c : key)
         if (c == '\\') c = '/';
     while (key.size() > 1 && key.back() == '/') key.pop_back();
-    return key;
+    return foldedFileName(key);
+}
+
+// The folder to list for a folder of the list. A drive alone ("C:", as the folder chooser gives a
+// drive) is its root, as the joined "C:\\name" is; to the system it would be the current folder.
+fs::path listedFolder(const std::string& folder) {
+    if (kNativePathStyle == PathStyle::Windows && folder.size() == 2 && folder[1] == ':')
+        return fileSystemPath(folder + kPathSeparator);
+    return fileSystemPath(folder);
 }
 
 bool isHiddenOrSystem(const fs::directory_entry& entry) {
@@ -104,8 +105,9 @@ bool isHiddenOrSystem(const fs::directory_entry& entry) {
 std::string folderIdentity(const std::string& folder) {
 #if defined(_WIN32)
     std::error_code ec;
-    const std::string canonical = fs::weakly_canonical(folder, ec).string();
-    return folded(ec ? folder : canonical);
+    const fs::path canonical = fs::weakly_canonical(listedFolder(folder), ec);
+    std::string name;
+    return foldedFileName(!ec && narrowName(canonical, name) ? name : folder);
 #else
     struct stat s;
     if (::stat(folder.c_str(), &s) != 0) return folder;
@@ -127,19 +129,21 @@ std::vector<std::string> takeFolder(ObjImporter& importer, MapLookupState& state
     const size_t index = importer.mapSearchPaths.size() - 1;
     const bool descend = p.tree && state.descended.insert(folderIdentity(p.folder)).second;
     std::error_code ec;
-    fs::directory_iterator it(p.folder, fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(listedFolder(p.folder), fs::directory_options::skip_permission_denied, ec);
     if (ec) return below;
+    std::string name;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
         const fs::directory_entry& entry = *it;
-        const std::string name = entry.path().filename().string();
+        // A name the program's code page cannot spell could not be opened by it.
+        if (!narrowName(entry.path().filename(), name)) continue;
         std::error_code typeError;
         if (entry.is_directory(typeError)) {
             if (descend && !typeError && !isHiddenOrSystem(entry) && name != "." && name != "..")
                 below.push_back(join(p.folder, name));
             continue;
         }
-        auto [holder, added] = state.holders.try_emplace(folded(name), MapLookupState::Holder{index, name});
+        auto [holder, added] = state.holders.try_emplace(foldedFileName(name), MapLookupState::Holder{index, name});
         if (!added && holder->second.folder == index && name < holder->second.name) holder->second.name = name;
     }
     return below;
@@ -165,11 +169,12 @@ const std::unordered_map<std::string, std::string>& filesOf(MapLookupState& stat
     auto [entry, added] = state.lastFolderFiles.try_emplace(folder);
     if (!added) return entry->second;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::string name;
+    for (fs::directory_iterator it(listedFolder(folder), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
         std::error_code typeError;
-        if (it->is_directory(typeError)) continue;
-        const std::string name = it->path().filename().string();
-        auto [slot, first] = entry->second.try_emplace(folded(name), name);
+        if (it->is_directory(typeError) || !narrowName(it->path().filename(), name)) continue;
+        auto [slot, first] = entry->second.try_emplace(foldedFileName(name), name);
         if (!first && name < slot->second) slot->second = name;
     }
     return entry->second;
@@ -215,7 +220,7 @@ bool searchMapFolders(ObjImporter& importer, char (&path)[kPathSize]) {
     if (!cut) cut = std::strrchr(path, '\\');
     copyBounded(importer.missingMapName, cut ? cut + 1 : path);
     const std::string name = importer.missingMapName;
-    const std::string key = folded(name);
+    const std::string key = foldedFileName(name);
     MapLookupState& state = stateOf(importer);
     auto take = [&](const std::string& c) {
         if (c.size() >= sizeof path) return false;

@@ -125,3 +125,51 @@ TEST(CaseLookup, KeptListingsFindWhatFreshListingsFind) {
 
 }  // namespace
 }  // namespace qf
+
+#if defined(_WIN32)
+#include <windows.h>
+
+namespace qf {
+namespace {
+
+// A name in the ANSI code page, as the user's files are named; empty when the code page has no
+// spelling for it.
+std::string ansi(const wchar_t* text) {
+    char out[kPathSize];
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, &lossy);
+    return n > 0 && !lossy ? std::string(out) : std::string();
+}
+
+bool makeFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+// File names in the ANSI code page mean to the lookups what they mean to fopen.
+TEST(WindowsPaths, NamesInTheAnsiCodePageAreFound) {
+    test::TempDir dir;
+    const std::string accented = ansi(L"bois\u00e9.jpg"), euro = ansi(L"\u20ac\u0160.jpg"),
+                      folder = ansi(L"dossi\u00e9r\u2019s");
+    if (accented.empty() || euro.empty() || folder.empty()) GTEST_SKIP() << "code page without these letters";
+    ASSERT_TRUE(CreateDirectoryA(dir.path(folder).c_str(), nullptr));
+    for (const std::string& name : {accented, euro, folder + "\\" + euro}) {
+        const std::string path = dir.path(name);
+        ASSERT_TRUE(makeFile(path)) << path;
+        EXPECT_TRUE(fileExists(path.c_str())) << path;
+        std::string found;
+        EXPECT_TRUE(findIgnoringCase(path, found)) << path;
+        EXPECT_EQ(found, path);
+    }
+    // Letter case beyond ASCII is the file system's to ignore.
+    const std::string upper = ansi(L"BOIS\u00c9.JPG");
+    std::string found;
+    EXPECT_TRUE(findIgnoringCase(dir.path(upper), found));
+    EXPECT_FALSE(fileExists(dir.path(folder).c_str()));  // a folder is no file
+}
+
+}  // namespace
+}  // namespace qf
+#endif

@@ -10,6 +10,10 @@
 #include "model/fixed_text.h"
 #include "support/test_support.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace qf {
 namespace {
 
@@ -212,6 +216,90 @@ TEST_F(LookupFixture, AFilePutInPlaceWhileTheUserIsAskedIsFoundInAnyCase) {
     EXPECT_TRUE(findMap(imp, map, path, ui));
     EXPECT_EQ(test::slashed(path), at("lib/tex/wood.tga"));
     EXPECT_EQ(ui.asked, 1);
+}
+#endif
+
+#if defined(_WIN32)
+// A name in the ANSI code page; empty when the code page has no spelling for it.
+std::string ansi(const wchar_t* text) {
+    char out[kPathSize];
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, &lossy);
+    return n > 0 && !lossy ? std::string(out) : std::string();
+}
+
+void makeFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    CloseHandle(h);
+}
+
+// Files and folders named in the ANSI code page are found in the search trees, in any letter
+// case, as fopen finds them beside the library.
+TEST_F(LookupFixture, WindowsAnsiNamesAreFoundInSearchTrees) {
+    const std::string stone = ansi(L"pierre\u00e9.jpg"), upperStone = ansi(L"PIERRE\u00c9.JPG"),
+                      euro = ansi(L"\u20ac.png"), accentedFolder = ansi(L"sous-dossi\u00e9r"),
+                      euroFolder = ansi(L"\u20acuro"), beside = ansi(L"\u0160a.tga");
+    if (stone.empty() || upperStone.empty() || euro.empty() || beside.empty() || accentedFolder.empty() ||
+        euroFolder.empty())
+        GTEST_SKIP() << "code page without these letters";
+    dir.write("lib/x.txt", "");
+    dir.write("search/x.txt", "");
+    makeFile(dir.path("lib/" + beside));
+    makeFile(dir.path("search/" + stone));
+    ASSERT_TRUE(CreateDirectoryA(dir.path("search/" + accentedFolder).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(dir.path("search/" + euroFolder).c_str(), nullptr));
+    makeFile(dir.path("search/" + accentedFolder + "/deep.jpg"));
+    makeFile(dir.path("search/" + euroFolder + "/" + euro));
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    EXPECT_EQ(found(beside.c_str()), at("lib/" + beside));
+    addSearchTree(imp, dir.path("search").c_str());
+    EXPECT_EQ(found(("x\\" + stone).c_str()), at("search/" + stone));
+    imp.lastMapFolder[0] = '\0';
+    EXPECT_EQ(found(upperStone.c_str()), at("search/" + upperStone));  // the name as written, as fopen takes it
+    EXPECT_EQ(found("deep.jpg"), at("search/" + accentedFolder + "/deep.jpg"));
+    EXPECT_EQ(found(euro.c_str()), at("search/" + euroFolder + "/" + euro));
+    expandSearchFolders(imp);
+    std::set<std::string> listed;
+    for (const std::string& folder : imp.mapSearchPaths) listed.insert(test::slashed(folder));
+    EXPECT_EQ(listed,
+              (std::set<std::string>{at("search"), at("search/" + accentedFolder), at("search/" + euroFolder)}));
+    // A folder added again in other letter case (beyond ASCII too) is listed once.
+    addSearchPath(imp, dir.path("SEARCH/" + ansi(L"SOUS-DOSSI\u00c9R")).c_str());
+    expandSearchFolders(imp);
+    EXPECT_EQ(imp.mapSearchPaths.size(), 3u);
+}
+
+// Windows drops the dots and blanks at the end of a name: so does the search.
+TEST_F(LookupFixture, WindowsTrailingDotsAndBlanksAreDropped) {
+    dir.write("search/wood.jpg", "");
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    addSearchTree(imp, dir.path("search").c_str());
+    EXPECT_EQ(found("wood.jpg."), at("search/wood.jpg."));
+    imp.lastMapFolder[0] = '\0';
+    EXPECT_EQ(found("Wood.JPG. "), at("search/Wood.JPG. "));
+}
+
+// A drive chosen in the folder chooser ("C:") is searched from its root, not from the current
+// folder the process has on that drive.
+TEST_F(LookupFixture, WindowsADriveAloneIsSearchedFromItsRoot) {
+    const std::string drive = dir.root().substr(0, 2);
+    ASSERT_EQ(drive[1], ':');
+    const std::string name = "qf-root-" + std::to_string(GetCurrentProcessId()) + ".jpg";
+    const std::string atRoot = drive + "\\" + name;
+    HANDLE h = CreateFileA(atRoot.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "the drive's root cannot be written";
+    CloseHandle(h);
+    dir.write("cwd/elsewhere.jpg", "");
+    char saved[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path("cwd").c_str()));
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    addSearchTree(imp, drive.c_str());
+    const std::string rooted = found(name.c_str());
+    SetCurrentDirectoryA(saved);
+    DeleteFileA(atRoot.c_str());
+    EXPECT_EQ(rooted, test::slashed(atRoot));
 }
 #endif
 
