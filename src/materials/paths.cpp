@@ -109,10 +109,32 @@ void splitDirectory(const char* path, char* out, size_t outSize) {
     out[n] = '\0';
 }
 
-int normalizePath(char* path, size_t size) {
+namespace {
+
+// The length of a share's root ("//server/share") at the start of a path with '/' separators;
+// 0 when the path does not name a share.
+size_t shareRootLength(const std::string& path, PathStyle style) {
+    if (style != PathStyle::Windows || path.size() < 3 || path[0] != '/' || path[1] != '/' || path[2] == '/')
+        return 0;
+    size_t end = path.find('/', 2);
+    if (end == std::string::npos) return path.size();
+    end = path.find('/', end + 1);
+    return end == std::string::npos ? path.size() : end;
+}
+
+}  // namespace
+
+int normalizePath(char* path, size_t size, PathStyle style) {
     std::string rebuilt;
+    // A share's two leading separators and its server stay: "..", however many, stops at the share.
+    size_t keep = 0;
+    if (const size_t share = shareRootLength(path, style)) {
+        rebuilt.assign(path, share);
+        while (rebuilt.size() > 2 && rebuilt.back() == '/') rebuilt.pop_back();
+        keep = rebuilt.size();
+    }
     const bool rooted = path[0] == '/';
-    const char* p = path;
+    const char* p = path + keep;
     while (*p) {
         while (*p == '/') ++p;
         const char* start = p;
@@ -121,7 +143,7 @@ int normalizePath(char* path, size_t size) {
         if (segment.empty() || segment == ".") continue;
         if (segment == "..") {
             size_t slash = rebuilt.rfind('/');
-            if (slash == std::string::npos) return -1;
+            if (slash == std::string::npos || rebuilt.size() <= keep) return -1;
             rebuilt.erase(slash);
             continue;
         }
@@ -149,8 +171,9 @@ int joinPath(const char* base, const char* relative, char* out, size_t outSize, 
     }
     std::string joined;
     if (r[0] == '/') {
+        // Rooted on the base's drive, or on its share.
         const bool hasDrive = style == PathStyle::Windows && b.size() >= 2 && b[1] == ':';
-        joined = (hasDrive ? b.substr(0, 2) : std::string()) + r;
+        joined = (hasDrive ? b.substr(0, 2) : b.substr(0, shareRootLength(b, style))) + r;
     } else if (r.size() >= 2 && r[1] == ':') {
         joined = r;
     } else {
@@ -159,7 +182,7 @@ int joinPath(const char* base, const char* relative, char* out, size_t outSize, 
     // Normalise in a buffer that holds any input, then bound the result.
     std::string work = joined;
     work.resize(joined.size() + 2, '\0');
-    int status = normalizePath(work.data(), work.size());
+    int status = normalizePath(work.data(), work.size(), style);
     copyBounded(out, outSize, work.c_str());
     if (status == 0 && std::strlen(work.c_str()) >= outSize) status = -1;
     return status;

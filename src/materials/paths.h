@@ -52,7 +52,8 @@ int joinPath(const char* base, const char* relative, char* out, size_t outSize,
              PathStyle style = kNativePathStyle);
 
 // Rebuilds the path from its non-empty segments, dropping "." and resolving ".."; ends with '/'.
-int normalizePath(char* path, size_t size);
+// A Windows share ("//server/share/") keeps its leading separators, and ".." stops at it.
+int normalizePath(char* path, size_t size, PathStyle style = kNativePathStyle);
 
 // Adds a trailing '/' when the path does not end with one (and there is room); an empty path
 // (the current folder) stays empty.

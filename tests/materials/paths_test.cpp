@@ -78,6 +78,24 @@ TEST(Paths, ResultsNeverPassTheirBuffer) {
     EXPECT_STREQ(path, "/a/b/");
 }
 
+// Paths as Windows writes them: drive letters, a drive alone, UNC shares, mixed separators.
+TEST(Paths, WindowsDrivesSharesAndMixedSeparators) {
+    const auto W = PathStyle::Windows;
+    EXPECT_EQ(fileName("C:lib.mtl"), "lib.mtl");
+    EXPECT_EQ(directory("C:lib.mtl"), "");
+    EXPECT_EQ(join("C:\\models/", "sub/deeper\\", W), (std::pair<int, std::string>{0, "C:/models/sub/deeper/"}));
+    EXPECT_EQ(join("C:/models/", "C:sub\\", W), (std::pair<int, std::string>{0, "C:sub/"}));
+    // A share keeps its two leading separators, and ".." stops at it.
+    EXPECT_EQ(join("\\\\server\\share\\models\\", "sub\\", W),
+              (std::pair<int, std::string>{0, "//server/share/models/sub/"}));
+    EXPECT_EQ(join("\\\\server\\share\\models\\", "..\\tex\\", W),
+              (std::pair<int, std::string>{0, "//server/share/tex/"}));
+    EXPECT_EQ(join("//server/share/models/", "./", W), (std::pair<int, std::string>{0, "//server/share/models/"}));
+    EXPECT_EQ(join("\\\\server\\share\\models\\", "\\mats\\", W),
+              (std::pair<int, std::string>{0, "//server/share/mats/"}));
+    EXPECT_EQ(join("\\\\server\\share\\", "..\\", W).first, -1);
+}
+
 TEST(Paths, FileExistsOnlyForFiles) {
     test::TempDir dir;
     EXPECT_TRUE(fileExists(dir.write("a.mtl", "x").c_str()));
