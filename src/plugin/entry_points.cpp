@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/xsi_sdk.h"
 #include "model/import_model.h"
@@ -28,10 +29,13 @@ std::string askForObjFile() {
     return browser.GetProperty(L"FilePathName").GetAsText().GetAsciiString();
 }
 
+// The library's full file name; empty when the system cannot give it whole (a cut name would
+// put the options file in another folder).
 std::string moduleFileName() {
-    char name[MAX_PATH] = {};
-    GetModuleFileNameA(qf::PluginModule(), name, sizeof name);
-    return name;
+    std::vector<char> name(32768);
+    const DWORD length = GetModuleFileNameA(qf::PluginModule(), name.data(), DWORD(name.size()));
+    if (length == 0 || length >= name.size()) return {};
+    return std::string(name.data(), length);
 }
 
 }  // namespace

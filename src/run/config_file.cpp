@@ -70,14 +70,20 @@ void keepInRange(ObjImporter& importer, float& value, float min, float max, floa
 }  // namespace
 
 void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]) {
-    copyBounded(path, moduleFileName);
-    if (const char* cut = lastSeparator(path)) path[cut - path + 1] = '\0';
-    else path[0] = '\0';
-    const size_t used = std::strlen(path);
-    copyBounded(path + used, sizeof path - used, kConfigFileName);
+    const char* cut = lastSeparator(moduleFileName);
+    const size_t folder = cut ? size_t(cut - moduleFileName) + 1 : 0;
+    // Cut to fit, the path would name a folder above the module's, or a file of another name;
+    // without the module's name, it would be a file in whatever folder is current.
+    if (!moduleFileName[0] || folder + std::strlen(kConfigFileName) >= sizeof path) {
+        path[0] = '\0';
+        return;
+    }
+    std::memcpy(path, moduleFileName, folder);
+    copyBounded(path + folder, sizeof path - folder, kConfigFileName);
 }
 
 bool loadOptions(ObjImporter& importer) {
+    if (!importer.configPath[0]) return false;  // the module has no options file
     // A pipe or a device in its place would block the read or feed it endlessly.
     if (inputPathKind(importer.configPath) != InputPathKind::RegularFile) return false;
     FileCloser file{std::fopen(importer.configPath, "rb")};
@@ -124,6 +130,7 @@ bool loadOptions(ObjImporter& importer) {
 }
 
 bool saveOptions(const ObjImporter& importer) {
+    if (!importer.configPath[0]) return false;
     const ImportOptions& o = importer.options;
     const size_t length = strnlen(o.mapSearchPath, sizeof o.mapSearchPath - 1);
     unsigned char head[kConfigFixedSize] = {};

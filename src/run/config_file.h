@@ -10,12 +10,13 @@ constexpr int kConfigFormatMark = 5;
 constexpr int kConfigFixedSize = 29;
 constexpr const char* kConfigFileName = "qf_objimp.cfg";
 
-// The module's file name cut after its last '\' (or '/' when it has none), plus the file name.
+// The module's file name cut after its last '\' or '/', plus the file name; empty (no options
+// file) when that does not fit the path field or the module's name is empty.
 void configPathBeside(const char* moduleFileName, char (&path)[kPathSize]);
 
 // Loads the options into importer.options from importer.configPath. False, with nothing changed,
-// when the file is missing, of another format, of another recorded length, or too short. A
-// number out of its range is replaced by its default, with a warning.
+// when there is no such path, or the file is missing, of another format, of another recorded
+// length, or too short. A number out of its range is replaced by its default, with a warning.
 // When it returns true and the map search path is not empty, the caller adds that folder tree.
 bool loadOptions(ObjImporter& importer);
 

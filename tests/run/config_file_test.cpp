@@ -43,9 +43,32 @@ TEST(ConfigPath, BesideTheModule) {
     EXPECT_STREQ(path, "/opt/qf/bin/qf_objimp.cfg");
     configPathBeside("qfobjimp", path);
     EXPECT_STREQ(path, "qf_objimp.cfg");
-    std::string deep = "/" + std::string(300, 'd') + "/x";
-    configPathBeside(deep.c_str(), path);
-    EXPECT_LT(std::strlen(path), size_t(kPathSize));
+    configPathBeside("\\\\server\\share\\Addons/bin\\qfObjImp.dll", path);  // the last separator of either kind
+    EXPECT_STREQ(path, "\\\\server\\share\\Addons/bin\\qf_objimp.cfg");
+}
+
+// A module whose folder and the file name do not fit the path field has no options file: a cut
+// path would name a file in a folder above it, or a file of another name.
+TEST(ConfigPath, NoneWhenTheModuleIsTooDeep) {
+    char path[kPathSize];
+    const std::string folder = "C:\\" + std::string(120, 'a') + "\\" + std::string(120, 'b') + "\\";
+    configPathBeside((folder + "x.dll").c_str(), path);
+    EXPECT_STREQ(path, (folder + "qf_objimp.cfg").c_str());
+    const std::string deeper = folder + "cc\\";
+    configPathBeside((deeper + "x.dll").c_str(), path);  // fits, its options file would not
+    EXPECT_STREQ(path, "");
+    configPathBeside((deeper + std::string(300, 'd') + "\\x.dll").c_str(), path);
+    EXPECT_STREQ(path, "");
+    configPathBeside(("C:\\m\\" + std::string(300, 'd') + ".dll").c_str(), path);  // a long name, a short folder
+    EXPECT_STREQ(path, "C:\\m\\qf_objimp.cfg");
+    configPathBeside("", path);  // the system could not say
+    EXPECT_STREQ(path, "");
+    ObjImporter importer;
+    configPathBeside((deeper + "x.dll").c_str(), importer.configPath);
+    importer.options.flipZY = true;
+    EXPECT_FALSE(saveOptions(importer));
+    EXPECT_FALSE(loadOptions(importer));
+    EXPECT_TRUE(importer.options.flipZY);
 }
 
 TEST_F(ConfigFixture, EmptySearchPathGivesTheExact29ByteLayout) {

@@ -204,10 +204,16 @@ bool openObjFile(const std::string& path, ObjImporter& importer, std::unique_ptr
     return true;
 }
 
-// The options file of a run: --config, or the one beside the program.
+// The options file of a run: --config, or the one beside the program (none when the program's
+// folder is too deep for its path).
 void setConfigPath(ObjImporter& importer, const Arguments& args, const char* argv0) {
     if (args.configPath) copyBounded(importer.configPath, args.configPath->c_str());
     else configPathBeside(executablePath(argv0).c_str(), importer.configPath);
+}
+
+std::string noOptionsFile() {
+    return "the program's folder is too deep for an options file beside it (its path would pass " +
+           std::to_string(kPathSize - 1) + " characters); name one with --config";
 }
 
 // The one message of a run in which nothing could be imported.
@@ -450,6 +456,10 @@ int importCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     if (args.saveOptions) {
         ObjImporter paths;
         setConfigPath(paths, args, argv0);
+        if (!paths.configPath[0]) {
+            err << "qfobjimp: " << noOptionsFile() << "\n";
+            return 1;
+        }
         outputs.emplace_back(args.configPath ? "--config" : "the options file", paths.configPath);
         if (holdsSomethingElse(paths.configPath)) {
             err << "qfobjimp: " << notAnOptionsFile(paths.configPath) << "\n";
@@ -617,6 +627,10 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
                 << "'\n";
             return 2;
         }
+        if (!importer.configPath[0]) {
+            err << "qfobjimp: config: " << noOptionsFile() << "\n";
+            return 1;
+        }
         // Settings of a file that could not be read would be lost with the others it holds.
         if (holdsSomethingElse(importer.configPath)) {
             err << "qfobjimp: config: " << notAnOptionsFile(importer.configPath) << "\n";
@@ -635,7 +649,8 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     const char* state = loaded                                  ? ""
                         : fs::exists(importer.configPath, ec) ? " (not readable as an options file: the defaults are shown)"
                                                               : " (not there yet: the defaults are shown)";
-    out << "options file: " << absolutePath(importer.configPath) << state << "\n";
+    if (!importer.configPath[0]) out << "options file: none: " << noOptionsFile() << "\n";
+    else out << "options file: " << absolutePath(importer.configPath) << state << "\n";
     auto row = [&](const std::string& key, const std::string& value, const std::string& meaning) {
         out << "  " << std::left << std::setw(21) << key << std::setw(8) << value << meaning << "\n";
     };
