@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <string>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -19,7 +20,14 @@ namespace {
 // both take the ANSI code page).
 #if defined(_WIN32)
 using FileStatus = struct _stat64;
-int statusOf(const char* path, FileStatus& s) { return _stat64(path, &s); }
+int statusOf(const char* path, FileStatus& s) {
+    // The runtime finds no folder written with a separator at its end (C:\models\ ), only the
+    // roots (C:\ and \ ) that way.
+    std::string trimmed(path);
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    while (trimmed.size() > 1 && separator(trimmed.back()) && trimmed[trimmed.size() - 2] != ':') trimmed.pop_back();
+    return _stat64(trimmed.c_str(), &s);
+}
 constexpr unsigned kTypeMask = _S_IFMT, kRegular = _S_IFREG, kFolder = _S_IFDIR;
 #else
 using FileStatus = struct stat;

@@ -35,3 +35,35 @@ TEST(InputPath, OnlyRegularFilesAreOpened) {
 
 }  // namespace
 }  // namespace qf
+
+#if defined(_WIN32)
+namespace qf {
+namespace {
+
+// Windows' device names open a device in any folder and with any extension: never read. Paths
+// written with a trailing dot, mixed separators or a trailing separator mean what the system says.
+TEST(InputPath, WindowsDevicesAndPathSpellings) {
+    test::TempDir dir;
+    const std::string file = dir.write("a.obj", "v 0 0 0\n");
+    for (const std::string& device : {std::string("NUL"), std::string("nul.obj"), std::string("CON"),
+                                      dir.path("con.mtl"), dir.path("aux"), std::string("\\\\.\\NUL")}) {
+        EXPECT_NE(inputPathKind(device), InputPathKind::RegularFile) << device;
+        EXPECT_EQ(FileSource::open(device), nullptr) << device;
+        EXPECT_EQ(fileSize(device), 0u) << device;
+    }
+    std::string backslashed = file;
+    for (char& c : backslashed)
+        if (c == '/') c = '\\';
+    for (const std::string& spelling :
+         {file + ".", backslashed, dir.root() + "\\.\\a.obj", dir.root() + "/x/../A.OBJ"}) {
+        EXPECT_EQ(inputPathKind(spelling), InputPathKind::RegularFile) << spelling;
+        EXPECT_NE(FileSource::open(spelling), nullptr) << spelling;
+        EXPECT_EQ(fileSize(spelling), 8u) << spelling;
+    }
+    EXPECT_EQ(inputPathKind(dir.root() + "\\"), InputPathKind::Folder);
+    EXPECT_EQ(FileSource::open(dir.root() + "\\"), nullptr);
+}
+
+}  // namespace
+}  // namespace qf
+#endif
