@@ -72,8 +72,23 @@ std::string foldedFileName(std::string_view name) {
 }
 #endif
 
+namespace {
+
+// Bytes of the letter at p. In a double-byte code page (Shift-JIS, GBK, Big5, UHC) the second
+// byte of a letter may have the value of '\\', so separators are looked for letter by letter.
+size_t letterLength(const char* p) {
+#if defined(_WIN32)
+    return p[1] && IsDBCSLeadByteEx(fileCodePage(), static_cast<BYTE>(*p)) ? 2 : 1;
+#else
+    (void)p;
+    return 1;
+#endif
+}
+
+}  // namespace
+
 void toForwardSlashes(char* path) {
-    for (char* p = path; *p; ++p)
+    for (char* p = path; *p; p += letterLength(p))
         if (*p == '\\') *p = '/';
 }
 
@@ -92,9 +107,10 @@ void splitFileName(char* path, bool strip, char* out, size_t outSize) {
 
 const char* lastSeparator(const char* path) {
     // The last of either kind: a path typed with both must not lose its last folder.
-    const char* back = std::strrchr(path, '\\');
-    const char* forward = std::strrchr(path, '/');
-    return (back && forward) ? (back > forward ? back : forward) : (back ? back : forward);
+    const char* last = nullptr;
+    for (const char* p = path; *p; p += letterLength(p))
+        if (*p == '\\' || *p == '/') last = p;
+    return last;
 }
 
 void splitDirectory(const char* path, char* out, size_t outSize) {
@@ -157,10 +173,8 @@ int normalizePath(char* path, size_t size, PathStyle style) {
 
 int joinPath(const char* base, const char* relative, char* out, size_t outSize, PathStyle style) {
     std::string b(base), r(relative);
-    for (char& c : b)
-        if (c == '\\') c = '/';
-    for (char& c : r)
-        if (c == '\\') c = '/';
+    toForwardSlashes(b.data());
+    toForwardSlashes(r.data());
     if (!r.empty() && (r[0] == ':' || r.find(':', 2) != std::string::npos)) {
         copyBounded(out, outSize, (b + r).c_str());
         return -1;
@@ -291,7 +305,7 @@ bool findIgnoringCase(const std::string& path, std::string& found, FolderListing
     std::vector<std::string> parts;
     for (size_t i = start; i <= path.size();) {
         size_t end = i;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
+        while (end < path.size() && !isSeparator(path[end])) end += letterLength(path.c_str() + end);
         parts.push_back(path.substr(i, end - i));
         i = end + 1;
     }

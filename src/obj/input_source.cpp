@@ -7,6 +7,7 @@
 
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,10 +23,19 @@ namespace {
 using FileStatus = struct _stat64;
 int statusOf(const char* path, FileStatus& s) {
     // The runtime finds no folder written with a separator at its end (C:\models\ ), only the
-    // roots (C:\ and \ ) that way.
+    // roots (C:\ and \ ) that way. Looked for letter by letter: the second byte of a double-byte
+    // letter may have the value of '\'.
     std::string trimmed(path);
-    auto separator = [](char c) { return c == '\\' || c == '/'; };
-    while (trimmed.size() > 1 && separator(trimmed.back()) && trimmed[trimmed.size() - 2] != ':') trimmed.pop_back();
+    size_t end = 0;  // just past the last letter that is no separator
+    for (size_t i = 0; i < trimmed.size();) {
+        const bool pair = i + 1 < trimmed.size() && IsDBCSLeadByte(static_cast<BYTE>(trimmed[i]));
+        const bool separator = !pair && (trimmed[i] == '\\' || trimmed[i] == '/');
+        i += pair ? 2 : 1;
+        if (!separator) end = i;
+    }
+    if (end == 0) end = 1;                            // the root "\"
+    else if (end == 2 && trimmed[1] == ':') end = 3;  // a drive's root "C:\"
+    if (end < trimmed.size()) trimmed.resize(end);
     return _stat64(trimmed.c_str(), &s);
 }
 constexpr unsigned kTypeMask = _S_IFMT, kRegular = _S_IFREG, kFolder = _S_IFDIR;

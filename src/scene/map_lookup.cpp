@@ -76,8 +76,7 @@ MapLookupState& stateOf(ObjImporter& importer) {
 // separator at its end.
 std::string folderKey(std::string_view folder) {
     std::string key(folder);
-    for (char& c : key)
-        if (c == '\\') c = '/';
+    toForwardSlashes(key.data());
     while (key.size() > 1 && key.back() == '/') key.pop_back();
     return foldedFileName(key);
 }
@@ -216,8 +215,7 @@ bool resolveInMtlFolder(ObjImporter& importer, char (&path)[kPathSize], std::str
 }
 
 bool searchMapFolders(ObjImporter& importer, char (&path)[kPathSize]) {
-    const char* cut = std::strrchr(path, '/');
-    if (!cut) cut = std::strrchr(path, '\\');
+    const char* cut = lastSeparator(path);
     copyBounded(importer.missingMapName, cut ? cut + 1 : path);
     const std::string name = importer.missingMapName;
     const std::string key = foldedFileName(name);

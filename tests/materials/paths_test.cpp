@@ -188,6 +188,31 @@ TEST(WindowsPaths, NamesInTheAnsiCodePageAreFound) {
     EXPECT_FALSE(fileExists(dir.path(folder).c_str()));  // a folder is no file
 }
 
+// In a double-byte code page the second byte of a letter may be the byte of '\\' (Shift-JIS: the
+// katakana so, 0x83 0x5C; the kanji for "table", 0x95 0x5C): it separates nothing.
+TEST(WindowsPaths, DoubleByteLettersEndingInTheBackslashByte) {
+    const std::string so = ansi(L"\u30bd"), table = ansi(L"\u8868");
+    if (so.size() != 2 || table.size() != 2 || so[1] != '\\') GTEST_SKIP() << "not a double-byte code page";
+    std::string path = "C:\\" + table + "\\" + so + ".jpg";
+    EXPECT_EQ(fileName(path), so + ".jpg");
+    EXPECT_EQ(fileName(path, true), so);
+    EXPECT_EQ(directory(path), "C:\\" + table + "\\");
+    EXPECT_EQ(directory(so + ".jpg"), "");
+    EXPECT_EQ(join("C:\\m\\", (table + "\\").c_str(), PathStyle::Windows),
+              (std::pair<int, std::string>{0, "C:/m/" + table + "/"}));
+    toForwardSlashes(path.data());
+    EXPECT_EQ(path, "C:/" + table + "/" + so + ".jpg");
+
+    test::TempDir dir;
+    // (Wine without the system's locale for the code page cannot store such names.)
+    if (!CreateDirectoryA(dir.path(table).c_str(), nullptr)) GTEST_SKIP() << "the file system takes no such names";
+    const std::string file = dir.path(table + "\\" + so + ".jpg");
+    ASSERT_TRUE(makeFile(file));
+    EXPECT_TRUE(fileExists(file.c_str()));
+    std::string found;
+    EXPECT_TRUE(findIgnoringCase(dir.path(table + "/" + so + ".JPG"), found));
+}
+
 }  // namespace
 }  // namespace qf
 #endif

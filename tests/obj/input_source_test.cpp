@@ -37,6 +37,10 @@ TEST(InputPath, OnlyRegularFilesAreOpened) {
 }  // namespace qf
 
 #if defined(_WIN32)
+#include <windows.h>
+
+#include <cstdio>
+
 namespace qf {
 namespace {
 
@@ -62,6 +66,26 @@ TEST(InputPath, WindowsDevicesAndPathSpellings) {
     }
     EXPECT_EQ(inputPathKind(dir.root() + "\\"), InputPathKind::Folder);
     EXPECT_EQ(FileSource::open(dir.root() + "\\"), nullptr);
+}
+
+// A name ending in a double-byte letter whose second byte is the byte of '\\' (katakana so, 0x83
+// 0x5C, in Shift-JIS) ends in no separator.
+TEST(InputPath, WindowsDoubleByteNameEndingInTheBackslashByte) {
+    wchar_t wide[] = L"\u30bd";
+    char so[8] = {};
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, so, sizeof so, nullptr, &lossy) != 3 || lossy || so[1] != '\\')
+        GTEST_SKIP() << "not a double-byte code page";
+    test::TempDir dir;
+    const std::string file = dir.path(std::string("a") + so);
+    FILE* f = std::fopen(file.c_str(), "wb");
+    // (Wine without the system's locale for the code page cannot store such names.)
+    if (!f) GTEST_SKIP() << "the file system takes no such names";
+    std::fputs("v 0 0 0\n", f);
+    std::fclose(f);
+    EXPECT_EQ(inputPathKind(file), InputPathKind::RegularFile);
+    EXPECT_EQ(fileSize(file), 8u);
+    EXPECT_NE(FileSource::open(file), nullptr);
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 
 #if defined(_WIN32)
 #include <process.h>
+#include <windows.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include "model/fixed_text.h"
+#include "run/run_paths.h"
 #include "support/test_support.h"
 
 namespace qf {
@@ -252,6 +254,26 @@ TEST_F(ConfigFixture, SearchPathLengthIsBoundedByTheFieldAndTheFile) {
     ASSERT_TRUE(loadOptions(other));
     EXPECT_STREQ(other.options.mapSearchPath, "ppp");
 }
+
+#if defined(_WIN32)
+// In a double-byte code page the second byte of a letter may be the byte of '\\' (katakana so,
+// 0x83 0x5C, in Shift-JIS): the folders of the module and of the OBJ file end at real separators.
+TEST(ConfigPath, WindowsDoubleByteFolders) {
+    wchar_t wide[] = L"\u30bd";
+    char so[8] = {};
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, so, sizeof so, nullptr, &lossy) != 3 || lossy || so[1] != '\\')
+        GTEST_SKIP() << "not a double-byte code page";
+    const std::string s = so;
+    char path[kPathSize];
+    configPathBeside(("C:\\" + s + "\\qf" + s + ".dll").c_str(), path);
+    EXPECT_EQ(std::string(path), "C:\\" + s + "\\qf_objimp.cfg");
+    ObjImporter importer;
+    setRunPaths(importer, ("C:\\" + s + "\\car" + s + ".obj").c_str());
+    EXPECT_EQ(std::string(importer.objDirectory), "C:\\" + s + "\\");
+    EXPECT_EQ(std::string(importer.baseName), "car" + s);
+}
+#endif
 
 }  // namespace
 }  // namespace qf

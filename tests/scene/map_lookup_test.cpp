@@ -270,6 +270,29 @@ TEST_F(LookupFixture, WindowsAnsiNamesAreFoundInSearchTrees) {
     EXPECT_EQ(imp.mapSearchPaths.size(), 3u);
 }
 
+// Double-byte letters whose second byte is the byte of '\\' (katakana so, 0x83 0x5C, in Shift-JIS)
+// in the names of maps and of their folders, beside the library and in search trees.
+TEST_F(LookupFixture, WindowsDoubleByteNamesAreFound) {
+    const std::string so = ansi(L"\u30bd"), table = ansi(L"\u8868");
+    if (so.size() != 2 || table.size() != 2 || so[1] != '\\') GTEST_SKIP() << "not a double-byte code page";
+    dir.write("lib/x.txt", "");
+    dir.write("search/x.txt", "");
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    EXPECT_EQ(found((table + "\\" + so + "2.jpg").c_str()), "(missing) " + table + "/" + so + "2.jpg");
+    EXPECT_EQ(imp.missingMapName, so + "2.jpg");
+    // (Wine without the system's locale for the code page cannot store such names.)
+    if (!CreateDirectoryA(dir.path("lib/" + table).c_str(), nullptr))
+        GTEST_SKIP() << "the file system takes no such names";
+    ASSERT_TRUE(CreateDirectoryA(dir.path("search/" + table).c_str(), nullptr));
+    makeFile(dir.path("lib/" + so + ".jpg"));
+    makeFile(dir.path("lib/" + table + "/" + so + ".jpg"));
+    makeFile(dir.path("search/" + table + "/" + so + so + ".png"));
+    EXPECT_EQ(found((so + ".jpg").c_str()), at("lib/" + so + ".jpg"));
+    EXPECT_EQ(found((table + "\\" + so + ".jpg").c_str()), at("lib/" + table + "/" + so + ".jpg"));
+    addSearchTree(imp, dir.path("search").c_str());
+    EXPECT_EQ(found((so + so + ".png").c_str()), at("search/" + table + "/" + so + so + ".png"));
+}
+
 // Windows drops the dots and blanks at the end of a name: so does the search.
 TEST_F(LookupFixture, WindowsTrailingDotsAndBlanksAreDropped) {
     dir.write("search/wood.jpg", "");
