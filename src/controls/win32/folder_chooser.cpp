@@ -51,7 +51,8 @@ HTREEITEM nextItem(HWND tree, UINT relation, HTREEITEM item) {
 }
 
 std::string itemText(HWND tree, HTREEITEM item) {
-    char text[128] = {};
+    // A folder's whole name (up to 255 characters): a cut one names another folder.
+    char text[MAX_PATH] = {};
     TVITEMA tv = {};
     tv.mask = TVIF_TEXT | TVIF_HANDLE;
     tv.hItem = item;

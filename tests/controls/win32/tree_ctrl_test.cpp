@@ -334,5 +334,28 @@ TEST(FolderChooser, OkConfirmsTheSelectedFolderAndKeepsItsButtonInTheCornerWhenR
     EXPECT_EQ(okAfterResize.top, client.bottom - 47);
 }
 
+// Folder names run to 255 characters: the chooser opens the path through such a folder and gives
+// back its whole name.
+TEST(FolderChooser, LongFolderNamesAreSelectedAndReturnedWhole) {
+    ASSERT_EQ(RegisterSkinControls(GetModuleHandleA(nullptr)), 1);
+    const std::string root = tempFolder("qfchooser3");
+    const std::string name = std::string(150, 'n') + " maps";
+    makeFolder(root);
+    makeFolder(root + "\\" + name);
+    ASSERT_LT(root.size() + 1 + name.size(), size_t(MAX_PATH));
+    char path[MAX_PATH];
+    lstrcpynA(path, (root + "\\" + name).c_str(), sizeof path);
+    std::string caret;
+    const int result = choose(path, [&](HWND dialog) {
+        caret = look(dialog).caretText;
+        SendMessageA(GetDlgItem(dialog, 1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(GetDlgItem(dialog, 1), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(std::string(path), root + "\\" + name);
+    EXPECT_EQ(caret.substr(0, 10), name.substr(0, 10));
+    RemoveDirectoryA((root + "\\" + name).c_str());
+}
+
 }  // namespace
 }  // namespace qf
