@@ -10,11 +10,32 @@
 
 #include "obj/numbers.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace qf {
 
 namespace {
 
 inline bool isLineEnd(char c) { return c == '\0' || c == '\n' || c == '\r'; }
+
+// Whether a line of length bytes ends with a backslash that continues it on the next line. In the
+// double-byte code pages of Japanese, Chinese and Korean Windows the second byte of a letter may
+// have the value of '\\' (Shift-JIS katakana so is 0x83 0x5C): a name ending in such a letter
+// continues nothing. The letters are walked from the line's start only for a line that ends with
+// the byte at all.
+bool endsWithContinuation(const char* text, size_t length) {
+    if (length == 0 || text[length - 1] != '\\') return false;
+#if defined(_WIN32)
+    size_t i = 0;
+    while (i + 1 < length) i += IsDBCSLeadByte(static_cast<BYTE>(text[i])) ? 2 : 1;
+    return i == length - 1;  // the backslash starts a letter of its own
+#else
+    return true;
+#endif
+}
+
 inline bool isSeparator(char c) { return c == ' ' || c == '\t' || isLineEnd(c); }
 
 const char kEmptyText[1] = {'\0'};
@@ -161,7 +182,7 @@ bool LineReader::readPhysical(Line& line, bool intoStore) {
             const size_t used = length + (stop ? 1 : 0);
             begin_ += used;
             consumed_ += used;
-            continued_ = length != 0 && text[length - 1] == '\\';
+            continued_ = endsWithContinuation(text, length);
             if (intoStore) {
                 store_.append(text, length);
                 line.text = store_.terminated();
@@ -185,12 +206,17 @@ bool LineReader::readSpilledLine(Line& line, bool intoStore) {
     if (!intoStore) store_.clear();
     physicalNumber_ = lineEnds_ + 1;
     continued_ = false;
+    const size_t lineStart = store_.size();
+    size_t lineLength = 0;
     bool found = false;
     while (!found) {
         const char* start = window_ + begin_;
         const char* stop = findLineEnd();
         const size_t length = stop ? size_t(stop - start) : end_ - begin_;
-        if (length != 0) continued_ = start[length - 1] == '\\';
+        // A piece may end inside a letter of two bytes: the whole line is judged below, where the
+        // store holds it; a line cut at the cap is judged by its last piece.
+        if (length != 0) continued_ = endsWithContinuation(start, length);
+        lineLength += length;
         store_.append(start, length);
         if (stop) consumeLineEnd(size_t(stop - window_));
         begin_ += length + (stop ? 1 : 0);
@@ -198,6 +224,8 @@ bool LineReader::readSpilledLine(Line& line, bool intoStore) {
         found = stop != nullptr;
         if (!found && !refill()) break;
     }
+    if (lineLength != 0 && store_.size() - lineStart == lineLength)
+        continued_ = endsWithContinuation(store_.data() + lineStart, lineLength);
     line.text = store_.terminated();
     line.length = store_.size();
     return true;

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace qf {
 namespace {
 
@@ -133,7 +137,21 @@ TEST_P(LineReaderTest, BackslashJoinsLines) {
     auto numbered = readAll("v 1 \\\n2 \\\r\n3\ng a\n", GetParam());
     EXPECT_EQ(numbered.lines, (Lines{"v 1  2  3", "g a"}));
     EXPECT_EQ(numbered.numbers, (Numbers{1, 4}));
+    // A backslash behind a letter of two bytes still continues the line, in any code page.
+    EXPECT_EQ(readAll("g \x83\x5c\\\nb\n", GetParam()).lines, (Lines{"g \x83\x5c b"}));
 }
+
+#if defined(_WIN32)
+// In the double-byte code pages of Japanese, Chinese and Korean Windows, a name may end in a letter
+// whose second byte is the byte of a backslash (katakana so, 0x83 0x5C, in Shift-JIS): the line
+// ends there, and the vertex below it stays a vertex.
+TEST_P(LineReaderTest, WindowsDoubleByteLetterEndingInTheBackslashByteContinuesNothing) {
+    if (!IsDBCSLeadByte(0x83)) GTEST_SKIP() << "not a double-byte code page";
+    auto r = readAll("g \x83\x5c\nv 1 2 3\r\ng \x95\x5c\r\nf 1 2 3", GetParam());
+    EXPECT_EQ(r.lines, (Lines{"g \x83\x5c", "v 1 2 3", "g \x95\x5c", "f 1 2 3"}));
+    EXPECT_EQ(r.numbers, (Numbers{1, 2, 3, 4}));
+}
+#endif
 
 // A line longer than the cap is cut there, also when it is made of continued lines, and the
 // reader holds at most the cap beside its window however long the line runs.
