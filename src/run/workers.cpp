@@ -46,6 +46,14 @@ intptr_t MessageChannel::call(const std::function<intptr_t()>& work) {
     workReady_.notify_one();
     workDone_.wait(lock, [&] { return done_; });
     pending_ = nullptr;
+    if (failure_) {
+        // Thrown on the serving thread it would leave this thread waiting here for good, and end
+        // the process once the serving thread unwound past the worker it has not joined.
+        const std::exception_ptr failure = std::move(failure_);
+        failure_ = nullptr;
+        lock.unlock();
+        std::rethrow_exception(failure);
+    }
     return result_;
 }
 
@@ -57,9 +65,16 @@ void MessageChannel::serve(const std::function<bool()>& finished) {
         if (pending_ && !done_) {
             const std::function<intptr_t()>* work = pending_;
             lock.unlock();
-            const intptr_t result = (*work)();
+            intptr_t result = 0;
+            std::exception_ptr failure;
+            try {
+                result = (*work)();
+            } catch (...) {
+                failure = std::current_exception();
+            }
             lock.lock();
             result_ = result;
+            failure_ = failure;
             done_ = true;
             workDone_.notify_one();
             continue;
@@ -242,8 +257,10 @@ void countWorker(const ObjImporter* importer, int change) {
 bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* finished,
                  std::function<void()> body) {
     if (finished) finished->store(false);
-    countWorker(&importer, +1);
+    bool counted = false;
     try {
+        countWorker(&importer, +1);
+        counted = true;
         worker = std::thread([finished, owner = &importer, body = std::move(body)] {
             try {
                 body();
@@ -258,10 +275,12 @@ bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* 
         });
         return true;
     } catch (const std::system_error&) {
-        countWorker(&importer, -1);
-        importer.setError(IDS_CANNOT_CREATE_THREAD);
-        return false;
+    } catch (const std::bad_alloc&) {
+        // The thread's record, or the worker's count, needs memory as well: no thread either way.
     }
+    if (counted) countWorker(&importer, -1);  // a worker counted for good would be waited for for good
+    importer.setError(IDS_CANNOT_CREATE_THREAD);
+    return false;
 }
 
 }  // namespace

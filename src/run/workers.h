@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -18,7 +19,8 @@ namespace qf {
 // waits: what a synchronous window message is on Windows. Both sides sleep while they wait.
 class MessageChannel {
 public:
-    // Runs the call on the serving thread and returns its result.
+    // Runs the call on the serving thread and returns its result; what the call throws there is
+    // thrown here, in the caller's thread, as a window message's caller would see it.
     intptr_t call(const std::function<intptr_t()>& work);
     // Runs calls as they come until finished() is true; finished is checked after every call and
     // at least every poll interval.
@@ -35,6 +37,7 @@ private:
     bool done_ = false;
     bool woken_ = false;
     intptr_t result_ = 0;
+    std::exception_ptr failure_;
 };
 
 // A dialog seen from a worker: every call crosses the channel to the dialog's own link.

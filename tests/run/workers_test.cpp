@@ -173,6 +173,39 @@ TEST(Workers, MemoryRunningOutEndsTheReadingWithWhatFailed) {
     }
 }
 
+// The dialog's side of a message needs memory too (the console's dialogs copy the phase's text and
+// the object's name): a shortage there reaches the worker as its own would, and the serving thread
+// goes on until the worker has ended.
+TEST(Workers, MemoryRunningOutInTheDialogEndsTheReadingWithWhatFailed) {
+    struct StarvedDialog : ServedDialog {
+        intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+            if (code == DialogMessage::CurrentObject) throw std::bad_alloc();
+            return ServedDialog::send(code, wParam, lParam);
+        }
+        void addObjectRows(const ObjectRow*, size_t) override { throw std::bad_alloc(); }
+    };
+    for (bool import : {false, true}) {
+        test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
+        if (import) {
+            m.prescan();
+            m.importer.objects[0]->selected = true;
+        }
+        StarvedDialog dialog;
+        MessageChannel channel;
+        ChannelLink link(channel, dialog);
+        std::thread worker;
+        std::atomic<bool> finished{false};
+        ASSERT_TRUE(import ? startImportWorker(m.importer, link, worker, &finished)
+                           : startPrescanWorker(m.importer, link, worker, &finished));
+        channel.serve([&] { return finished.load(); });
+        worker.join();
+        EXPECT_STREQ(m.importer.errorText,
+                     import ? "not enough memory to read the file" : "not enough memory to scan the file");
+        EXPECT_TRUE(m.importer.aborted);
+        EXPECT_EQ(dialog.count(DialogMessage::ReadingDone), 0);
+    }
+}
+
 // What a dialog shows, folded from the messages that reach it: one picture per message that is
 // not a phase, a counter, a progress value or an object name.
 struct ScreenDialog : DialogLink {

@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -106,15 +108,17 @@ int ConsoleUi::optionsDialog(ObjImporter& importer) {
     ChannelLink link(channel, dialog);
     std::thread worker;
     std::atomic<bool> finished{false};
+    // A worker that ran out of memory before it could say it is done has ended all the same. (Made
+    // before the worker starts: from then on nothing may throw before it is joined.)
+    const std::function<bool()> scanOver = [&] {
+        pollInterrupt(importer);
+        return dialog.scanDone || finished.load();
+    };
     if (!startPrescanWorker(importer, link, worker, &finished)) {
         progress_.finish();
         return 0;
     }
-    // A worker that ran out of memory before it could say it is done has ended all the same.
-    channel.serve([&] {
-        pollInterrupt(importer);
-        return dialog.scanDone || finished.load();
-    });
+    channel.serve(scanOver);
     worker.join();
     progress_.finish();
     if (!dialog.message.empty()) messages_.push_back(dialog.message);
@@ -138,19 +142,23 @@ int ConsoleUi::progressDialog(ObjImporter& importer) {
     ChannelLink link(channel, dialog);
     std::thread worker;
     std::atomic<bool> finished{false};
+    // The worker may still send its last messages (the end of a cancelled read): they are served
+    // until it has ended, so that the file is closed only after it. A thread that waits for it
+    // wakes the serving at once; without one (no thread to be had) the serving notices the
+    // finished flag within its poll interval. (Made before the worker starts: from then on
+    // nothing may throw before it is joined.)
+    std::atomic<bool> joined{false};
+    bool waiting = false;
+    const std::function<bool()> readingOver = [&] {
+        pollInterrupt(importer);
+        return dialog.logic.ended() || finished.load();
+    };
+    const std::function<bool()> workerEnded = [&] { return waiting ? joined.load() : finished.load(); };
     if (!startImportWorker(importer, link, worker, &finished)) {
         progress_.finish();
         return 1;  // the run shows the error text
     }
-    channel.serve([&] {
-        pollInterrupt(importer);
-        return dialog.logic.ended() || finished.load();
-    });
-    // The worker may still send its last messages (the end of a cancelled read): serve them until
-    // it has ended, so that the file is closed only after it. A thread that waits for it wakes
-    // the serving at once; without one (no thread to be had) the serving notices the finished
-    // flag within its poll interval.
-    std::atomic<bool> joined{false};
+    channel.serve(readingOver);
     std::thread joiner;
     try {
         joiner = std::thread([&] {
@@ -159,9 +167,12 @@ int ConsoleUi::progressDialog(ObjImporter& importer) {
             channel.wake();
         });
     } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+        // No memory for the thread's record: the same as no thread. Escaping from here would
+        // drop the worker unjoined, which ends the process.
     }
-    const bool waiting = joiner.joinable();
-    channel.serve([&] { return waiting ? joined.load() : finished.load(); });
+    waiting = joiner.joinable();
+    channel.serve(workerEnded);
     if (waiting) joiner.join();
     else worker.join();
     progress_.finish();
