@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX  // std::min and std::max below
+#endif
+#include <windows.h>
+#endif
+
 namespace qf {
 
 namespace {
@@ -136,11 +143,18 @@ std::string joinItemPath(const std::vector<std::string>& rootToItem) {
 std::vector<std::string> splitItemPath(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i)
+    for (size_t i = 0; i <= path.size();) {
         if (i == path.size() || path[i] == '\\' || path[i] == '/') {
             if (i > start) parts.push_back(path.substr(start, i - start));
-            start = i + 1;
+            start = ++i;
+            continue;
         }
+#if defined(_WIN32)
+        // Letter by letter: in a double-byte code page a letter's second byte may be that of '\\'.
+        if (i + 1 < path.size() && IsDBCSLeadByte(static_cast<BYTE>(path[i]))) ++i;
+#endif
+        ++i;
+    }
     return parts;
 }
 

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace qf {
 namespace {
 
@@ -111,6 +115,23 @@ TEST(FolderChooser, ListsOnlyVisibleFoldersAndUsableDrives) {
     EXPECT_TRUE(isRemovableDriveType(2));
     EXPECT_FALSE(isRemovableDriveType(3));
 }
+
+#if defined(_WIN32)
+// In a double-byte code page the second byte of a letter may be the byte of '\\' (Shift-JIS: the
+// katakana so, 0x83 0x5C; the kanji for "table", 0x95 0x5C): the chooser opens a start path through
+// folders named with such letters.
+TEST(FolderChooser, WindowsDoubleByteLettersEndingInTheBackslashByte) {
+    char so[8] = {}, table[8] = {};
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, 0, L"\u30bd", -1, so, sizeof so, nullptr, &lossy) != 3 || lossy ||
+        WideCharToMultiByte(CP_ACP, 0, L"\u8868", -1, table, sizeof table, nullptr, &lossy) != 3 || lossy ||
+        so[1] != '\\')
+        GTEST_SKIP() << "not a double-byte code page";
+    const std::string s = so, t = table;
+    EXPECT_EQ(splitItemPath("C:\\" + t + "\\maps" + s + "\\" + s),
+              (std::vector<std::string>{"C:", t, "maps" + s, s}));
+}
+#endif
 
 }  // namespace
 }  // namespace qf
