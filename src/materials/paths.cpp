@@ -184,7 +184,9 @@ int joinPath(const char* base, const char* relative, char* out, size_t outSize, 
         return b.size() < outSize ? 0 : -1;
     }
     std::string joined;
-    if (r[0] == '/') {
+    if (shareRootLength(r, style) != 0) {
+        joined = r;  // a share named whole, as a drive is
+    } else if (r[0] == '/') {
         // Rooted on the base's drive, or on its share.
         const bool hasDrive = style == PathStyle::Windows && b.size() >= 2 && b[1] == ':';
         joined = (hasDrive ? b.substr(0, 2) : b.substr(0, shareRootLength(b, style))) + r;

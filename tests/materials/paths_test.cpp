@@ -94,6 +94,13 @@ TEST(Paths, WindowsDrivesSharesAndMixedSeparators) {
     EXPECT_EQ(join("\\\\server\\share\\models\\", "\\mats\\", W),
               (std::pair<int, std::string>{0, "//server/share/mats/"}));
     EXPECT_EQ(join("\\\\server\\share\\", "..\\", W).first, -1);
+    // A share named whole is that share, whatever folder it is named from.
+    EXPECT_EQ(join("C:\\models\\", "\\\\server\\share\\mats\\", W),
+              (std::pair<int, std::string>{0, "//server/share/mats/"}));
+    EXPECT_EQ(join("\\\\server\\share\\models\\", "//other/tex/", W),
+              (std::pair<int, std::string>{0, "//other/tex/"}));
+    EXPECT_EQ(join("C:\\models\\", "\\\\server\\share\\..\\", W).first, -1);
+    EXPECT_EQ(join("/home/u/", "//server/share/", PathStyle::Posix), (std::pair<int, std::string>{0, "/server/share/"}));
 }
 
 TEST(Paths, FileExistsOnlyForFiles) {
