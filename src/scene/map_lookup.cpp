@@ -78,6 +78,11 @@ std::string folderKey(std::string_view folder) {
     std::string key(folder);
     toForwardSlashes(key.data());
     while (key.size() > 1 && key.back() == '/') key.pop_back();
+    // The fold drops the dots at the end of a name, as Windows does; "." and ".." are no names,
+    // and "x/." is not "x/..".
+    const size_t cut = key.rfind('/');
+    const std::string_view last = std::string_view(key).substr(cut == std::string::npos ? 0 : cut + 1);
+    if (last == "." || last == "..") key += '/';
     return foldedFileName(key);
 }
 

@@ -67,6 +67,19 @@ TEST_F(LookupFixture, BesideTheLibraryFirstThenTheLastFolderThenTheList) {
     EXPECT_EQ(test::slashed(result->path), at("two/brick.jpg"));
 }
 
+// A folder named by "." or ".." at its end is another folder than its neighbour (Windows drops the
+// dots at the end of a name, never these): both are listed, and each one's maps are found in it.
+TEST_F(LookupFixture, FoldersEndingInDotAndDotDotAreTwoFolders) {
+    dir.write("one/deep/brick.jpg", "");
+    dir.write("one/stone.jpg", "");
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    addSearchPath(imp, dir.path("one/deep/.").c_str());
+    addSearchPath(imp, dir.path("one/deep/..").c_str());
+    EXPECT_EQ(found("stone.jpg"), at("one/deep/../stone.jpg"));
+    EXPECT_EQ(found("brick.jpg"), at("one/deep/./brick.jpg"));
+    EXPECT_EQ(imp.mapSearchPaths.size(), 2u);
+}
+
 #if !defined(_WIN32)
 // (Windows' own file system ignores letter case: there the lookup gets it from the system.)
 TEST_F(LookupFixture, LetterCaseIsIgnoredInEveryPartAndTheExactSpellingWins) {
