@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+#include "support/test_support.h"
 
 namespace qf {
 namespace {
@@ -121,13 +119,8 @@ TEST(FolderChooser, ListsOnlyVisibleFoldersAndUsableDrives) {
 // katakana so, 0x83 0x5C; the kanji for "table", 0x95 0x5C): the chooser opens a start path through
 // folders named with such letters.
 TEST(FolderChooser, WindowsDoubleByteLettersEndingInTheBackslashByte) {
-    char so[8] = {}, table[8] = {};
-    BOOL lossy = FALSE;
-    if (WideCharToMultiByte(CP_ACP, 0, L"\u30bd", -1, so, sizeof so, nullptr, &lossy) != 3 || lossy ||
-        WideCharToMultiByte(CP_ACP, 0, L"\u8868", -1, table, sizeof table, nullptr, &lossy) != 3 || lossy ||
-        so[1] != '\\')
-        GTEST_SKIP() << "not a double-byte code page";
-    const std::string s = so, t = table;
+    const std::string s = test::ansi(L"\u30bd"), t = test::ansi(L"\u8868");
+    if (s.size() != 2 || t.size() != 2 || s[1] != '\\') GTEST_SKIP() << "not a double-byte code page";
     EXPECT_EQ(splitItemPath("C:\\" + t + "\\maps" + s + "\\" + s),
               (std::vector<std::string>{"C:", t, "maps" + s, s}));
 }

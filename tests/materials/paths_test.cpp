@@ -157,14 +157,7 @@ TEST(CaseLookup, KeptListingsFindWhatFreshListingsFind) {
 namespace qf {
 namespace {
 
-// A name in the ANSI code page, as the user's files are named; empty when the code page has no
-// spelling for it.
-std::string ansi(const wchar_t* text) {
-    char out[kPathSize];
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, &lossy);
-    return n > 0 && !lossy ? std::string(out) : std::string();
-}
+using test::ansi;
 
 bool makeFile(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

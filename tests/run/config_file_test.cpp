@@ -259,12 +259,8 @@ TEST_F(ConfigFixture, SearchPathLengthIsBoundedByTheFieldAndTheFile) {
 // In a double-byte code page the second byte of a letter may be the byte of '\\' (katakana so,
 // 0x83 0x5C, in Shift-JIS): the folders of the module and of the OBJ file end at real separators.
 TEST(ConfigPath, WindowsDoubleByteFolders) {
-    wchar_t wide[] = L"\u30bd";
-    char so[8] = {};
-    BOOL lossy = FALSE;
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, so, sizeof so, nullptr, &lossy) != 3 || lossy || so[1] != '\\')
-        GTEST_SKIP() << "not a double-byte code page";
-    const std::string s = so;
+    const std::string s = test::ansi(L"\u30bd");
+    if (s.size() != 2 || s[1] != '\\') GTEST_SKIP() << "not a double-byte code page";
     char path[kPathSize];
     configPathBeside(("C:\\" + s + "\\qf" + s + ".dll").c_str(), path);
     EXPECT_EQ(std::string(path), "C:\\" + s + "\\qf_objimp.cfg");

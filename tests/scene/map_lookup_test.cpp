@@ -233,13 +233,7 @@ TEST_F(LookupFixture, AFilePutInPlaceWhileTheUserIsAskedIsFoundInAnyCase) {
 #endif
 
 #if defined(_WIN32)
-// A name in the ANSI code page; empty when the code page has no spelling for it.
-std::string ansi(const wchar_t* text) {
-    char out[kPathSize];
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, &lossy);
-    return n > 0 && !lossy ? std::string(out) : std::string();
-}
+using test::ansi;
 
 void makeFile(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -8,6 +8,10 @@
 
 #include "obj/prescan.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace qf::test {
 
 intptr_t RecordingLink::send(DialogMessage code, uintptr_t wParam, intptr_t lParam) {
@@ -59,5 +63,14 @@ std::string readFile(const std::string& path) {
     s << in.rdbuf();
     return s.str();
 }
+
+#if defined(_WIN32)
+std::string ansi(const wchar_t* text) {
+    char out[kPathSize];
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, &lossy);
+    return n > 0 && !lossy ? std::string(out) : std::string();
+}
+#endif
 
 }  // namespace qf::test

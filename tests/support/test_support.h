@@ -67,6 +67,12 @@ private:
 
 std::string readFile(const std::string& path);
 
+#if defined(_WIN32)
+// A name in the ANSI code page, as the user's files are named; empty when the code page has no
+// spelling for it. (In Shift-JIS the katakana so, U+30BD, is 0x83 0x5C: its second byte is '\\'.)
+std::string ansi(const wchar_t* text);
+#endif
+
 // The path with '/' for every '\\': the importer writes found paths with '/' (or the platform's
 // separator where it joins a search folder), so tests compare them this way.
 inline std::string slashed(std::string path) {
