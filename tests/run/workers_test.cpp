@@ -125,6 +125,21 @@ struct StarvedLink : DialogLink {
     }
 };
 
+// Runs the scan of m, or its import (after a scan, the first object selected), on a worker thread
+// whose messages the channel serves until the worker has finished.
+void runServedWorker(test::MemoryImport& m, bool import, DialogLink& link, MessageChannel& channel) {
+    if (import) {
+        m.prescan();
+        m.importer.objects[0]->selected = true;
+    }
+    std::thread worker;
+    std::atomic<bool> finished{false};
+    ASSERT_TRUE(import ? startImportWorker(m.importer, link, worker, &finished)
+                       : startPrescanWorker(m.importer, link, worker, &finished));
+    channel.serve([&] { return finished.load(); });
+    worker.join();
+}
+
 // Memory that runs out in a worker ends the run with the reason as its error, never the process.
 TEST(Workers, MemoryRunningOutEndsTheReadingWithWhatFailed) {
     const char* file = "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n";
@@ -152,21 +167,12 @@ TEST(Workers, MemoryRunningOutEndsTheReadingWithWhatFailed) {
     // and its finished flag is what the dialog can wait for.
     for (bool import : {false, true}) {
         test::MemoryImport m(file);
-        if (import) {
-            m.prescan();
-            m.importer.objects[0]->selected = true;
-        }
         ServedDialog dialog;
         MessageChannel channel;
         ChannelLink link(channel, dialog);
         StarvedLink starved(link);
         starved.any = true;
-        std::thread worker;
-        std::atomic<bool> finished{false};
-        ASSERT_TRUE(import ? startImportWorker(m.importer, starved, worker, &finished)
-                           : startPrescanWorker(m.importer, starved, worker, &finished));
-        channel.serve([&] { return finished.load(); });
-        worker.join();
+        runServedWorker(m, import, starved, channel);
         EXPECT_STREQ(m.importer.errorText, "not enough memory to read the file");
         EXPECT_TRUE(m.importer.aborted);
         EXPECT_FALSE(dialog.ended);
@@ -186,19 +192,10 @@ TEST(Workers, MemoryRunningOutInTheDialogEndsTheReadingWithWhatFailed) {
     };
     for (bool import : {false, true}) {
         test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
-        if (import) {
-            m.prescan();
-            m.importer.objects[0]->selected = true;
-        }
         StarvedDialog dialog;
         MessageChannel channel;
         ChannelLink link(channel, dialog);
-        std::thread worker;
-        std::atomic<bool> finished{false};
-        ASSERT_TRUE(import ? startImportWorker(m.importer, link, worker, &finished)
-                           : startPrescanWorker(m.importer, link, worker, &finished));
-        channel.serve([&] { return finished.load(); });
-        worker.join();
+        runServedWorker(m, import, link, channel);
         EXPECT_STREQ(m.importer.errorText,
                      import ? "not enough memory to read the file" : "not enough memory to scan the file");
         EXPECT_TRUE(m.importer.aborted);
