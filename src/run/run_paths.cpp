@@ -23,15 +23,19 @@ bool namesADescriptor(const std::string& path) {
 
 std::string pathBehindLinks(const std::string& path) {
     namespace fs = std::filesystem;
-    fs::path at(path);
+    // Through the program's code page both ways: on Windows the library's own narrow spelling of
+    // a path is another one, which names another file.
+    fs::path at = fileSystemPath(path);
+    std::string spelled = path;
     std::error_code ec;
     // As many links as the system itself follows before it gives up on a loop.
-    for (int hops = 0; hops < 40 && !namesADescriptor(at.string()) && fs::is_symlink(at, ec); ++hops) {
+    for (int hops = 0; hops < 40 && !namesADescriptor(spelled) && fs::is_symlink(at, ec); ++hops) {
         const fs::path next = fs::read_symlink(at, ec);
         if (ec) break;
         at = next.is_absolute() ? next : at.parent_path() / next;
+        if (!narrowName(at, spelled)) break;  // no narrow call could open it: the last one spelled
     }
-    return at.string();
+    return spelled;
 }
 
 }  // namespace qf

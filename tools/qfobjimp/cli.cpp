@@ -13,6 +13,7 @@
 #include "host/host_scene.h"
 #include "host/json_writer.h"
 #include "materials/mtl_reader.h"
+#include "materials/paths.h"
 #include "model/fixed_text.h"
 #include "model/import_model.h"
 #include "model/string_table.h"
@@ -127,10 +128,13 @@ bool checkReadable(const std::string& path, std::ostream& err) {
     return false;
 }
 
+// Paths go to the file system library through the program's code page, and come back through it:
+// on Windows the library's own narrow spelling is another one, which names another file.
 std::string absolutePath(const std::string& path) {
     std::error_code ec;
-    const std::string absolute = fs::absolute(path, ec).string();
-    return ec ? path : absolute;
+    const fs::path absolute = fs::absolute(fileSystemPath(path), ec);
+    std::string spelled;
+    return !ec && narrowName(absolute, spelled) ? spelled : path;
 }
 
 // The importer keeps its paths in fixed fields: a longer one would be cut, and the cut path
@@ -151,9 +155,10 @@ std::string configPathProblem(const Arguments& args) {
 // Whether two paths name one file, the one existing or not: links and "." or ".." do not hide it.
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec) && !ec;
+    if (fs::exists(fileSystemPath(a), ec) && fs::exists(fileSystemPath(b), ec))
+        return fs::equivalent(fileSystemPath(a), fileSystemPath(b), ec) && !ec;
     auto resolved = [&ec](const std::string& path) {
-        const fs::path absolute = fs::absolute(pathBehindLinks(path), ec);
+        const fs::path absolute = fs::absolute(fileSystemPath(pathBehindLinks(path)), ec);
         return ec ? fs::path() : fs::weakly_canonical(absolute, ec);
     };
     const fs::path left = resolved(a);
@@ -167,7 +172,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 // damaged is.
 bool holdsSomethingElse(const std::string& path) {
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(fileSystemPath(path), ec);
     if (ec || !fs::exists(status)) return false;
     if (!fs::is_regular_file(status)) return true;
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -646,9 +651,10 @@ int configCommand(const Arguments& args, const char* argv0, std::ostream& out, s
     }
 
     std::error_code ec;
-    const char* state = loaded                                  ? ""
-                        : fs::exists(importer.configPath, ec) ? " (not readable as an options file: the defaults are shown)"
-                                                              : " (not there yet: the defaults are shown)";
+    const bool there = fs::exists(fileSystemPath(importer.configPath), ec);
+    const char* state = loaded  ? ""
+                        : there ? " (not readable as an options file: the defaults are shown)"
+                                : " (not there yet: the defaults are shown)";
     if (!importer.configPath[0]) out << "options file: none: " << noOptionsFile() << "\n";
     else out << "options file: " << absolutePath(importer.configPath) << state << "\n";
     auto row = [&](const std::string& key, const std::string& value, const std::string& meaning) {

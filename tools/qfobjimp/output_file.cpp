@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "materials/paths.h"
 #include "run/run_paths.h"
 
 #if defined(_WIN32)
@@ -49,12 +50,18 @@ void releaseSlot(int& slot) {
 
 // Opens a new file of a name no other file has, beside path.
 std::FILE* createTemporary(const std::string& path, std::string& temporary) {
-    const fs::path target(path);
+    // Through the program's code page both ways: on Windows the library's own narrow spelling of
+    // the folder is another one.
+    const fs::path target = fileSystemPath(path);
     // The temporary name is a few characters longer than the file's: a long name is cut for it,
     // so that any name the system takes has a temporary one too.
-    std::string shortName = target.filename().string();
+    fs::path::string_type shortName = target.filename().native();
     if (shortName.size() > 200) shortName.resize(200);
-    const std::string stem = (target.parent_path() / ("." + shortName)).string();
+    std::string stem;
+    if (!narrowName(target.parent_path() / (fs::path::string_type(1, '.') + shortName), stem)) {
+        errno = EINVAL;  // a name cut inside a letter has no spelling
+        return nullptr;
+    }
 #if defined(_WIN32)
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -110,7 +117,7 @@ OutputFile::~OutputFile() { discard(); }
 bool OutputFile::open(const std::string& path, std::string& error) {
     discard();
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (fs::is_directory(fileSystemPath(path), ec)) {
         error = "cannot write '" + path + "': it is a folder";
         return false;
     }
@@ -118,7 +125,7 @@ bool OutputFile::open(const std::string& path, std::string& error) {
     // process (--scene /dev/stdout, redirected to a file or not) is written straight, as there is
     // nothing to keep and no file may be put in its place.
     target_ = pathBehindLinks(path);
-    const fs::file_status status = fs::status(target_, ec);
+    const fs::file_status status = fs::status(fileSystemPath(target_), ec);
     if (const int descriptor = openDescriptorNamed(target_); descriptor >= 0) {
         // The process's own open file: written through it, at its place in it, after what the
         // tool wrote there before.
