@@ -101,6 +101,11 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
     XSI::Desktop desktop = app.GetDesktop();
     importer.hostWindow = desktop.GetApplicationWindowHandle();
     desktop.SuspendWin32ControlsHook();
+    bool hookSuspended = true;
+    auto restoreHook = [&] {
+        if (hookSuspended) desktop.RestoreWin32ControlsHook();
+        hookSuspended = false;
+    };
     // The file goes only once no worker reads it any more.
     auto closeFile = [&] {
         ui.waitForWorkers(importer);
@@ -109,48 +114,68 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
     };
     auto finish = [&](int result) {
         if (file) closeFile();
-        desktop.RestoreWin32ControlsHook();
+        restoreHook();
         if (result) desktop.RedrawUI();
         return result;
     };
+    // The host's command log, off while the progress dialog runs.
+    bool commandLogOff = false;
+    CValue commandLog;
+    auto restoreCommandLog = [&] {
+        if (commandLogOff) commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), commandLog});
+        commandLogOff = false;
+    };
 
-    // The saved folder's tree is walked only when a map is not found beside its library.
-    if (loadOptions(importer) && importer.options.mapSearchPath[0])
-        addSearchTree(importer, importer.options.mapSearchPath);
-    if (!importer.lineBuffer.allocate(kLineBufferSize)) {
-        importer.setError(IDS_ERROR_CREATING_MESHES);
-        ui.messageBox(importer, importer.errorText);
-        return finish(0);
-    }
+    try {
+        // The saved folder's tree is walked only when a map is not found beside its library.
+        if (loadOptions(importer) && importer.options.mapSearchPath[0])
+            addSearchTree(importer, importer.options.mapSearchPath);
+        if (!importer.lineBuffer.allocate(kLineBufferSize)) {
+            importer.setError(IDS_ERROR_CREATING_MESHES);
+            ui.messageBox(importer, importer.errorText);
+            return finish(0);
+        }
 
-    if (ui.optionsDialog(importer) == 0) {
-        // A pre-scan that stopped on a file too big to hold says so; a cancel says nothing.
+        if (ui.optionsDialog(importer) == 0) {
+            // A pre-scan that stopped on a file too big to hold says so; a cancel says nothing.
+            if (importer.errorText[0]) ui.messageBox(importer, importer.errorText);
+            desktop.RedrawUI();
+            return finish(0);
+        }
+
+        int dialogResult = 1;
+        if (importer.countSelectedObjects() == 0) {
+            ui.messageBox(importer, loadText(IDS_NOTHING_TO_IMPORT));
+        } else {
+            if (importer.options.replaceScene) commandValue("NewScene", {CValue(), CValue(false)});
+            commandLog = commandValue("GetValue", {XSI::AsciiString("preferences.scripting.cmdlog")});
+            commandLogOff = true;
+            if (commandLog == CValue(true))
+                commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), CValue(false)});
+            dialogResult = ui.progressDialog(importer);
+            restoreCommandLog();
+        }
+
+        if (ui.savesOptions() && !saveOptions(importer)) ui.optionsNotSaved(importer);
+        closeFile();
+        if (dialogResult != 0 && importer.errorText[0] == '\0') {
+            if (!importer.warnings.empty()) ui.warningsDialog(importer);
+            return finish(1);
+        }
         if (importer.errorText[0]) ui.messageBox(importer, importer.errorText);
-        desktop.RedrawUI();
-        return finish(0);
+        restoreHook();
+        return 0;
+    } catch (const std::bad_alloc&) {
+        // Memory that runs out between the dialogs ends the run with the reason, and leaves the
+        // host as it was: its controls hook on again and its command log as the user set it. (The
+        // dialogs have ended their workers.)
+        restoreHook();
+        if (file) closeFile();
+        restoreCommandLog();
+        importer.setOutOfMemory("import the file");
+        ui.messageBox(importer, importer.errorText);
+        return 0;
     }
-
-    int dialogResult = 1;
-    if (importer.countSelectedObjects() == 0) {
-        ui.messageBox(importer, loadText(IDS_NOTHING_TO_IMPORT));
-    } else {
-        if (importer.options.replaceScene) commandValue("NewScene", {CValue(), CValue(false)});
-        const CValue commandLog = commandValue("GetValue", {XSI::AsciiString("preferences.scripting.cmdlog")});
-        if (commandLog == CValue(true))
-            commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), CValue(false)});
-        dialogResult = ui.progressDialog(importer);
-        commandValue("SetValue", {XSI::AsciiString("preferences.scripting.cmdlog"), commandLog});
-    }
-
-    if (ui.savesOptions() && !saveOptions(importer)) ui.optionsNotSaved(importer);
-    closeFile();
-    if (dialogResult != 0 && importer.errorText[0] == '\0') {
-        if (!importer.warnings.empty()) ui.warningsDialog(importer);
-        return finish(1);
-    }
-    if (importer.errorText[0]) ui.messageBox(importer, importer.errorText);
-    desktop.RestoreWin32ControlsHook();
-    return 0;
 }
 
 }  // namespace qf

@@ -10,10 +10,12 @@
 #endif
 
 #include "dialogs/object_selection.h"
+#include "host/host_ui.h"
 #include "model/fixed_text.h"
 #include "model/string_table.h"
 #include "obj/obj_parser.h"
 #include "qfobjimp/console_ui.h"
+#include "run/workers.h"
 #include "scene/map_lookup.h"
 #include "support/scene_access.h"
 #include "support/test_support.h"
@@ -223,6 +225,33 @@ TEST_F(RunFixture, ErrorsEndTheRunWithTheirText) {
     EXPECT_EQ(err, "invalid vertex index\n");
     EXPECT_TRUE(test::sceneObjectNames().empty());
     EXPECT_EQ(hostScene().commands().back(), "SetValue(preferences.scripting.cmdlog, true)");
+}
+
+// Memory that runs out between the dialogs (here in the progress dialog's making) ends the run
+// with the reason, and leaves the host as it was: its controls hook on, its command log back on.
+TEST_F(RunFixture, MemoryRunningOutBetweenTheDialogsLeavesTheHostAsItWas) {
+    dir.write("a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    struct StarvedUi : RunUi {
+        explicit StarvedUi(ConsoleUi& c) : console(c) {}
+        ConsoleUi& console;
+        std::vector<std::string> shown;
+        int optionsDialog(ObjImporter& importer) override { return console.optionsDialog(importer); }
+        int progressDialog(ObjImporter&) override { throw std::bad_alloc(); }
+        void warningsDialog(ObjImporter&) override {}
+        void messageBox(ObjImporter&, const char* text) override { shown.emplace_back(text); }
+        MapSearchUi& mapSearch() override { return console; }
+    };
+    ConsoleUi console(choices, out);
+    StarvedUi ui(console);
+    ObjImporter starved;
+    const int suspensions = XSI::standin::HostUi::instance().hookSuspensions;
+    int ended = -1;
+    EXPECT_NO_THROW(ended = runImport(starved, dir.path("a.obj").c_str(), dir.path("qfObjImp.dll").c_str(), ui));
+    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{"not enough memory to import the file"}));
+    EXPECT_EQ(XSI::standin::HostUi::instance().hookSuspensions, suspensions);
+    EXPECT_EQ(hostScene().preferences()["preferences.scripting.cmdlog"], "true");
+    EXPECT_FALSE(workerRunning(starved));
 }
 
 #if !defined(_WIN32)
