@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -482,7 +483,14 @@ INT_PTR handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         scanDone(*d);
         return TRUE;
     case WM_QF_ADD_ROWS:
-        queueRows(*d, reinterpret_cast<const ObjectRow*>(lParam), size_t(wParam));
+        try {
+            queueRows(*d, reinterpret_cast<const ObjectRow*>(lParam), size_t(wParam));
+        } catch (const std::bad_alloc&) {
+            // Rows the list cannot take are objects the user would neither see nor import: the
+            // dialog ends, and the run says why.
+            d->importer.setOutOfMemory("list the objects");
+            cancel(*d);
+        }
         return TRUE;
     case WM_QF_SHOW_MESSAGE:
         SkinMessageBox(w, loadText(int(wParam)), 0);

@@ -16,6 +16,7 @@
 #include "controls/win32/skin_core.h"
 #include "controls/win32/spinner.h"
 #include "dialogs/options_state.h"
+#include "dialogs/win32/window_link.h"
 #include "obj/input_source.h"
 #include "resources/control_ids.h"
 #include "run/run_paths.h"
@@ -469,6 +470,24 @@ TEST_F(OptionsDialogTest, ObjectsWithoutPolygonsListNoRowButCanBeImported) {
         press(d, IDC_IMPORT);
     });
     EXPECT_EQ(result, 1);
+    EXPECT_EQ(obj.importer.countSelectedObjects(), 0);
+}
+
+// Rows the list has no memory for end the dialog with the reason: objects left out of the list
+// would be left out of the import without a word.
+TEST_F(OptionsDialogTest, RowsTheListHasNoMemoryForEndTheDialogWithTheReason) {
+    ObjFile obj("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
+    bool ended = false;
+    const INT_PTR result = runDialog(obj.importer, [&](HWND d) {
+        ASSERT_TRUE(pumpUntil([&] { return scanOver(d); }, 10000));
+        // A batch larger than the address space: the list's copy of it fails as a shortage would.
+        const ObjectRow row{};
+        SendMessageA(d, WM_QF_ADD_ROWS, WPARAM(size_t(1) << 46), reinterpret_cast<LPARAM>(&row));
+        ended = pumpUntil([&] { return !IsWindowVisible(d); }, 2000);
+    });
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(obj.importer.errorText, "not enough memory to list the objects");
     EXPECT_EQ(obj.importer.countSelectedObjects(), 0);
 }
 
