@@ -266,8 +266,10 @@ bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* 
                 body();
             } catch (const std::bad_alloc&) {
                 // Memory ran out even for ending the dialog: the run learns it from the error
-                // and from the finished flag, which its dialog waits for too.
-                owner->setOutOfMemory("read the file");
+                // and from the finished flag, which its dialog waits for too. An error the
+                // reading met first (a fault of the file, on its line) is the one to report.
+                if (owner->errorText[0]) owner->aborted = true;
+                else owner->setOutOfMemory("read the file");
             }
             if (finished) finished->store(true);
             // The last thing the thread does: from here on the importer may be destroyed.

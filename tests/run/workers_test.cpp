@@ -164,7 +164,8 @@ TEST(Workers, MemoryRunningOutEndsTheReadingWithWhatFailed) {
     }
 
     // Nothing at all gets through to the dialog, not even its end: the worker thread still ends,
-    // and its finished flag is what the dialog can wait for.
+    // and its finished flag is what the dialog can wait for. The error names the step that ran
+    // out first.
     for (bool import : {false, true}) {
         test::MemoryImport m(file);
         ServedDialog dialog;
@@ -173,10 +174,27 @@ TEST(Workers, MemoryRunningOutEndsTheReadingWithWhatFailed) {
         StarvedLink starved(link);
         starved.any = true;
         runServedWorker(m, import, starved, channel);
-        EXPECT_STREQ(m.importer.errorText, "not enough memory to read the file");
+        EXPECT_STREQ(m.importer.errorText, import ? "not enough memory to read the material libraries"
+                                                  : "not enough memory to scan the file");
         EXPECT_TRUE(m.importer.aborted);
         EXPECT_FALSE(dialog.ended);
     }
+}
+
+// A dialog that cannot even be ended, for want of memory on its side, leaves the run the error
+// the reading met first: the file's own fault, on its line, is what the user has to mend.
+TEST(Workers, TheReadingsOwnErrorOutlivesADialogThatCannotBeEnded) {
+    struct UnendingDialog : ServedDialog {
+        void endDialog(intptr_t) override { throw std::bad_alloc(); }
+    };
+    test::MemoryImport m("v 0 0 0\ng a\nf 1 2 3\n");
+    UnendingDialog dialog;
+    MessageChannel channel;
+    ChannelLink link(channel, dialog);
+    runServedWorker(m, true, link, channel);
+    EXPECT_STREQ(m.importer.errorText, "invalid vertex index");
+    EXPECT_EQ(m.importer.errorLine, 3u);
+    EXPECT_TRUE(m.importer.aborted);
 }
 
 // The dialog's side of a message needs memory too (the console's dialogs copy the phase's text and
