@@ -1,22 +1,59 @@
 #include "controls/text_fitting.h"
 
 #include <algorithm>
+#include <vector>
+
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX  // std::max below
+#endif
+#include <windows.h>
+#endif
 
 namespace qf {
 
+namespace {
+
+// The offsets at which the letters of text start, and its end. In a double-byte code page the
+// second byte of a letter may have the value of '\\' or of any letter of ASCII: a path is searched
+// and cut only at these.
+std::vector<size_t> letterStarts(const std::string& text) {
+    std::vector<size_t> starts;
+    starts.reserve(text.size() + 1);
+    for (size_t i = 0; i < text.size();) {
+        starts.push_back(i);
+#if defined(_WIN32)
+        if (i + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[i]))) ++i;
+#endif
+        ++i;
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+}  // namespace
+
 std::string fitPathToWidth(std::string path, int maxWidth, const MeasureText& measure) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    const size_t cut = path.rfind('\\');
+    const std::vector<size_t> starts = letterStarts(path);
+    size_t cut = std::string::npos;
+    for (size_t i : starts)
+        if (i < path.size() && (path[i] == '/' || path[i] == '\\')) {
+            path[i] = '\\';
+            cut = i;
+        }
     if (cut == std::string::npos) return path;
     const std::string directory = path.substr(0, cut), file = path.substr(cut);
     auto fits = [&](const std::string& text) { return measure(text) <= maxWidth; };
     if (fits(path)) return path;
-    for (long k = long(directory.size()) - 3; k >= 0; --k) {
-        const std::string candidate = directory.substr(0, size_t(k)) + "..." + file;
+    // The folders lose letters from their end, then the file's name does.
+    for (auto k = starts.rbegin(); k != starts.rend(); ++k) {
+        if (*k + 3 > directory.size()) continue;
+        const std::string candidate = directory.substr(0, *k) + "..." + file;
         if (fits(candidate)) return candidate;
     }
-    for (long m = long(file.size()) - 1; m >= 0; --m) {
-        const std::string candidate = ".." + file.substr(0, size_t(m)) + "...";
+    for (auto m = starts.rbegin(); m != starts.rend(); ++m) {
+        if (*m < cut || *m == path.size()) continue;
+        const std::string candidate = ".." + file.substr(0, *m - cut) + "...";
         if (fits(candidate)) return candidate;
     }
     return "!";

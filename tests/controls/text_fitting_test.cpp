@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_support.h"
+
 namespace qf {
 namespace {
 
@@ -19,6 +21,23 @@ TEST(FitPath, DirectoryFirstThenFileThenBang) {
     EXPECT_EQ(fitPathToWidth(path, 4 * 7, fixedWidth), "!");
     EXPECT_EQ(fitPathToWidth("wood.tga", 7, fixedWidth), "wood.tga");
 }
+
+#if defined(_WIN32)
+// In a double-byte code page the second byte of a letter may be the byte of '\\' (Shift-JIS: the
+// katakana so, 0x83 0x5C): such a letter is neither a separator nor cut in two.
+TEST(FitPath, WindowsDoubleByteLettersStayWhole) {
+    const std::string so = test::ansi(L"\u30bd");
+    if (so.size() != 2 || so[1] != '\\') GTEST_SKIP() << "not a double-byte code page";
+    const std::string path = "C:\\" + so + so + so + "\\" + so + so + ".tga";
+    EXPECT_EQ(fitPathToWidth(path, 1000, fixedWidth), path);
+    // Room for a byte more than the folder's drive and the whole name, then than the name's first
+    // letter: the byte would cut a letter.
+    const std::string folderCut = "C:\\...\\" + so + so + ".tga";
+    EXPECT_EQ(fitPathToWidth(path, fixedWidth(folderCut) + 7, fixedWidth), folderCut);
+    const std::string nameCut = "..\\" + so + "...";
+    EXPECT_EQ(fitPathToWidth(path, fixedWidth(nameCut) + 7, fixedWidth), nameCut);
+}
+#endif
 
 TEST(MessageBoxText, LinesSizeAndIcon) {
     EXPECT_EQ(messageLines("not enough memory\n\nto create 5 polygons"),
