@@ -12,11 +12,6 @@
 
 namespace qf {
 
-namespace {
-
-// The offsets at which the letters of text start, and its end. In a double-byte code page the
-// second byte of a letter may have the value of '\\' or of any letter of ASCII: a path is searched
-// and cut only at these.
 std::vector<size_t> letterStarts(const std::string& text) {
     std::vector<size_t> starts;
     starts.reserve(text.size() + 1);
@@ -30,8 +25,6 @@ std::vector<size_t> letterStarts(const std::string& text) {
     starts.push_back(text.size());
     return starts;
 }
-
-}  // namespace
 
 std::string fitPathToWidth(std::string path, int maxWidth, const MeasureText& measure) {
     const std::vector<size_t> starts = letterStarts(path);

@@ -10,6 +10,11 @@ namespace qf {
 // Width in pixels of a text, as the device measures it.
 using MeasureText = std::function<int(const std::string&)>;
 
+// The offsets at which the letters of text start, and its end. In a double-byte code page the
+// second byte of a letter may have the value of '\\' or of any letter of ASCII: paths are searched
+// and cut only at these.
+std::vector<size_t> letterStarts(const std::string& text);
+
 // Shortens a path with "..." until it fits maxWidth: the directory is cut first, then the file
 // name; "!" when nothing fits. '/' becomes '\'; a path without a folder is left as it is.
 std::string fitPathToWidth(std::string path, int maxWidth, const MeasureText& measure);

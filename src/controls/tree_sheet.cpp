@@ -3,12 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX  // std::min and std::max below
-#endif
-#include <windows.h>
-#endif
+#include "controls/text_fitting.h"
 
 namespace qf {
 
@@ -143,18 +138,11 @@ std::string joinItemPath(const std::vector<std::string>& rootToItem) {
 std::vector<std::string> splitItemPath(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
-    for (size_t i = 0; i <= path.size();) {
+    for (size_t i : letterStarts(path))
         if (i == path.size() || path[i] == '\\' || path[i] == '/') {
             if (i > start) parts.push_back(path.substr(start, i - start));
-            start = ++i;
-            continue;
+            start = i + 1;
         }
-#if defined(_WIN32)
-        // Letter by letter: in a double-byte code page a letter's second byte may be that of '\\'.
-        if (i + 1 < path.size() && IsDBCSLeadByte(static_cast<BYTE>(path[i]))) ++i;
-#endif
-        ++i;
-    }
     return parts;
 }
 
