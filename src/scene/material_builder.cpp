@@ -166,8 +166,16 @@ XSI::Material createHostMaterial(char* wanted, size_t size, LibraryNames& names)
 
 namespace {
 
-// One file, however its path is spelt: "tex//a.png", "./tex/a.png" and "x/../tex/a.png" are one.
-std::string fileKey(const char* path) { return std::filesystem::path(path).lexically_normal().generic_string(); }
+// One file, however its path is spelt: "tex//a.png", "./tex/a.png" and "x/../tex/a.png" are one;
+// on Windows, where names ignore letter case, "Tex/Wood.JPG" and "tex/wood.jpg" too.
+std::string fileKey(const char* path) {
+    const std::filesystem::path normal = fileSystemPath(path).lexically_normal();
+#if defined(_WIN32)
+    std::string narrow;
+    if (narrowName(std::filesystem::path(normal.generic_wstring()), narrow)) return foldedFileName(narrow);
+#endif
+    return normal.generic_string();
+}
 
 }  // namespace
 

@@ -75,23 +75,17 @@ TEST_F(LibraryFixture, NamesKeptThroughARunCountOnAsTheLibraryWould) {
     EXPECT_EQ(unique("wood"), "wood_4");  // the library itself agrees
 }
 
-// One clip per map file: files whose base names meet get clips of their own, under the name the
-// host gives the second; a file used again, however its path is spelt, is connected to its clip.
-TEST_F(LibraryFixture, ClipsAreMadeOncePerFileAndPlacedOnlyWhereNotDefault) {
-    test::TempDir dir;
-    std::string obj = "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\nusemtl b\nf 3 2 1\n";
-    ObjImporter imp;
-    for (const char* mtl : {"newmtl a\nmap_Kd -s 1 1 1 -o 0 0 0 a\\wood.jpg\nmap_Ke wood.tga\n",
-                            "newmtl b\nmap_Kd -s 2 2 b\\wood.png\nmap_Ka 1.tga\n",
-                            "newmtl c\nmap_Ks ./a//wood.jpg\nmap_bump x/../b/wood.png\n"}) {
-        imp.materials.push_back(std::make_unique<MtlMaterial>());
+// Reads one material from each MTL text, all used by one mesh of two polygons (materials 0 and
+// 1), and builds them with no map search.
+void buildMaterialsOf(ObjImporter& imp, std::initializer_list<const char*> mtls) {
+    for (const char* mtl : mtls) {
         std::string text = mtl;
         MemorySource source(text.data(), text.size());
         ObjImporter reader;
         parseMtlFile(reader, source);
-        imp.materials.back() = std::move(reader.materials[0]);
+        imp.materials.push_back(std::move(reader.materials[0]));
+        imp.materials.back()->used = true;
     }
-    imp.materials[0]->used = imp.materials[1]->used = imp.materials[2]->used = true;
     imp.meshes.push_back(std::make_unique<NamedMesh>());
     imp.options.importAsClusters = true;
     Mesh& mesh = imp.meshes.back()->mesh;
@@ -102,12 +96,25 @@ TEST_F(LibraryFixture, ClipsAreMadeOncePerFileAndPlacedOnlyWhereNotDefault) {
     test::RecordingLink link;
     NoMapSearch noSearch;
     buildMaterials(imp, link, noSearch);
-    int clips = 0, placements = 0;
-    for (const auto& c : test::hostScene().commands()) {
-        clips += c.rfind("SICreateImageClip", 0) == 0;
+}
+
+int countCommands(const char* prefix) {
+    int count = 0;
+    for (const auto& c : test::hostScene().commands()) count += c.rfind(prefix, 0) == 0;
+    return count;
+}
+
+// One clip per map file: files whose base names meet get clips of their own, under the name the
+// host gives the second; a file used again, however its path is spelt, is connected to its clip.
+TEST_F(LibraryFixture, ClipsAreMadeOncePerFileAndPlacedOnlyWhereNotDefault) {
+    ObjImporter imp;
+    buildMaterialsOf(imp, {"newmtl a\nmap_Kd -s 1 1 1 -o 0 0 0 a\\wood.jpg\nmap_Ke wood.tga\n",
+                           "newmtl b\nmap_Kd -s 2 2 b\\wood.png\nmap_Ka 1.tga\n",
+                           "newmtl c\nmap_Ks ./a//wood.jpg\nmap_bump x/../b/wood.png\n"});
+    int placements = 0;
+    for (const auto& c : test::hostScene().commands())
         placements += c.find(".repeats.") != std::string::npos || c.find(".min.") != std::string::npos;
-    }
-    EXPECT_EQ(clips, 3);  // wood, wood1 and _1; c's maps use the clips of their files
+    EXPECT_EQ(countCommands("SICreateImageClip"), 3);  // wood, wood1 and _1; c's maps use the clips of their files
     EXPECT_EQ(placements, 2 + 6);  // b's diffuse, and c's bump generator has all six set
     EXPECT_TRUE(test::hasCommand("SICreateImageClip(a/wood.jpg, wood, "));
     EXPECT_TRUE(test::hasCommand("SICreateImageClip(b/wood.png, wood, "));
@@ -120,6 +127,19 @@ TEST_F(LibraryFixture, ClipsAreMadeOncePerFileAndPlacedOnlyWhereNotDefault) {
     EXPECT_FALSE(test::hasCommand("SetValue(Sources.Materials.DefaultLib.b.Phong.Image1"));  // defaults: no call
     EXPECT_EQ(imp.warnings.size(), 6u);
     EXPECT_EQ(imp.warnings[1].rfind("Map not found in Material: \"a\" (wood.tga); looked in ", 0), 0u) << imp.warnings[1];
+}
+
+// Windows names ignore letter case: a map spelt two ways is one file there and gets one clip.
+// Elsewhere the two spellings are two files.
+TEST_F(LibraryFixture, MapsSpeltInOtherCaseShareTheirClipWhereNamesIgnoreCase) {
+    ObjImporter imp;
+    buildMaterialsOf(imp, {"newmtl a\nmap_Kd tex/Wood.JPG\n", "newmtl b\nmap_Kd TEX\\wood.jpg\n"});
+#if defined(_WIN32)
+    EXPECT_EQ(countCommands("SICreateImageClip"), 1);
+    EXPECT_TRUE(test::hasCommand("SIConnectShaderToCnxPoint(Clips.Wood, Sources.Materials.DefaultLib.b.Phong.diffuse"));
+#else
+    EXPECT_EQ(countCommands("SICreateImageClip"), 2);
+#endif
 }
 
 TEST_F(LibraryFixture, ForceBlackAmbientAndUnusedRecords) {
