@@ -146,10 +146,29 @@ void openBranch(HWND tree, HTREEITEM item) {
     });
 }
 
+// A name as Windows compares folder names: its letters in the system's upper case.
+std::wstring foldedName(const std::string& name) {
+    std::wstring wide(name.size(), L'\0');
+    const int n = name.empty() ? 0
+                               : MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), wide.data(), int(wide.size()));
+    wide.resize(size_t(std::max(n, 0)));
+    if (!wide.empty()) CharUpperBuffW(wide.data(), DWORD(wide.size()));
+    return wide;
+}
+
+// The item of that name; failing one spelt the same, the first whose name differs only in letter
+// case (a path typed by hand, "c:\maps" for "C:\Maps").
 HTREEITEM findChild(HWND tree, HTREEITEM first, const std::string& text) {
-    for (HTREEITEM item = first; item; item = nextItem(tree, TVGN_NEXT, item))
-        if (itemText(tree, item) == text) return item;
-    return nullptr;
+    HTREEITEM otherCase = nullptr;
+    std::wstring folded;
+    for (HTREEITEM item = first; item; item = nextItem(tree, TVGN_NEXT, item)) {
+        const std::string name = itemText(tree, item);
+        if (name == text) return item;
+        if (otherCase) continue;
+        if (folded.empty()) folded = foldedName(text);
+        if (foldedName(name) == folded) otherCase = item;
+    }
+    return otherCase;
 }
 
 // Opens the tree along the path as far as its folders exist and selects the deepest one found;

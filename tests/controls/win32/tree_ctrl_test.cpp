@@ -295,6 +295,27 @@ TEST(FolderChooser, OpensAsDeepAsThePathExistsAndACancelKeepsThePath) {
     EXPECT_EQ(seen.limits.ptMinTrackSize.y, 220);
 }
 
+// Folder names ignore letter case: a path typed in other case opens the folders it names.
+TEST(FolderChooser, APathTypedInOtherLetterCaseOpensItsFolders) {
+    ASSERT_EQ(RegisterSkinControls(GetModuleHandleA(nullptr)), 1);
+    const std::string root = tempFolder("qfchooser_case");
+    makeFolder(root);
+    makeFolder(root + "\\Maps");
+    std::string start = root + "\\maps";
+    CharLowerBuffA(start.data(), DWORD(start.size()));  // the drive letter too
+    char path[MAX_PATH];
+    lstrcpynA(path, start.c_str(), sizeof path);
+    ChooserState seen;
+    std::string expectedLabel;
+    choose(path, [&](HWND dialog) {
+        seen = look(dialog);
+        expectedLabel = fitted(GetDlgItem(dialog, kChooserLabelId), root + "\\Maps");
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(seen.caretText, "Maps");
+    EXPECT_EQ(seen.label, expectedLabel);
+}
+
 TEST(FolderChooser, OkConfirmsTheSelectedFolderAndKeepsItsButtonInTheCornerWhenResized) {
     ASSERT_EQ(RegisterSkinControls(GetModuleHandleA(nullptr)), 1);
     const std::string root = tempFolder("qfchooser2");
