@@ -2,6 +2,7 @@
 // checked by the Khronos glTF validator and read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -76,22 +77,68 @@ TEST(Triangulate, ConcavePolygonsAreCutAlongTheirInsideInEitherWinding) {
     }
 }
 
-TEST(Triangulate, PolygonsThatFoldOrAreTooLongBecomeFansOfEveryCorner) {
+// A comb of teeth 1 wide, 2 high and 1 apart on a base 2 * teeth long and 1 high, in the XY
+// plane, counter-clockwise: 4 * teeth + 2 corners, half of the teeth's corners reflex, area
+// 4 * teeth.
+std::vector<float> comb(uint32_t teeth) {
+    std::vector<float> p = {0, 0, 0, float(2 * teeth), 0, 0};
+    for (uint32_t t = teeth; t >= 1; --t) {
+        const float right = float(2 * t);
+        p.insert(p.end(), {right, 3, 0, right - 1, 3, 0, right - 1, 1, 0, right - 2, 1, 0});
+    }
+    return p;
+}
+
+// Every corner number of the triangles lies in the polygon and each triangle has three corners.
+void expectWellFormed(const std::vector<uint32_t>& triangles, uint32_t n) {
+    ASSERT_EQ(triangles.size(), 3u * (n - 2));
+    for (size_t t = 0; t < triangles.size(); t += 3) {
+        EXPECT_LT(std::max({triangles[t], triangles[t + 1], triangles[t + 2]}), n);
+        EXPECT_TRUE(triangles[t] != triangles[t + 1] && triangles[t + 1] != triangles[t + 2] &&
+                    triangles[t] != triangles[t + 2]);
+    }
+}
+
+TEST(Triangulate, LongConcavePolygonsAreCutAlongTheirInside) {
+    // 1202 corners, 600 of them reflex: a fan from corner 0 would cross the gaps between the teeth.
+    const uint32_t teeth = 300, n = 4 * teeth + 2;
+    for (bool reversed : {false, true}) {
+        std::vector<float> points = comb(teeth);
+        if (reversed)
+            for (uint32_t i = 0; i < n / 2; ++i)
+                for (uint32_t k = 0; k < 3; ++k) std::swap(points[3 * i + k], points[3 * (n - 1 - i) + k]);
+        std::vector<uint32_t> triangles;
+        triangulatePolygon(points.data(), n, triangles);
+        expectWellFormed(triangles, n);
+        double sum = 0;
+        int against = 0;
+        for (size_t t = 0; t < triangles.size(); t += 3) {
+            const double a = area2d(points, triangles[t], triangles[t + 1], triangles[t + 2]);
+            against += (a > 0) == reversed;
+            sum += std::fabs(a);
+        }
+        EXPECT_EQ(against, 0) << (reversed ? "clockwise" : "counter-clockwise");
+        EXPECT_DOUBLE_EQ(sum, 4.0 * teeth);
+    }
+}
+
+TEST(Triangulate, PolygonsThatFoldOrCostTooMuchBecomeFansOfTheirRest) {
     std::vector<float> bowTie = {0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 1, 0};
     std::vector<uint32_t> triangles;
     triangulatePolygon(bowTie.data(), 4, triangles);
     EXPECT_EQ(triangles.size(), 6u);
-    std::vector<float> circle;
-    const uint32_t n = kMaxClippedCorners + 1;
-    for (uint32_t i = 0; i < n; ++i)
-        circle.insert(circle.end(), {float(std::cos(i * 6.283185 / n)), float(std::sin(i * 6.283185 / n)), 0});
     triangles.clear();
-    triangulatePolygon(circle.data(), n, triangles);
-    EXPECT_EQ(triangles.size(), 3u * (n - 2));
-    EXPECT_EQ(triangles[0], 0u);
-    triangles.clear();
-    triangulatePolygon(circle.data(), 2, triangles);
+    triangulatePolygon(bowTie.data(), 2, triangles);
     EXPECT_TRUE(triangles.empty());
+    // With a bound of a few tests per corner the comb's cutting stops early and its rest is a fan:
+    // still one triangle per corner but two, none of them made up.
+    const uint32_t teeth = 50, n = 4 * teeth + 2;
+    const std::vector<float> points = comb(teeth);
+    for (uint64_t workPerCorner : {0, 1, 4, 16}) {
+        triangles.clear();
+        detail::triangulatePolygon(points.data(), n, triangles, workPerCorner);
+        expectWellFormed(triangles, n);
+    }
 }
 
 // --- textures ---------------------------------------------------------------------------------

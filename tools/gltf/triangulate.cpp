@@ -6,23 +6,56 @@ namespace qf {
 
 namespace {
 
-void fan(uint32_t first, const std::vector<uint32_t>& corners, std::vector<uint32_t>& triangles) {
-    for (size_t i = first + 1; i + 1 < corners.size(); ++i)
-        triangles.insert(triangles.end(), {corners[first], corners[i], corners[i + 1]});
-}
-
 double cross(double ax, double ay, double bx, double by, double cx, double cy) {
     return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
 }
 
+// The corners still to be cut, as a ring in the polygon's order, and what is known of them. Kept
+// from polygon to polygon so that cutting one allocates nothing once the longest has been seen.
+struct Ring {
+    std::vector<uint32_t> next, prev;
+    std::vector<char> reflex, listed;
+    std::vector<uint32_t> candidates;  // reflex corners, and some that no longer are (stale)
+    size_t stale = 0;
+    uint32_t first = 0;  // the lowest corner number left: where the walk and the fan begin
+    uint32_t size = 0;
+
+    void reset(uint32_t count) {
+        next.resize(count);
+        prev.resize(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            next[i] = i + 1 == count ? 0 : i + 1;
+            prev[i] = i == 0 ? count - 1 : i - 1;
+        }
+        reflex.assign(count, 0);
+        listed.assign(count, 0);
+        candidates.clear();
+        stale = 0;
+        first = 0;
+        size = count;
+    }
+    void remove(uint32_t corner) {
+        next[prev[corner]] = next[corner];
+        prev[next[corner]] = prev[corner];
+        if (corner == first) first = next[corner];
+        --size;
+    }
+    void fan(std::vector<uint32_t>& triangles) const {
+        for (uint32_t c = next[first]; next[c] != first; c = next[c]) triangles.insert(triangles.end(), {first, c, next[c]});
+    }
+};
+
 }  // namespace
 
 void triangulatePolygon(const float* points, uint32_t count, std::vector<uint32_t>& triangles) {
+    detail::triangulatePolygon(points, count, triangles, kClipWorkPerCorner);
+}
+
+void detail::triangulatePolygon(const float* points, uint32_t count, std::vector<uint32_t>& triangles,
+                                uint64_t workPerCorner) {
     if (count < 3) return;
-    std::vector<uint32_t> corners(count);
-    for (uint32_t i = 0; i < count; ++i) corners[i] = i;
-    if (count == 3 || count > kMaxClippedCorners) {
-        fan(0, corners, triangles);
+    if (count == 3) {
+        triangles.insert(triangles.end(), {0, 1, 2});
         return;
     }
     // The polygon's plane by Newell's method; its points are seen along the normal's largest axis.
@@ -44,36 +77,79 @@ void triangulatePolygon(const float* points, uint32_t count, std::vector<uint32_
     const double orientation = (n[drop] >= 0 ? 1.0 : -1.0) * (drop == 1 ? -1.0 : 1.0);
     auto x = [&](uint32_t c) { return double(points[3 * c + u]); };
     auto y = [&](uint32_t c) { return double(points[3 * c + v]); };
+    auto turn = [&](uint32_t a, uint32_t b, uint32_t p) { return orientation * cross(x(a), y(a), x(b), y(b), x(p), y(p)); };
 
-    // Ear clipping: walk round the polygon, cutting off every corner whose triangle holds no other
-    // corner; a full round without a cut means the rest is no simple polygon.
-    size_t i = 0, misses = 0;
-    while (corners.size() > 3) {
-        const size_t size = corners.size();
-        if (i >= size) i = 0;
-        const uint32_t a = corners[(i + size - 1) % size], b = corners[i], c = corners[(i + 1) % size];
-        bool ear = orientation * cross(x(a), y(a), x(b), y(b), x(c), y(c)) > 0;  // not reflex, not flat
-        for (size_t k = 0; k < size && ear; ++k) {
-            const uint32_t p = corners[k];
-            if (p == a || p == b || p == c) continue;
-            const double d1 = orientation * cross(x(a), y(a), x(b), y(b), x(p), y(p));
-            const double d2 = orientation * cross(x(b), y(b), x(c), y(c), x(p), y(p));
-            const double d3 = orientation * cross(x(c), y(c), x(a), y(a), x(p), y(p));
-            ear = !(d1 >= 0 && d2 >= 0 && d3 >= 0);
+    // The commonest polygon after the triangle, a convex quad, cut as the walk below would cut it.
+    if (count == 4 && turn(3, 0, 1) > 0 && turn(0, 1, 2) > 0 && turn(1, 2, 3) > 0 && turn(2, 3, 0) > 0) {
+        triangles.insert(triangles.end(), {3, 0, 1, 1, 2, 3});
+        return;
+    }
+    thread_local Ring ring;
+    ring.reset(count);
+    auto& reflex = ring.reflex;
+    auto& listed = ring.listed;
+    auto& candidates = ring.candidates;
+    auto& stale = ring.stale;
+    // Only a corner that does not turn the polygon's way (reflex or flat) can lie in an ear of a
+    // simple polygon; those are the corners an ear is checked against. A corner that turns the
+    // polygon's way once its neighbour is cut stays listed until the list is half such corners.
+    auto judge = [&](uint32_t corner) {
+        const bool was = reflex[corner];
+        reflex[corner] = turn(ring.prev[corner], corner, ring.next[corner]) <= 0;
+        if (reflex[corner] && !listed[corner]) {
+            listed[corner] = 1;
+            candidates.push_back(corner);
+        } else if (was && !reflex[corner]) {
+            ++stale;
+        }
+    };
+    for (uint32_t i = 0; i < count; ++i) judge(i);
+
+    // Ear clipping: walk round the polygon, cutting off every corner whose triangle holds no
+    // candidate; a full round without a cut means the rest is no simple polygon. The work is
+    // bounded by the corners, so that a polygon of many reflex corners cannot stall the export:
+    // what is left when it runs out is cut as a fan.
+    const uint64_t limit = uint64_t(count) * workPerCorner;
+    uint64_t spent = 0;
+    uint32_t b = ring.first, misses = 0;
+    while (ring.size > 3) {
+        const uint32_t a = ring.prev[b], c = ring.next[b];
+        bool ear = !reflex[b];
+        for (size_t k = 0; k < candidates.size() && ear && spent < limit; ++k, ++spent) {
+            const uint32_t p = candidates[k];
+            if (!reflex[p] || p == a || p == c) continue;
+            ear = !(turn(a, b, p) >= 0 && turn(b, c, p) >= 0 && turn(c, a, p) >= 0);
+        }
+        if (++spent > limit) {
+            ring.fan(triangles);
+            return;
         }
         if (ear) {
             triangles.insert(triangles.end(), {a, b, c});
-            corners.erase(corners.begin() + std::ptrdiff_t(i));
-            if (i > 0) --i;  // the corner before may have become an ear
+            const bool wasFirst = b == ring.first;
+            ring.remove(b);
+            judge(a);
+            judge(c);
+            if (2 * stale > candidates.size()) {
+                size_t kept = 0;
+                for (uint32_t p : candidates) {
+                    if (reflex[p]) candidates[kept++] = p;
+                    else listed[p] = 0;
+                }
+                candidates.resize(kept);
+                stale = 0;
+            }
+            b = wasFirst ? c : a;  // the corner before may have become an ear
             misses = 0;
-        } else if (++misses >= size) {
-            fan(0, corners, triangles);
+        } else if (++misses >= ring.size) {
+            ring.fan(triangles);
             return;
         } else {
-            ++i;
+            b = c;
         }
     }
-    triangles.insert(triangles.end(), {corners[0], corners[1], corners[2]});
+    const uint32_t first = ring.first;
+    triangles.insert(triangles.end(), {first, ring.next[first], ring.next[ring.next[first]]});
 }
 
 }  // namespace qf
