@@ -65,6 +65,9 @@ intptr_t ProgressDialogLogic::handle(DialogLink& self, DialogMessage code, uintp
         } catch (const std::bad_alloc&) {
             // Thrown here it would end the dialog's thread with the worker still waiting.
             importer_.setOutOfMemory("build the scene");
+        } catch (...) {
+            if (!importer_.errorText[0]) importer_.setError(IDS_ERROR_CREATING_MESHES);
+            importer_.aborted = true;
         }
         end(importer_.aborted ? 0 : 1);
         break;
@@ -169,13 +172,19 @@ int runImport(ObjImporter& importer, const char* objPath, const char* moduleFile
         // Memory that runs out between the dialogs ends the run with the reason, and leaves the
         // host as it was: its controls hook on again and its command log as the user set it. (The
         // dialogs have ended their workers.)
-        restoreHook();
-        if (file) closeFile();
-        restoreCommandLog();
         importer.setOutOfMemory("import the file");
-        ui.messageBox(importer, importer.errorText);
-        return 0;
+    } catch (...) {
+        // Anything else is a fault of ours; the host is left as it was all the same, and the file
+        // is closed only once no worker reads it.
+        importer.setError(IDS_ERROR_CREATING_MESHES);
+        importer.errorLine = 0;
+        importer.aborted = true;
     }
+    restoreHook();
+    if (file) closeFile();
+    restoreCommandLog();
+    ui.messageBox(importer, importer.errorText);
+    return 0;
 }
 
 }  // namespace qf

@@ -270,6 +270,11 @@ bool startWorker(ObjImporter& importer, std::thread& worker, std::atomic<bool>* 
                 // reading met first (a fault of the file, on its line) is the one to report.
                 if (owner->errorText[0]) owner->aborted = true;
                 else owner->setOutOfMemory("read the file");
+            } catch (...) {
+                // Anything else is a fault of ours, not of the file. Left to leave the thread it
+                // would end the host's whole process, and the user's scene with it.
+                if (!owner->errorText[0]) owner->setError(IDS_ERROR_CREATING_MESHES);
+                owner->aborted = true;
             }
             if (finished) finished->store(true);
             // The last thing the thread does: from here on the importer may be destroyed.

@@ -5,6 +5,7 @@
 
 #include <new>
 #include <sstream>
+#include <stdexcept>
 #if !defined(_WIN32)
 #include <sys/stat.h>
 #endif
@@ -110,17 +111,28 @@ TEST(ProgressDialogLogic, MemoryRunningOutWhileBuildingEndsTheDialogWithWhatFail
     ASSERT_FALSE(m.importer.aborted) << m.importer.errorText;
     struct StarvedDialog : test::RecordingLink {
         intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
-            if (code == DialogMessage::Phase && wParam == IDS_BUILDING_SCENE) throw std::bad_alloc();
+            if (code == DialogMessage::Phase && wParam == IDS_BUILDING_SCENE) {
+                if (starved) throw std::bad_alloc();
+                throw std::logic_error("fault");
+            }
             return RecordingLink::send(code, wParam, lParam);
         }
-    } dialog;
-    NoMapSearch search;
-    ProgressDialogLogic logic(m.importer, search);
-    logic.handle(dialog, DialogMessage::ReadingDone, 0, 0);
-    EXPECT_TRUE(logic.ended());
-    EXPECT_EQ(logic.result(), 0);
-    EXPECT_STREQ(m.importer.errorText, "not enough memory to build the scene");
-    EXPECT_TRUE(m.importer.aborted);
+        bool starved = true;
+    };
+    // Anything else thrown, a fault of ours, ends it the same way with the general error.
+    for (bool starved : {true, false}) {
+        m.importer.aborted = false;
+        m.importer.errorText[0] = '\0';
+        StarvedDialog dialog;
+        dialog.starved = starved;
+        NoMapSearch search;
+        ProgressDialogLogic logic(m.importer, search);
+        logic.handle(dialog, DialogMessage::ReadingDone, 0, 0);
+        EXPECT_TRUE(logic.ended());
+        EXPECT_EQ(logic.result(), 0);
+        EXPECT_STREQ(m.importer.errorText, starved ? "not enough memory to build the scene" : "error creating meshes");
+        EXPECT_TRUE(m.importer.aborted);
+    }
 }
 
 TEST_F(RunFixture, OneMeshPerObjectWithUvsPivotsAndMaterials) {
@@ -229,29 +241,37 @@ TEST_F(RunFixture, ErrorsEndTheRunWithTheirText) {
 
 // Memory that runs out between the dialogs (here in the progress dialog's making) ends the run
 // with the reason, and leaves the host as it was: its controls hook on, its command log back on.
+// Anything else thrown there, a fault of ours, does the same with the general error.
 TEST_F(RunFixture, MemoryRunningOutBetweenTheDialogsLeavesTheHostAsItWas) {
     dir.write("a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     struct StarvedUi : RunUi {
-        explicit StarvedUi(ConsoleUi& c) : console(c) {}
+        StarvedUi(ConsoleUi& c, bool s) : console(c), starved(s) {}
         ConsoleUi& console;
+        bool starved;
         std::vector<std::string> shown;
         int optionsDialog(ObjImporter& importer) override { return console.optionsDialog(importer); }
-        int progressDialog(ObjImporter&) override { throw std::bad_alloc(); }
+        int progressDialog(ObjImporter&) override {
+            if (starved) throw std::bad_alloc();
+            throw std::logic_error("fault");
+        }
         void warningsDialog(ObjImporter&) override {}
         void messageBox(ObjImporter&, const char* text) override { shown.emplace_back(text); }
         MapSearchUi& mapSearch() override { return console; }
     };
-    ConsoleUi console(choices, out);
-    StarvedUi ui(console);
-    ObjImporter starved;
-    const int suspensions = XSI::standin::HostUi::instance().hookSuspensions;
-    int ended = -1;
-    EXPECT_NO_THROW(ended = runImport(starved, dir.path("a.obj").c_str(), dir.path("qfObjImp.dll").c_str(), ui));
-    EXPECT_EQ(ended, 0);
-    EXPECT_EQ(ui.shown, (std::vector<std::string>{"not enough memory to import the file"}));
-    EXPECT_EQ(XSI::standin::HostUi::instance().hookSuspensions, suspensions);
-    EXPECT_EQ(hostScene().preferences()["preferences.scripting.cmdlog"], "true");
-    EXPECT_FALSE(workerRunning(starved));
+    for (bool starved : {true, false}) {
+        ConsoleUi console(choices, out);
+        StarvedUi ui(console, starved);
+        ObjImporter faulted;
+        const int suspensions = XSI::standin::HostUi::instance().hookSuspensions;
+        int ended = -1;
+        EXPECT_NO_THROW(ended = runImport(faulted, dir.path("a.obj").c_str(), dir.path("qfObjImp.dll").c_str(), ui));
+        EXPECT_EQ(ended, 0);
+        EXPECT_EQ(ui.shown, (std::vector<std::string>{starved ? "not enough memory to import the file"
+                                                              : "error creating meshes"}));
+        EXPECT_EQ(XSI::standin::HostUi::instance().hookSuspensions, suspensions);
+        EXPECT_EQ(hostScene().preferences()["preferences.scripting.cmdlog"], "true");
+        EXPECT_FALSE(workerRunning(faulted));
+    }
 }
 
 #if !defined(_WIN32)

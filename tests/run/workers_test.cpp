@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <stdexcept>
 
 #include "model/string_table.h"
 #include "obj/prescan.h"
@@ -216,6 +217,28 @@ TEST(Workers, MemoryRunningOutInTheDialogEndsTheReadingWithWhatFailed) {
         runServedWorker(m, import, link, channel);
         EXPECT_STREQ(m.importer.errorText,
                      import ? "not enough memory to read the file" : "not enough memory to scan the file");
+        EXPECT_TRUE(m.importer.aborted);
+        EXPECT_EQ(dialog.count(DialogMessage::ReadingDone), 0);
+    }
+}
+
+// Anything else thrown on the dialog's side (a fault of ours, not of the file) ends the reading
+// with an error as well: left to leave the worker's thread it would end the whole process.
+TEST(Workers, AnyOtherFailureInTheDialogEndsTheReadingNotTheProcess) {
+    struct FaultyDialog : ServedDialog {
+        intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
+            if (code == DialogMessage::CurrentObject) throw std::logic_error("fault");
+            return ServedDialog::send(code, wParam, lParam);
+        }
+        void addObjectRows(const ObjectRow*, size_t) override { throw std::logic_error("fault"); }
+    };
+    for (bool import : {false, true}) {
+        test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
+        FaultyDialog dialog;
+        MessageChannel channel;
+        ChannelLink link(channel, dialog);
+        runServedWorker(m, import, link, channel);
+        EXPECT_STREQ(m.importer.errorText, "error creating meshes");
         EXPECT_TRUE(m.importer.aborted);
         EXPECT_EQ(dialog.count(DialogMessage::ReadingDone), 0);
     }

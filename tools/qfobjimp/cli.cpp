@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <iomanip>
 #include <new>
@@ -711,6 +712,11 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         // Memory the passes do not report themselves (the stand-in scene, the outputs' texts):
         // the unwinding has removed the unfinished output files.
         err << "qfobjimp: not enough memory\n";
+        return 1;
+    } catch (const std::exception& e) {
+        // A fault of the tool's own: said as such rather than ended by the runtime, and the
+        // unfinished output files are gone as above.
+        err << "qfobjimp: internal error: " << e.what() << "\n";
         return 1;
     }
     return usageError(err, args, "expected a command");
