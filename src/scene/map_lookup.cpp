@@ -147,6 +147,8 @@ std::vector<std::string> takeFolder(ObjImporter& importer, MapLookupState& state
                 below.push_back(join(p.folder, name));
             continue;
         }
+        // Only a regular file is a map: a pipe or a device would block or never end when read.
+        if (!entry.is_regular_file(typeError)) continue;
         auto [holder, added] = state.holders.try_emplace(foldedFileName(name), MapLookupState::Holder{index, name});
         if (!added && holder->second.folder == index && name < holder->second.name) holder->second.name = name;
     }
@@ -177,7 +179,7 @@ const std::unordered_map<std::string, std::string>& filesOf(MapLookupState& stat
     for (fs::directory_iterator it(listedFolder(folder), ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
         std::error_code typeError;
-        if (it->is_directory(typeError) || !narrowName(it->path().filename(), name)) continue;
+        if (!it->is_regular_file(typeError) || !narrowName(it->path().filename(), name)) continue;
         auto [slot, first] = entry->second.try_emplace(foldedFileName(name), name);
         if (!first && name < slot->second) slot->second = name;
     }

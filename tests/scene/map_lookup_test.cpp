@@ -173,6 +173,20 @@ TEST_F(LookupFixture, MapsThatAreNoRegularFilesAreNotFound) {
     EXPECT_FALSE(find("zero.png", found));
     ASSERT_EQ(imp.warnings.size(), 2u);
     EXPECT_EQ(imp.warnings[0], "not a regular file (a device or a pipe): \"" + dir.path("fifo.png") + "\"");
+
+    // Nor in a search folder, whether named exactly or in other letter case, nor in the folder
+    // of the last find: the real file further down the list is taken.
+    dir.write("one/stone.png", "");
+    dir.write("two/pipe.png", "");
+    dir.write("two/zero.png", "");
+    ASSERT_EQ(mkfifo(dir.path("one/Pipe.png").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.path("one/zero.png"));
+    setCurrentMtlFolder((dir.root() + "/lib/").c_str());
+    addSearchPath(imp, dir.path("one").c_str());
+    addSearchPath(imp, dir.path("two").c_str());
+    EXPECT_EQ(this->found("ZERO.png"), at("two/zero.png"));
+    EXPECT_EQ(this->found("stone.png"), at("one/stone.png"));
+    EXPECT_EQ(this->found("pipe.png"), at("two/pipe.png"));  // not one/Pipe.png, the last folder's
 }
 #endif
 
