@@ -19,7 +19,8 @@ enum class MapKind : int32_t {
     Reflection = 9,
 };
 
-constexpr int kMapFileNameSize = 160;
+// A map's name is a path: it holds as much as every path buffer of the lookup does.
+constexpr int kMapFileNameSize = 260;
 // Material names are cut to this field in the MTL reader and in the OBJ parse pass alike, so a
 // long name still finds its record.
 constexpr size_t kMaterialNameSize = 128;

@@ -103,6 +103,10 @@ TEST(MtlMaps, OptionsAndNames) {
     EXPECT_STREQ(map("map_Kd -bm")->fileName, "");
     EXPECT_FLOAT_EQ(map("map_bump -bm")->bumpFactor, 0);
 
+    // A name as long as a path may be is kept whole: cut, not even its bare name could be found.
+    const std::string deep = "C:\\Users\\someone\\Documents\\3dsMax\\sceneassets\\images\\" +
+                             std::string(150, 'w') + "_BaseColor.png";
+    EXPECT_EQ(map("map_Kd " + deep)->fileName, deep);
     std::string longName(300, 'x');
     EXPECT_EQ(std::strlen(map("map_Kd " + longName + " " + longName)->fileName), size_t(kMapFileNameSize - 1));
 }
