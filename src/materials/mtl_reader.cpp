@@ -1,5 +1,6 @@
 #include "materials/mtl_reader.h"
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <unordered_set>
@@ -28,6 +29,10 @@ struct Words {
 
 float number(const char* word) { return parseFloat(word); }
 
+// NaN and the infinities ("nan", "inf", or a number beyond the float range) are no value the
+// host could use: a statement or option that gives one keeps what it had.
+bool usable(float value) { return std::isfinite(value); }
+
 bool startsWithNoCase(const char* text, const char* prefix) {
     for (; *prefix; ++text, ++prefix) {
         char a = *text, b = *prefix;
@@ -55,9 +60,10 @@ int readNumbers(const Words& w, int i, float* values) {
     int taken = 0;
     while (taken < 3 && i + taken < w.count) {
         bool consumed = false;
-        double v = parseReal(w[i + taken], consumed);
+        const float v = static_cast<float>(parseReal(w[i + taken], consumed));
         if (!consumed) break;
-        values[taken++] = static_cast<float>(v);
+        if (usable(v)) values[taken] = v;
+        ++taken;
     }
     return taken;
 }
@@ -94,7 +100,7 @@ std::unique_ptr<MtlMap> parseMapStatement(const char* const* words, int count, f
         if (equalsNoCase(option, "-type")) {
             i += 2;
         } else if (equalsNoCase(option, "-bm")) {
-            map->bumpFactor = number(w[i + 1]);
+            if (const float factor = number(w[i + 1]); usable(factor)) map->bumpFactor = factor;
             i += 2;
         } else if (equalsNoCase(option, "-o")) {
             i += 1 + readNumbers(w, i + 1, map->offset);
@@ -146,14 +152,15 @@ uint64_t parseMtlFile(ObjImporter& importer, InputSource& file) {
         }
         if (!current) continue;
         if (equalsNoCase(keyword, "Ns")) {
-            current->shininess = number(w[1]) / 100.0f;
+            if (const float shininess = number(w[1]) / 100.0f; usable(shininess)) current->shininess = shininess;
         } else if (equalsNoCase(keyword, "Tr") || equalsNoCase(keyword, "d")) {
-            current->opacity = number(w[1]);
+            if (const float opacity = number(w[1]); usable(opacity)) current->opacity = opacity;
         } else if (equalsNoCase(keyword, "Tf")) {
             // The mean of the three values; missing ones count as 0.
             float opacity = number(w[1]);
             opacity = number(w[2]) + opacity;
-            current->opacity = (number(w[3]) + opacity) / 3.0f;
+            opacity = (number(w[3]) + opacity) / 3.0f;
+            if (usable(opacity)) current->opacity = opacity;
         } else if (equalsNoCase(keyword, "Ka") || equalsNoCase(keyword, "Kd") || equalsNoCase(keyword, "Ks") ||
                    equalsNoCase(keyword, "Ke")) {
             if (count < 4) continue;
@@ -163,6 +170,7 @@ uint64_t parseMtlFile(ObjImporter& importer, InputSource& file) {
             else if (equalsNoCase(keyword, "Kd")) target = current->diffuse;
             else if (equalsNoCase(keyword, "Ks")) target = current->specular;
             if (!target) continue;  // Ke: accepted, nothing reads it
+            if (!usable(rgb[0]) || !usable(rgb[1]) || !usable(rgb[2])) continue;
             std::memcpy(target, rgb, sizeof rgb);
             if (target == current->specular && rgb[0] + rgb[1] + rgb[2] == 0.0f)
                 current->specular[0] = current->specular[1] = current->specular[2] = 0.9f;

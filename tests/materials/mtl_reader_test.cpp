@@ -62,6 +62,31 @@ TEST(MtlStatements, ColoursOpacityShininess) {
     EXPECT_FLOAT_EQ(m[3]->opacity, 0.1f);  // missing values count as 0
 }
 
+// "nan", "inf" and numbers beyond the float range are no colour, opacity or placement: the host
+// would get them as they are, and files written from them would not be valid.
+TEST(MtlStatements, NaNAndInfinityLeaveTheValueAsItWas) {
+    auto m = readMtl("newmtl a\nKd nan 0 0\nKa 1 1e39 1\nKs 0.1 0.2 -inf\nNs inf\nd 0.5\nTr -nan\n"
+                     "map_Kd -s nan 2 1e999 -o 0.5 inf 0 x.png\nmap_bump -bm nan y.png\n"
+                     "newmtl b\nd 0.25\nTf 3e38 3e38 3e38\n");
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_FLOAT_EQ(m[0]->diffuse[0], 0.55f);
+    EXPECT_FLOAT_EQ(m[0]->ambient[0], 0.55f);
+    EXPECT_FLOAT_EQ(m[0]->specular[2], 0.9f);
+    EXPECT_FLOAT_EQ(m[0]->shininess, 0.3f);
+    EXPECT_FLOAT_EQ(m[0]->opacity, 0.5f);
+    ASSERT_EQ(m[0]->maps.size(), 2u);
+    const MtlMap& x = *m[0]->maps[0];
+    EXPECT_STREQ(x.fileName, "x.png");
+    EXPECT_FLOAT_EQ(x.scale[0], 1);
+    EXPECT_FLOAT_EQ(x.scale[1], 2);
+    EXPECT_FLOAT_EQ(x.scale[2], 1);
+    EXPECT_FLOAT_EQ(x.offset[0], 0.5f);
+    EXPECT_FLOAT_EQ(x.offset[1], 0);
+    EXPECT_STREQ(m[0]->maps[1]->fileName, "y.png");
+    EXPECT_FLOAT_EQ(m[0]->maps[1]->bumpFactor, 0.002f);
+    EXPECT_FLOAT_EQ(m[1]->opacity, 0.25f);  // a mean beyond the float range
+}
+
 TEST(MtlMaps, KindsAndBump) {
     auto m = readMtl("newmtl a\nbump tex.tga\nMAP_BUMP tex.tga\nmap_bump -bm 0.5 tex.tga\nmap_Ns x.tga\nmap_Kd\n"
                      "map_refl r.tga\nmap_d d.tga\nmap_Ke e.tga\nmap_ka a.tga\nmap_Ks s.tga\n");
