@@ -55,13 +55,34 @@ MapKind kindOfSuffix(const char* suffix) {
     return MapKind::Unknown;
 }
 
-// Reads up to three numbers from word i on into values; returns the words taken.
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Whether a word that begins with a number is rather the file name: letters follow its number, as
+// in "2tex.tga" or "3.png". (A number written with a decimal comma, "1,5", stays a number.)
+bool isNameAfterDigits(const char* word) {
+    const char* p = word;
+    if (*p == '+' || *p == '-') ++p;
+    if (!isDigit(*p) && *p != '.') return false;  // "nan" and "inf" are numbers
+    while (isDigit(*p) || *p == '.') ++p;
+    if ((*p == 'e' || *p == 'E') && (isDigit(p[1]) || ((p[1] == '+' || p[1] == '-') && isDigit(p[2])))) {
+        p += 2;
+        while (isDigit(*p)) ++p;
+    }
+    for (; *p; ++p)
+        if (isLetter(*p)) return true;
+    return false;
+}
+
+// Reads up to three numbers from word i on into values; returns the words taken. The file name
+// may begin with a digit: such a word ends the numbers.
 int readNumbers(const Words& w, int i, float* values) {
     int taken = 0;
     while (taken < 3 && i + taken < w.count) {
         bool consumed = false;
         const float v = static_cast<float>(parseReal(w[i + taken], consumed));
-        if (!consumed) break;
+        if (!consumed || isNameAfterDigits(w[i + taken])) break;
         if (usable(v)) values[taken] = v;
         ++taken;
     }

@@ -118,10 +118,18 @@ TEST(MtlMaps, OptionsAndNames) {
     EXPECT_FLOAT_EQ(o->offset[1], 0);
     EXPECT_STREQ(o->fileName, "my tex.tga");
 
+    // A name that begins with a digit is a name, not the option's next number.
     auto prefix = map("map_Kd -s 2 2tex.tga");
-    EXPECT_FLOAT_EQ(prefix->scale[1], 2);  // the numeric prefix of 2tex.tga
-    EXPECT_FLOAT_EQ(prefix->scale[2], 1);
-    EXPECT_STREQ(prefix->fileName, "");
+    EXPECT_FLOAT_EQ(prefix->scale[0], 2);
+    EXPECT_FLOAT_EQ(prefix->scale[1], 1);
+    EXPECT_STREQ(prefix->fileName, "2tex.tga");
+    auto digits = map("map_Ks -o 0.5 -1e-1 3.png");
+    EXPECT_FLOAT_EQ(digits->offset[1], -0.1f);
+    EXPECT_FLOAT_EQ(digits->offset[2], 0);
+    EXPECT_STREQ(digits->fileName, "3.png");
+    auto comma = map("map_Kd -s 1,5 2,5 1,0 tex.png");  // decimal commas: numeric prefixes, as before
+    EXPECT_FLOAT_EQ(comma->scale[1], 2);
+    EXPECT_STREQ(comma->fileName, "tex.png");
 
     auto skipped = map("map_Kd -type sphere -clamp on -mm 0 1 -blendu off -t 1 1 -foo 3 wood.png");
     EXPECT_STREQ(skipped->fileName, "wood.png");
