@@ -200,47 +200,37 @@ TEST(Workers, TheReadingsOwnErrorOutlivesADialogThatCannotBeEnded) {
 
 // The dialog's side of a message needs memory too (the console's dialogs copy the phase's text and
 // the object's name): a shortage there reaches the worker as its own would, and the serving thread
-// goes on until the worker has ended.
-TEST(Workers, MemoryRunningOutInTheDialogEndsTheReadingWithWhatFailed) {
-    struct StarvedDialog : ServedDialog {
+// goes on until the worker has ended. Anything else thrown there (a fault of ours, not of the file)
+// ends the reading with an error as well: left to leave the worker's thread it would end the whole
+// process.
+TEST(Workers, AFailureInTheDialogEndsTheReadingWithWhatFailed) {
+    struct FailingDialog : ServedDialog {
+        bool starved = true;
+        void fail() const {
+            if (starved) throw std::bad_alloc();
+            throw std::logic_error("fault");
+        }
         intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
-            if (code == DialogMessage::CurrentObject) throw std::bad_alloc();
+            if (code == DialogMessage::CurrentObject) fail();
             return ServedDialog::send(code, wParam, lParam);
         }
-        void addObjectRows(const ObjectRow*, size_t) override { throw std::bad_alloc(); }
+        void addObjectRows(const ObjectRow*, size_t) override { fail(); }
     };
-    for (bool import : {false, true}) {
-        test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
-        StarvedDialog dialog;
-        MessageChannel channel;
-        ChannelLink link(channel, dialog);
-        runServedWorker(m, import, link, channel);
-        EXPECT_STREQ(m.importer.errorText,
-                     import ? "not enough memory to read the file" : "not enough memory to scan the file");
-        EXPECT_TRUE(m.importer.aborted);
-        EXPECT_EQ(dialog.count(DialogMessage::ReadingDone), 0);
-    }
-}
-
-// Anything else thrown on the dialog's side (a fault of ours, not of the file) ends the reading
-// with an error as well: left to leave the worker's thread it would end the whole process.
-TEST(Workers, AnyOtherFailureInTheDialogEndsTheReadingNotTheProcess) {
-    struct FaultyDialog : ServedDialog {
-        intptr_t send(DialogMessage code, uintptr_t wParam, intptr_t lParam) override {
-            if (code == DialogMessage::CurrentObject) throw std::logic_error("fault");
-            return ServedDialog::send(code, wParam, lParam);
+    for (bool starved : {true, false}) {
+        for (bool import : {false, true}) {
+            test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
+            FailingDialog dialog;
+            dialog.starved = starved;
+            MessageChannel channel;
+            ChannelLink link(channel, dialog);
+            runServedWorker(m, import, link, channel);
+            const char* expected = !starved ? "error creating meshes"
+                                   : import ? "not enough memory to read the file"
+                                            : "not enough memory to scan the file";
+            EXPECT_STREQ(m.importer.errorText, expected);
+            EXPECT_TRUE(m.importer.aborted);
+            EXPECT_EQ(dialog.count(DialogMessage::ReadingDone), 0);
         }
-        void addObjectRows(const ObjectRow*, size_t) override { throw std::logic_error("fault"); }
-    };
-    for (bool import : {false, true}) {
-        test::MemoryImport m("v 0 0 0\nv 1 0 0\nv 0 1 0\ng a\nf 1 2 3\n");
-        FaultyDialog dialog;
-        MessageChannel channel;
-        ChannelLink link(channel, dialog);
-        runServedWorker(m, import, link, channel);
-        EXPECT_STREQ(m.importer.errorText, "error creating meshes");
-        EXPECT_TRUE(m.importer.aborted);
-        EXPECT_EQ(dialog.count(DialogMessage::ReadingDone), 0);
     }
 }
 
